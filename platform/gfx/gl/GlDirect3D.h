@@ -1,0 +1,51 @@
+// The gl back-end's Direct3D object: adapters are SDL's displays, modes are
+// SDL's display modes in Direct3D's formats, and caps come from a probe of the
+// OpenGL 3.3 core context the devices will use.
+#pragma once
+
+#include "platform/gfx/Resources.h"
+
+#include <string>
+
+namespace gfx::gl
+{
+class GlDirect3D : public RefCounted<IDirect3D9>
+{
+  public:
+    UINT GetAdapterCount() override;
+    HRESULT GetAdapterIdentifier(UINT adapter, DWORD flags, D3DADAPTER_IDENTIFIER9* identifier) override;
+    UINT GetAdapterModeCount(UINT adapter, D3DFORMAT format) override;
+    HRESULT EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode, D3DDISPLAYMODE* displayMode) override;
+    HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* displayMode) override;
+    HRESULT CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT displayFormat, D3DFORMAT backBufferFormat,
+                            BOOL windowed) override;
+    HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
+                              D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat) override;
+    HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type, D3DFORMAT surfaceFormat, BOOL windowed,
+                                       D3DMULTISAMPLE_TYPE multiSample, DWORD* qualityLevels) override;
+    HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
+                                   D3DFORMAT renderTargetFormat, D3DFORMAT depthStencilFormat) override;
+    HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9* caps) override;
+    HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
+                         D3DPRESENT_PARAMETERS* presentParameters, IDirect3DDevice9** device) override;
+
+    // What the probe context told about the driver.
+    struct Probe
+    {
+        bool done = false;
+        bool ok = false;
+        std::string renderer, version, vendor;
+        int maxTextureSize = 2048;
+        int maxSamples = 0;
+        float maxAnisotropy = 1.0f;
+    };
+    const Probe& Driver();
+
+  private:
+    ~GlDirect3D() override;
+    bool ValidAdapter(UINT adapter) const;
+    Probe m_Probe;
+};
+
+IDirect3D9* CreateGlDirect3D();
+} // namespace gfx::gl

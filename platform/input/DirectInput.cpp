@@ -1,0 +1,21 @@
+// Picks the back-end of the input layer.
+#include "platform/input/DirectInput.h"
+
+#include "platform/input/null/NullInput.h"
+#include "platform/input/sdl/SdlInput.h"
+#include "platform/win/Backend.h"
+
+namespace input
+{
+Effect::~Effect() = default;
+Device::~Device() = default;
+DirectInput::~DirectInput() = default;
+
+HRESULT DirectInput::Create(std::unique_ptr<DirectInput>& out)
+{
+    out.reset();
+    if (win::SelectedBackend() == win::Backend::Null)
+        return null::CreateDirectInput(out);
+    return sdl::CreateDirectInput(out);
+}
+} // namespace input

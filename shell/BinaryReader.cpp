@@ -1,0 +1,102 @@
+// Bounds-checked little-endian reads over an in-memory file.
+#include "shell/BinaryReader.h"
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+BinaryReader::BinaryReader(const void* data, size_t size)
+    : m_Bytes(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size)
+{
+}
+
+bool BinaryReader::OpenFile(const std::string& path)
+{
+    m_Bytes.clear();
+    m_Pos = 0;
+    m_Failed = false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+    {
+        m_Failed = true;
+        return false;
+    }
+    m_Bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+bool BinaryReader::ReadBytes(void* out, size_t count)
+{
+    if (m_Failed || count > m_Bytes.size() - m_Pos)
+    {
+        m_Failed = true;
+        if (count)
+            std::memset(out, 0, count);
+        return false;
+    }
+    if (count)
+        std::memcpy(out, m_Bytes.data() + m_Pos, count);
+    m_Pos += count;
+    return true;
+}
+
+bool BinaryReader::Skip(size_t count)
+{
+    if (m_Failed || count > m_Bytes.size() - m_Pos)
+    {
+        m_Failed = true;
+        return false;
+    }
+    m_Pos += count;
+    return true;
+}
+
+uint32_t BinaryReader::ReadUInt32()
+{
+    uint8_t b[4];
+    ReadBytes(b, 4);
+    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+}
+
+int32_t BinaryReader::ReadInt32() { return static_cast<int32_t>(ReadUInt32()); }
+
+int32_t BinaryReader::PeekInt32() const
+{
+    if (Remaining() < 4)
+        return 0;
+    const uint8_t* b = m_Bytes.data() + m_Pos;
+    return static_cast<int32_t>(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24);
+}
+
+uint16_t BinaryReader::ReadUInt16()
+{
+    uint8_t b[2];
+    ReadBytes(b, 2);
+    return static_cast<uint16_t>(b[0] | b[1] << 8);
+}
+
+uint8_t BinaryReader::ReadUInt8()
+{
+    uint8_t b = 0;
+    ReadBytes(&b, 1);
+    return b;
+}
+
+float BinaryReader::ReadFloat()
+{
+    uint32_t bits = ReadUInt32();
+    float f;
+    std::memcpy(&f, &bits, 4);
+    return f;
+}
+
+int32_t BinaryReader::ReadCount(size_t minRecordSize)
+{
+    int32_t count = ReadInt32();
+    if (m_Failed || count < 0 || (minRecordSize && size_t(count) > Remaining() / minRecordSize))
+    {
+        m_Failed = true;
+        return 0;
+    }
+    return count;
+}

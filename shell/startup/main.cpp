@@ -1,0 +1,4 @@
+// The program entry: everything happens in ProcessEntry.
+#include "shell/startup/QV7_WinMain.h"
+
+int main() { return ProcessEntry(); }

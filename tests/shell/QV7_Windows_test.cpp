@@ -1,0 +1,156 @@
+// Settings.ini values and defaults, the language file and the key-action list.
+#include "shell/QV7_Windows.h"
+#include "tests/shell/TestLog.h"
+#include "tools/writers/LanguageFileWriter.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+class WindowsTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        g_programDir = dir.Path();
+        g_dataDir = dir.Path() + "Data/";
+        std::filesystem::create_directories(g_dataDir);
+        WriteSettings("[MAIN]\nDebug=1\n"); // so the log lines reach the file
+    }
+    void WriteSettings(const std::string& text) { std::ofstream(dir.Path() + "Settings.ini") << text; }
+    LanguageGroups ActionNames(size_t count)
+    {
+        std::vector<std::string> names;
+        for (size_t i = 0; i < count; ++i)
+            names.push_back("Action " + std::to_string(i));
+        return {names, {"menu text"}};
+    }
+
+    TempDir dir;
+    ScopedTestLogger log;
+};
+} // namespace
+
+TEST_F(WindowsTest, MissingSettingsGiveTheDefaults)
+{
+    std::filesystem::remove(dir.Path() + "Settings.ini");
+    QV7_Windows windows;
+    EXPECT_EQ(g_windowsData, &windows);
+    windows.LoadSettings();
+    const GameSettings& s = windows.m_Settings;
+    EXPECT_EQ(s.Debug, 0);
+    EXPECT_EQ(s.Windowed, 0);
+    EXPECT_EQ(s.Version, 1);
+    EXPECT_EQ(s.ScreenWidth, 800);
+    EXPECT_EQ(s.ScreenHeight, 600);
+    EXPECT_EQ(s.ScreenDepth, 32);
+    EXPECT_EQ(s.Detail, 4);
+    EXPECT_EQ(s.INIT_SoundEnabled, 1);
+    EXPECT_EQ(s.SoundVolume, 50);
+    EXPECT_EQ(s.MusicVolume, 50);
+    EXPECT_STREQ(s.LanguageVersion, "EN");
+    EXPECT_STREQ(s.ControllerDevice, "0");
+    EXPECT_EQ(s.Keys[KEY_Respawn][0], 28);
+    EXPECT_EQ(s.Keys[KEY_Pause][1], 197);
+    EXPECT_EQ(s.Keys[KEY_PreviousWeapon][1], -1);
+}
+
+TEST_F(WindowsTest, ReadsEveryValueOfAFullFile)
+{
+    WriteSettings("[MAIN]\nDebug=1\nWindowed=1\nVersion=2\nVersion_Branch=3\n"
+                  "[options]\nscreenwidth=1024\nScreenHeight=768\nScreenDepth=16\nDetail=-1\nAdapter=-2\n"
+                  "[Custom]\nforce_Shadow=1\nFSAA=2\n"
+                  "[Sound]\nINIT_SoundEnabled=0\nSoundVolume=80\nMusicVolume=0\n"
+                  "[Language]\nVersion=FR\nVersionNumber=2\n"
+                  "[Controller]\nDevice=Pad One\n"
+                  "[Keys]\nKey1_Respawn=-1\nKey2_Shoot=530\n");
+    QV7_Windows windows;
+    windows.LoadSettings();
+    const GameSettings& s = windows.m_Settings;
+    EXPECT_EQ(s.Debug, 1);
+    EXPECT_EQ(s.Windowed, 1);
+    EXPECT_EQ(s.Version_Branch, 3);
+    EXPECT_EQ(s.ScreenWidth, 1024);
+    EXPECT_EQ(s.ScreenDepth, 16);
+    EXPECT_EQ(s.Detail, -1);
+    EXPECT_EQ(s.Adapter, -2);
+    EXPECT_EQ(s.force_Shadow, 1);
+    EXPECT_EQ(s.FSAA, 2);
+    EXPECT_EQ(s.INIT_SoundEnabled, 0);
+    EXPECT_EQ(s.MusicVolume, 0);
+    EXPECT_STREQ(s.LanguageVersion, "FR");
+    EXPECT_EQ(windows.m_VersionNumber, 2);
+    EXPECT_STREQ(s.ControllerDevice, "Pad One");
+    EXPECT_EQ(s.Keys[KEY_Respawn][0], -1); // unbound stays unbound
+    EXPECT_EQ(s.Keys[KEY_Respawn][1], 19);
+    EXPECT_EQ(s.Keys[KEY_Shoot][1], 530);
+}
+
+TEST_F(WindowsTest, LanguageCodeSelectsTheFile)
+{
+    struct Case
+    {
+        const char* code;
+        const char* file;
+    };
+    for (const Case c : {Case{"EN", "LANG.lng"}, Case{"ENG", "LANGENG.lng"}, Case{"FR", "LANGFR.lng"}})
+    {
+        std::filesystem::remove_all(g_dataDir);
+        std::filesystem::create_directories(g_dataDir);
+        ASSERT_TRUE(WriteLanguageFile(g_dataDir + c.file, ActionNames(26)));
+        WriteSettings(std::string("[Language]\nVersion=") + c.code + "\n");
+        QV7_Windows windows;
+        windows.LoadSettings();
+        EXPECT_STREQ(windows.GetLanguageString(1, 0), "menu text") << c.code;
+    }
+}
+
+TEST_F(WindowsTest, KeyActionListFollowsTheMenuOrderWithLanguageNames)
+{
+    ASSERT_TRUE(WriteLanguageFile(g_dataDir + "LANG.lng", ActionNames(26)));
+    QV7_Windows windows;
+    windows.LoadSettings();
+    ASSERT_EQ(windows.m_KeyActions.count, 26);
+    const KeyActionRecord* second = windows.m_KeyActions[1]; // Accelerate, entry 1
+    EXPECT_STREQ(second->name, "Action 1");
+    EXPECT_EQ(second->key1, &windows.m_Settings.Keys[KEY_Accelerate][0]);
+    const KeyActionRecord* eighth = windows.m_KeyActions[7]; // Turbo, entry 2
+    EXPECT_STREQ(eighth->name, "Action 2");
+    EXPECT_EQ(eighth->key2, &windows.m_Settings.Keys[KEY_Turbo][1]);
+}
+
+TEST_F(WindowsTest, MissingOrShortLanguageFileGivesPlaceholderNames)
+{
+    {
+        QV7_Windows windows;
+        windows.LoadSettings();
+        EXPECT_TRUE(log.Contains("ERROR: Can't load '" + g_dataDir + "LANG.lng'"));
+        EXPECT_STREQ(windows.m_KeyActions[0]->name, "Respawn");
+    }
+    ASSERT_TRUE(WriteLanguageFile(g_dataDir + "LANG.lng", ActionNames(3)));
+    QV7_Windows windows;
+    windows.LoadSettings();
+    EXPECT_STREQ(windows.m_KeyActions[1]->name, "Action 1");
+    EXPECT_STREQ(windows.m_KeyActions[25]->name, "PreviousWeapon");
+}
+
+TEST_F(WindowsTest, OverlongLanguageStringIsFatalBeforeItIsCopied)
+{
+    ASSERT_TRUE(WriteLanguageFile(g_dataDir + "LANG.lng", {{std::string(500, 'x')}}));
+    QV7_Windows windows;
+    EXPECT_THROW(windows.LoadSettings(), CDException);
+    EXPECT_TRUE(log.Contains("ERROR: String too long"));
+    EXPECT_TRUE(log.Contains("ERROR DETAILS: FILE .\\QV7_Windows LINE 275"));
+}
+
+TEST_F(WindowsTest, ACountLargerThanTheFileIsRefusedWithoutReadingPastIt)
+{
+    BinaryWriter out;
+    out.WriteInt32(1);
+    out.WriteInt32(1 << 28); // strings that are not there
+    ASSERT_TRUE(out.SaveToFile(g_dataDir + "LANG.lng"));
+    QV7_Windows windows;
+    windows.LoadSettings();
+    EXPECT_TRUE(log.Contains("ERROR: Can't load '" + g_dataDir + "LANG.lng'"));
+    EXPECT_STREQ(windows.m_KeyActions[0]->name, "Respawn");
+}

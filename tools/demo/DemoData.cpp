@@ -1,0 +1,26 @@
+// Writes the demo Data folder, one generator per kind of content.
+#include "tools/demo/DemoData.h"
+
+#include "tools/demo/DemoLanguage.h"
+#include "tools/demo/DemoSounds.h"
+
+#include <cstdio>
+#include <filesystem>
+
+bool WriteDemoData(const std::string& dataDir)
+{
+    std::error_code error;
+    std::filesystem::create_directories(dataDir, error);
+    if (error)
+    {
+        std::fprintf(stderr, "qv7-mkdemo: cannot create %s: %s\n", dataDir.c_str(), error.message().c_str());
+        return false;
+    }
+    const std::string dir = dataDir.back() == '/' ? dataDir : dataDir + "/";
+    bool ok = WriteDemoLanguage(dir);
+    if (ok)
+        WriteDemoSounds(dir);
+    if (!ok)
+        std::fprintf(stderr, "qv7-mkdemo: writing %s failed\n", dir.c_str());
+    return ok;
+}
