@@ -33,6 +33,8 @@ win::FILTERKEYS s_savedFilterKeys;
 
 const unsigned kHotKeyFlags = 0x4 | 0x8; // hot key active, confirm hot key
 
+} // namespace
+
 void SaveAccessibilityKeys()
 {
     s_savedStickyKeys.cbSize = sizeof(s_savedStickyKeys);
@@ -42,6 +44,9 @@ void SaveAccessibilityKeys()
     win::SystemParametersInfoA(win::SPI_GETTOGGLEKEYS, sizeof(s_savedToggleKeys), &s_savedToggleKeys, 0);
     win::SystemParametersInfoA(win::SPI_GETFILTERKEYS, sizeof(s_savedFilterKeys), &s_savedFilterKeys, 0);
 }
+
+namespace
+{
 
 // Takes the program's folder and the data folder beside it.
 void TakeProgramFolders()
@@ -106,30 +111,28 @@ void ShutDownTail()
 }
 } // namespace
 
-void SetAccessibilityKeys(int allow)
+namespace
 {
-    win::STICKYKEYS sticky = s_savedStickyKeys;
-    win::TOGGLEKEYS toggle = s_savedToggleKeys;
-    win::FILTERKEYS filter = s_savedFilterKeys;
+// Writes one saved record back: as it was (allow), or, for a feature that is
+// off, without its hot keys; a feature the player has on is left alone.
+template <typename Record> void WriteAccessibilityRecord(unsigned setAction, const Record& saved, int allow)
+{
+    Record record = saved;
     if (!allow)
     {
-        // Only features that are off lose their hot keys; one the player has on stays as it is.
-        if (sticky.dwFlags & 1)
-            sticky = {};
-        if (toggle.dwFlags & 1)
-            toggle = {};
-        if (filter.dwFlags & 1)
-            filter = {};
-        sticky.dwFlags &= ~kHotKeyFlags;
-        toggle.dwFlags &= ~kHotKeyFlags;
-        filter.dwFlags &= ~kHotKeyFlags;
+        if (saved.dwFlags & 1)
+            return;
+        record.dwFlags &= ~kHotKeyFlags;
     }
-    if (allow || !(s_savedStickyKeys.dwFlags & 1))
-        win::SystemParametersInfoA(win::SPI_SETSTICKYKEYS, sizeof(sticky), &sticky, 0);
-    if (allow || !(s_savedToggleKeys.dwFlags & 1))
-        win::SystemParametersInfoA(win::SPI_SETTOGGLEKEYS, sizeof(toggle), &toggle, 0);
-    if (allow || !(s_savedFilterKeys.dwFlags & 1))
-        win::SystemParametersInfoA(win::SPI_SETFILTERKEYS, sizeof(filter), &filter, 0);
+    win::SystemParametersInfoA(setAction, sizeof(record), &record, 0);
+}
+} // namespace
+
+void SetAccessibilityKeys(int allow)
+{
+    WriteAccessibilityRecord(win::SPI_SETSTICKYKEYS, s_savedStickyKeys, allow);
+    WriteAccessibilityRecord(win::SPI_SETTOGGLEKEYS, s_savedToggleKeys, allow);
+    WriteAccessibilityRecord(win::SPI_SETFILTERKEYS, s_savedFilterKeys, allow);
 }
 
 int WinMain()

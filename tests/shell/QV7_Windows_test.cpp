@@ -1,4 +1,5 @@
 // Settings.ini values and defaults, the language file and the key-action list.
+#include "platform/win/NullWindow.h"
 #include "shell/QV7_Windows.h"
 #include "tests/shell/TestLog.h"
 #include "tools/writers/LanguageFileWriter.h"
@@ -153,4 +154,43 @@ TEST_F(WindowsTest, ACountLargerThanTheFileIsRefusedWithoutReadingPastIt)
     windows.LoadSettings();
     EXPECT_TRUE(log.Contains("ERROR: Can't load '" + g_dataDir + "LANG.lng'"));
     EXPECT_STREQ(windows.m_KeyActions[0]->name, "Respawn");
+}
+
+TEST_F(WindowsTest, TheSplashWindowIsCentredAndPaintsTheLoadingText)
+{
+    QV7_Windows windows;
+    windows.LoadSettings();
+    ASSERT_TRUE(windows.CreateGameWindow());
+    auto* window = static_cast<win::NullWindow*>(windows.m_Window.get());
+    int desktopWidth = 0, desktopHeight = 0;
+    win::GetDesktopSize(desktopWidth, desktopHeight);
+    EXPECT_EQ(window->m_X, desktopWidth / 2 - 242);
+    EXPECT_EQ(window->m_Y, desktopHeight / 2 - 108);
+    EXPECT_EQ(window->m_Width, 485);
+    EXPECT_EQ(window->m_Height, 300);
+    EXPECT_TRUE(window->m_Visible);
+
+    // Text pixels (red 18, green 81, blue 111) appear in the bands the percent is drawn in.
+    auto textPixelsInRows = [&](int top, int bottom) {
+        int count = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = 0; x < 485; ++x)
+                count += (window->m_Pixels[size_t(y) * 485 + size_t(x)] & 0xFFFFFF) == 0x12516F;
+        return count;
+    };
+    windows.SetLoadingPercent(100);
+    const int withPercent = textPixelsInRows(180, 200);
+    EXPECT_GT(textPixelsInRows(155, 178), 0);
+    EXPECT_GT(withPercent, 0);
+
+    // While the engine shows full screen, nothing is painted.
+    const int paints = window->m_PaintCount;
+    QV7_Windows::s_EngineIsFullScreen = [] { return true; };
+    windows.SetLoadingPercent(50);
+    win::PostMessage(window, win::WM_PAINT);
+    win::MSG msg;
+    while (win::PeekMessage(msg, true))
+        win::DispatchMessage(msg);
+    EXPECT_EQ(window->m_PaintCount, paints);
+    QV7_Windows::s_EngineIsFullScreen = nullptr;
 }
