@@ -3,9 +3,12 @@
 #include "engine/QV7_Engine.h"
 
 #include "media/QV7_Input.h"
+#include "media/QV7_VideoPlayer.h"
 
 #include "engine/QV7_FrameManager.h"
+#include "engine/QV7_Scene.h"
 #include "engine/QV7_Screen2D.h"
+#include "engine/QV7_Shaders.h"
 #include "media/QV7_Input.h"
 #include "platform/win/Window.h"
 #include "shell/QV7_Globals.h"
@@ -313,11 +316,15 @@ void QV7_Engine::CreateSubsystems()
 {
     // Each component publishes its own global. Marked places wait for the
     // components not built yet; keep this order.
-    // 1. Render-state cache: m_Scene = new QV7_Scene (writes its initial states).
+    // 1. Render-state cache (writes its initial states).
+    if (!m_Scene)
+        m_Scene = new QV7_Scene();
     // 2. Frame manager.
     if (!m_FrameManager)
         m_FrameManager = new QV7_FrameManager();
-    // 3. Effect registry: m_Shaders = new QV7_Shaders.
+    // 3. Effect registry.
+    if (!m_Shaders)
+        m_Shaders = new QV7_Shaders();
     // 4. Menu particles: m_Particles2D = new QV7_Particles2D.
     // 5. Camera: m_Camera = new QV7_Camera.
     // 6. 2D layer (starts outside 2D mode with its 2D material).
@@ -350,26 +357,37 @@ void QV7_Engine::DestroySubsystems()
     // 7. Input devices.
     delete m_Input;
     m_Input = nullptr;
-    // 8. Effect registry: delete m_Shaders.
+    // 8. Effect registry.
+    delete m_Shaders;
+    m_Shaders = nullptr;
     // 9. Frame manager.
     delete m_FrameManager;
     m_FrameManager = nullptr;
-    // 10. Render-state cache: delete m_Scene.
+    // 10. Render-state cache.
+    delete m_Scene;
+    m_Scene = nullptr;
 }
 
 void QV7_Engine::OnLostReset(int lost)
 {
     // Every device-bound component's release-or-recreate entry gets the same
     // argument, in this order. Marked places wait for the components not built yet.
-    // 1. Render-state cache: m_Scene->OnLostReset(lost).
-    // 2. Frame manager: m_FrameManager->OnLostReset(lost) (its fonts).
-    // 3. Effect registry: m_Shaders->OnLostReset(lost).
+    // 1. Render-state cache.
+    if (m_Scene)
+        m_Scene->OnLostReset(lost);
+    // 2. Frame manager (its fonts).
+    if (m_FrameManager)
+        m_FrameManager->OnLostReset(lost);
+    // 3. Effect registry.
+    if (m_Shaders)
+        m_Shaders->OnLostReset(lost);
     // 4. Camera: m_Camera->OnLostReset(lost).
     // 5. Landscape: m_Landscape->OnLostReset(lost).
     // 6. Intro-movie player, when one exists.
+    if (g_videoPlayer)
+        g_videoPlayer->OnLostReset(lost);
     // 7. Menu manager, when it exists.
     // 8. Race session, when one exists.
     // 9. Water, when it exists.
     // 10. Render-surface list: m_RenderSurfaces->OnLostReset(lost).
-    (void)lost;
 }

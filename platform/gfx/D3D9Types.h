@@ -622,9 +622,21 @@ struct D3DCOLORVALUE
 {
     float r, g, b, a;
 };
+// Rows are vectors (translation in _41, _42, _43); the named elements and the
+// array alias, as the game's code reaches a matrix both ways.
 struct D3DMATRIX
 {
-    float m[4][4];
+    union
+    {
+        struct
+        {
+            float _11, _12, _13, _14;
+            float _21, _22, _23, _24;
+            float _31, _32, _33, _34;
+            float _41, _42, _43, _44;
+        };
+        float m[4][4];
+    };
 };
 struct D3DVIEWPORT9
 {

@@ -757,6 +757,10 @@ HRESULT DeviceBase::SetClipPlane(DWORD index, const float* plane)
     if (!plane)
         return D3DERR_INVALIDCALL;
     Record(Format("SetClipPlane(%u,%g,%g,%g,%g)", index, plane[0], plane[1], plane[2], plane[3]));
+    if (index >= m_ClipPlanes.size())
+        return D3DERR_INVALIDCALL;
+    for (int i = 0; i < 4; ++i)
+        m_ClipPlanes[index][size_t(i)] = plane[i];
     return D3D_OK;
 }
 
@@ -909,7 +913,11 @@ HRESULT DeviceBase::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT 
     Record(Format("DrawPrimitive(%u,%u,%u)", unsigned(type), startVertex, primitiveCount));
     if (!m_InScene || !m_Streams[0].buffer)
         return D3DERR_INVALIDCALL;
-    return D3D_OK;
+    DrawCall call;
+    call.type = type;
+    call.primitiveCount = primitiveCount;
+    call.startVertex = startVertex;
+    return Draw(call);
 }
 
 HRESULT DeviceBase::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex, UINT vertexCount,
@@ -919,7 +927,15 @@ HRESULT DeviceBase::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, 
                   startIndex, primitiveCount));
     if (!m_InScene || !m_Streams[0].buffer || !m_Indices)
         return D3DERR_INVALIDCALL;
-    return D3D_OK;
+    DrawCall call;
+    call.type = type;
+    call.primitiveCount = primitiveCount;
+    call.indexed = true;
+    call.baseVertex = baseVertex;
+    call.minIndex = minIndex;
+    call.vertexCount = vertexCount;
+    call.startIndex = startIndex;
+    return Draw(call);
 }
 
 HRESULT DeviceBase::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride)
@@ -930,7 +946,12 @@ HRESULT DeviceBase::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, 
     // Drawing from user memory unbinds stream 0, as on Direct3D.
     Swap(m_Streams[0].buffer, static_cast<IDirect3DVertexBuffer9*>(nullptr));
     m_Streams[0].offset = m_Streams[0].stride = 0;
-    return Draw(type, primitiveCount, vertices, stride);
+    DrawCall call;
+    call.type = type;
+    call.primitiveCount = primitiveCount;
+    call.userVertices = vertices;
+    call.userStride = stride;
+    return Draw(call);
 }
 
 HRESULT DeviceBase::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
@@ -944,7 +965,45 @@ HRESULT DeviceBase::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex,
     Swap(m_Streams[0].buffer, static_cast<IDirect3DVertexBuffer9*>(nullptr));
     m_Streams[0].offset = m_Streams[0].stride = 0;
     Swap(m_Indices, static_cast<IDirect3DIndexBuffer9*>(nullptr));
-    return D3D_OK;
+    DrawCall call;
+    call.type = type;
+    call.primitiveCount = primitiveCount;
+    call.indexed = true;
+    call.minIndex = minIndex;
+    call.vertexCount = vertexCount;
+    call.userVertices = vertices;
+    call.userStride = stride;
+    call.userIndices = indices;
+    call.userIndexFormat = indexFormat;
+    return Draw(call);
+}
+
+UINT VerticesOf(D3DPRIMITIVETYPE type, UINT primitiveCount)
+{
+    switch (type)
+    {
+    case D3DPT_POINTLIST:
+        return primitiveCount;
+    case D3DPT_LINELIST:
+        return primitiveCount * 2;
+    case D3DPT_LINESTRIP:
+        return primitiveCount + 1;
+    case D3DPT_TRIANGLELIST:
+        return primitiveCount * 3;
+    case D3DPT_TRIANGLESTRIP:
+    case D3DPT_TRIANGLEFAN:
+        return primitiveCount + 2;
+    }
+    return 0;
+}
+
+Program* DeviceBase::CreateProgramObject(const std::string&, const std::string&, std::string*) { return new Program(); }
+
+void DeviceBase::DestroyProgramObject(Program* program)
+{
+    if (m_Program == program)
+        m_Program = nullptr;
+    delete program;
 }
 
 // ---- layer extensions ----

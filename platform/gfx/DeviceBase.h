@@ -10,6 +10,7 @@
 #pragma once
 
 #include "platform/gfx/D3D9.h"
+#include "platform/gfx/ProgramObject.h"
 #include "platform/gfx/Resources.h"
 
 #include <array>
@@ -19,6 +20,31 @@
 
 namespace gfx
 {
+// One draw as the back-end receives it: from stream 0 and the index buffer,
+// or from user memory (the UP calls; stream 0 and the indices are then unbound).
+struct DrawCall
+{
+    D3DPRIMITIVETYPE type = D3DPT_TRIANGLELIST;
+    UINT primitiveCount = 0;
+    bool indexed = false;
+    // Non-indexed: the first vertex.
+    UINT startVertex = 0;
+    // Indexed: the base vertex added to every index, the first index, and the
+    // range of vertices the indices reach.
+    INT baseVertex = 0;
+    UINT startIndex = 0;
+    UINT minIndex = 0;
+    UINT vertexCount = 0;
+    // User memory (null: the bound buffers).
+    const void* userVertices = nullptr;
+    UINT userStride = 0;
+    const void* userIndices = nullptr;
+    D3DFORMAT userIndexFormat = D3DFMT_INDEX16;
+};
+
+// Vertices a primitive count takes.
+UINT VerticesOf(D3DPRIMITIVETYPE type, UINT primitiveCount);
+
 class DeviceBase : public RefCounted<IDirect3DDevice9>
 {
   public:
@@ -113,6 +139,15 @@ class DeviceBase : public RefCounted<IDirect3DDevice9>
     virtual bool ReadPresentedFrame(PresentedFrame& frame) = 0;
     void ForceLoss(DeviceLoss loss);
 
+    // Shader programs of the effects (Programs.h); the null back-end keeps
+    // plain records.
+    virtual Program* CreateProgramObject(const std::string& vertexSource, const std::string& fragmentSource,
+                                         std::string* log);
+    virtual void DestroyProgramObject(Program* program);
+    void UseProgramObject(Program* program) { m_Program = program; }
+    // A resource is going away: a back-end drops its copies of it.
+    virtual void ForgetResource(const void*) {}
+
     // Appends one line to the call record, when recording.
     void Record(const std::string& line);
     bool Recording() const { return m_Record != nullptr; }
@@ -143,7 +178,7 @@ class DeviceBase : public RefCounted<IDirect3DDevice9>
     // Lets the back-end notice a loss by itself (a minimised window).
     virtual void UpdateLoss() {}
     // Drawing with the current state; the null back-end only records it.
-    virtual HRESULT Draw(D3DPRIMITIVETYPE, UINT, const void*, UINT) { return D3D_OK; }
+    virtual HRESULT Draw(const DrawCall&) { return D3D_OK; }
 
     // Direct3D's default state, as after creation and after every Reset.
     void ResetState();
@@ -184,6 +219,8 @@ class DeviceBase : public RefCounted<IDirect3DDevice9>
     };
     std::array<Stream, 16> m_Streams{};
     IDirect3DIndexBuffer9* m_Indices = nullptr;
+    std::array<std::array<float, 4>, 6> m_ClipPlanes{};
+    Program* m_Program = nullptr;
 };
 
 // Fills a creation's missing back-buffer size from the window (0 means the

@@ -340,6 +340,8 @@ MemoryTexture::MemoryTexture(DeviceBase* device, UINT width, UINT height, UINT l
         m_Levels[i].Allocate(format, std::max(1u, width >> i), std::max(1u, height >> i));
 }
 
+MemoryTexture::~MemoryTexture() { m_Core.m_Device->ForgetResource(this); }
+
 HRESULT MemoryTexture::GetDevice(IDirect3DDevice9** device)
 {
     if (!device)
@@ -408,11 +410,22 @@ HRESULT MemoryTexture::UnlockRect(UINT level)
 
 // ---- buffers ----
 
-HRESULT BufferMemory::Lock(UINT offset, UINT size, void** data, DWORD)
+HRESULT BufferMemory::Lock(UINT offset, UINT size, void** data, DWORD flags)
 {
     if (!data || m_Locked || offset > m_Bytes.size() || (size != 0 && size > m_Bytes.size() - offset))
         return D3DERR_INVALIDCALL;
     m_Locked = true;
+    // A size of 0 locks the whole buffer from offset, as on Direct3D.
+    const size_t end = size == 0 ? m_Bytes.size() : size_t(offset) + size;
+    if (!(flags & D3DLOCK_READONLY))
+    {
+        if (m_DirtyBegin >= m_DirtyEnd)
+            m_DirtyBegin = offset, m_DirtyEnd = end;
+        else
+            m_DirtyBegin = std::min(m_DirtyBegin, size_t(offset)), m_DirtyEnd = std::max(m_DirtyEnd, end);
+    }
+    if (flags & D3DLOCK_DISCARD)
+        m_Discarded = true;
     *data = m_Bytes.data() + offset;
     return D3D_OK;
 }
@@ -426,11 +439,22 @@ HRESULT BufferMemory::Unlock()
     return D3D_OK;
 }
 
+void BufferMemory::TakeDirty(size_t& begin, size_t& end, bool& discarded)
+{
+    begin = m_DirtyBegin;
+    end = m_DirtyEnd;
+    discarded = m_Discarded;
+    m_DirtyBegin = m_DirtyEnd = 0;
+    m_Discarded = false;
+}
+
 MemoryVertexBuffer::MemoryVertexBuffer(DeviceBase* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
     : m_Core(device, "vb", pool, usage), m_Fvf(fvf)
 {
     m_Memory.m_Bytes.assign(length, 0);
 }
+
+MemoryVertexBuffer::~MemoryVertexBuffer() { m_Core.m_Device->ForgetResource(this); }
 
 HRESULT MemoryVertexBuffer::GetDevice(IDirect3DDevice9** device)
 {
@@ -470,6 +494,8 @@ MemoryIndexBuffer::MemoryIndexBuffer(DeviceBase* device, UINT length, DWORD usag
 {
     m_Memory.m_Bytes.assign(length, 0);
 }
+
+MemoryIndexBuffer::~MemoryIndexBuffer() { m_Core.m_Device->ForgetResource(this); }
 
 HRESULT MemoryIndexBuffer::GetDevice(IDirect3DDevice9** device)
 {

@@ -144,7 +144,7 @@ class MemoryTexture : public RefCounted<IDirect3DTexture9>
     std::mutex& Mutex() { return m_Mutex; }
 
   private:
-    ~MemoryTexture() override = default;
+    ~MemoryTexture() override;
     ResourceCore m_Core;
     D3DFORMAT m_Format;
     std::vector<ImageMemory> m_Levels;
@@ -158,9 +158,15 @@ class BufferMemory
   public:
     HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
     HRESULT Unlock();
+    // What changed since a back-end last took a copy: the byte range written
+    // under locks, and whether one of them discarded the contents.
+    void TakeDirty(size_t& begin, size_t& end, bool& discarded);
     std::vector<uint8_t> m_Bytes;
     uint32_t m_Version = 0;
     bool m_Locked = false;
+    size_t m_DirtyBegin = 0;
+    size_t m_DirtyEnd = 0;
+    bool m_Discarded = false;
 };
 
 class MemoryVertexBuffer : public RefCounted<IDirect3DVertexBuffer9>
@@ -176,7 +182,7 @@ class MemoryVertexBuffer : public RefCounted<IDirect3DVertexBuffer9>
     BufferMemory& Memory() { return m_Memory; }
 
   private:
-    ~MemoryVertexBuffer() override = default;
+    ~MemoryVertexBuffer() override;
     ResourceCore m_Core;
     DWORD m_Fvf;
     BufferMemory m_Memory;
@@ -196,7 +202,7 @@ class MemoryIndexBuffer : public RefCounted<IDirect3DIndexBuffer9>
     BufferMemory& Memory() { return m_Memory; }
 
   private:
-    ~MemoryIndexBuffer() override = default;
+    ~MemoryIndexBuffer() override;
     ResourceCore m_Core;
     D3DFORMAT m_Format;
     BufferMemory m_Memory;

@@ -3,16 +3,26 @@
 
 #include "engine/QV7_AdapterInfo.h"
 #include "engine/QV7_Engine.h"
+#include "engine/QV7_Scene.h"
 
 QV7_QualitySettings* g_qualitySettings = nullptr;
 
 namespace
 {
+// Sampler states go through the render-state cache, so its copy stays true.
+void SetSampler(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value)
+{
+    if (g_scene)
+        g_scene->SetSamplerState(type, sampler, value);
+    else
+        g_device->SetSamplerState(sampler, type, value);
+}
+
 void SetFilters(DWORD sampler, DWORD mag, DWORD min)
 {
-    g_device->SetSamplerState(sampler, D3DSAMP_MAGFILTER, mag);
-    g_device->SetSamplerState(sampler, D3DSAMP_MINFILTER, min);
-    g_device->SetSamplerState(sampler, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
+    SetSampler(sampler, D3DSAMP_MAGFILTER, mag);
+    SetSampler(sampler, D3DSAMP_MINFILTER, min);
+    SetSampler(sampler, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
 }
 
 void ApplyTextureFiltering(const D3DCAPS9& caps)
@@ -28,7 +38,7 @@ void ApplyTextureFiltering(const D3DCAPS9& caps)
         SetFilters(sampler, magAnisotropic ? D3DTEXF_ANISOTROPIC : D3DTEXF_LINEAR,
                    minAnisotropic ? D3DTEXF_ANISOTROPIC : D3DTEXF_LINEAR);
     for (DWORD sampler = 0; sampler < 4; ++sampler)
-        g_device->SetSamplerState(sampler, D3DSAMP_MAXANISOTROPY, anisotropy);
+        SetSampler(sampler, D3DSAMP_MAXANISOTROPY, anisotropy);
 }
 } // namespace
 

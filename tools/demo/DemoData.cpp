@@ -2,6 +2,7 @@
 #include "tools/demo/DemoData.h"
 
 #include "tools/demo/DemoLanguage.h"
+#include "tools/demo/DemoMovie.h"
 #include "tools/demo/DemoSounds.h"
 
 #include <cstdio>
@@ -20,6 +21,7 @@ bool WriteDemoData(const std::string& dataDir)
     bool ok = WriteDemoLanguage(dir);
     if (ok)
         WriteDemoSounds(dir);
+    ok = ok && WriteDemoMovie(dir);
     if (!ok)
         std::fprintf(stderr, "qv7-mkdemo: writing %s failed\n", dir.c_str());
     return ok;

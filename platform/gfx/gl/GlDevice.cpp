@@ -44,7 +44,8 @@ GlDevice* GlDevice::Create(IDirect3D9* direct3D, const D3DDEVICE_CREATION_PARAME
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
         device->m_Context = SDL_GL_CreateContext(device->m_Window);
     }
-    if (!device->m_Context || !device->MakeCurrent() || !device->BuildFramebuffers(presentParameters))
+    if (!device->m_Context || !device->MakeCurrent() || !device->BuildFramebuffers(presentParameters) ||
+        !device->BuildPipeline())
     {
         std::fprintf(stderr, "OpenGL device could not be created: %s\n", SDL_GetError());
         device->Release();
@@ -60,7 +61,10 @@ GlDevice* GlDevice::Create(IDirect3D9* direct3D, const D3DDEVICE_CREATION_PARAME
 GlDevice::~GlDevice()
 {
     if (m_Context && MakeCurrent())
+    {
+        DeletePipeline();
         DeleteFramebuffers();
+    }
     if (m_Context)
         SDL_GL_DeleteContext(static_cast<SDL_GLContext>(m_Context));
     if (m_OwnWindow)

@@ -9,9 +9,19 @@
 // Direct3D's coordinates unchanged; the blit to the window flips it. The
 // drawing path must flip clip-space y to match (and so swap the front-face
 // winding).
+//
+// Drawing (GlDraw.cpp, GlTextures.cpp, GlFixedFunction.cpp): resources stay in
+// memory in Direct3D's layouts and are copied to OpenGL objects when a draw
+// needs them and they changed; the fixed-function states become the uniform
+// block of one pair of ubershaders; an effect's program replaces them while it
+// is in use. Draws reach the back buffer only; other render targets keep
+// their memory contents.
 #pragma once
 
 #include "platform/gfx/DeviceBase.h"
+#include "platform/gfx/gl/GlFixedFunction.h"
+
+#include <unordered_map>
 
 struct SDL_Window;
 
@@ -34,8 +44,42 @@ class GlDevice : public DeviceBase
     HRESULT ReadBackBuffer(ImageMemory& destination) override;
     HRESULT WriteBackBuffer(const ImageMemory& source, const RECT* sourceRect, const RECT* destRect) override;
     void UpdateLoss() override;
+    HRESULT Draw(const DrawCall& call) override;
+    Program* CreateProgramObject(const std::string& vertexSource, const std::string& fragmentSource,
+                                 std::string* log) override;
+    void DestroyProgramObject(Program* program) override;
+    void ForgetResource(const void* resource) override;
 
   private:
+    struct TextureCopy
+    {
+        unsigned id = 0;
+        std::vector<uint32_t> versions;
+        UINT levels = 0;
+    };
+    struct BufferCopy
+    {
+        unsigned id = 0;
+        size_t size = 0;
+    };
+    struct FixedUniforms;
+
+    bool BuildPipeline();
+    void DeletePipeline();
+    void BuildBlock(FixedFunctionBlock& block, DWORD fvf, bool pretransformed);
+    void UploadBlock(const FixedFunctionBlock& block);
+    void LocateUniforms();
+    void ForgetUniforms();
+    void ApplyOutputState();
+    void ApplyEffectUniforms(Program* program);
+    bool BindVertices(const DrawCall& call, UINT& stride);
+    void BindLayout(DWORD fvf, UINT stride, size_t offset);
+    unsigned BufferFor(const void* resource, BufferMemory& memory, unsigned target, bool dynamic);
+    // The GL texture of a stage's texture, uploaded when its memory changed; 0 for none.
+    unsigned TextureFor(IDirect3DBaseTexture9* texture, UINT& levels);
+    void UploadTexture(MemoryTexture& texture, TextureCopy& copy);
+    void ApplySampler(DWORD stage, UINT levels);
+
     GlDevice(IDirect3D9* direct3D, const D3DDEVICE_CREATION_PARAMETERS& creation, const D3DCAPS9& caps);
     ~GlDevice() override;
     bool MakeCurrent();
@@ -56,5 +100,18 @@ class GlDevice : public DeviceBase
     bool m_Presented = false;
     bool m_WindowLost = false;
     bool m_SeenVisible = false;
+
+    unsigned m_FixedProgram = 0;
+    FixedUniforms* m_Uniforms = nullptr;
+    unsigned m_VertexArray = 0;
+    unsigned m_StreamVertices = 0, m_StreamIndices = 0;
+    unsigned m_Samplers[4] = {};
+    bool m_HasS3tc = false;
+    bool m_HasMirrorOnce = false;
+    bool m_HasAnisotropy = false;
+    FixedFunctionBlock m_LastBlock{};
+    bool m_BlockUploaded = false;
+    std::unordered_map<const void*, TextureCopy> m_TextureCopies;
+    std::unordered_map<const void*, BufferCopy> m_BufferCopies;
 };
 } // namespace gfx::gl

@@ -1,0 +1,617 @@
+// Drawing on the gl back-end: the programs, the vertex layout of an FVF, the
+// copies of vertex and index buffers, and the output states (depth, stencil,
+// blending, culling, masks) of each draw.
+#include "platform/gfx/gl/GlDevice.h"
+
+#include "platform/gfx/gl/GlShaderSource.h"
+
+#include <epoxy/gl.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace gfx::gl
+{
+namespace
+{
+// An effect's program: its GL object and the locations of its uniforms.
+class GlProgram : public Program
+{
+  public:
+    unsigned id = 0;
+    int viewport = -1;
+    std::map<std::string, int> locations;
+    int Location(const std::string& name)
+    {
+        auto it = locations.find(name);
+        if (it == locations.end())
+            it = locations.emplace(name, glGetUniformLocation(id, name.c_str())).first;
+        return it->second;
+    }
+};
+
+unsigned Compile(GLenum kind, const std::string& source, std::string* log)
+{
+    const GLuint shader = glCreateShader(kind);
+    const char* text = source.c_str();
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+    GLint ok = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (!ok)
+    {
+        char message[2048] = {};
+        glGetShaderInfoLog(shader, sizeof message, nullptr, message);
+        if (log)
+            *log = std::string(kind == GL_VERTEX_SHADER ? "vertex: " : "fragment: ") + message;
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+unsigned Link(const std::string& vertexSource, const std::string& fragmentSource, std::string* log)
+{
+    const GLuint vertex = Compile(GL_VERTEX_SHADER, vertexSource, log);
+    if (!vertex)
+        return 0;
+    const GLuint fragment = Compile(GL_FRAGMENT_SHADER, fragmentSource, log);
+    if (!fragment)
+    {
+        glDeleteShader(vertex);
+        return 0;
+    }
+    const GLuint program = glCreateProgram();
+    glAttachShader(program, vertex);
+    glAttachShader(program, fragment);
+    for (int i = 0; i < kAttributeCount; ++i)
+        glBindAttribLocation(program, GLuint(i), kAttributeNames[i]);
+    glLinkProgram(program);
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+    GLint ok = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (!ok)
+    {
+        char message[2048] = {};
+        glGetProgramInfoLog(program, sizeof message, nullptr, message);
+        if (log)
+            *log = std::string("link: ") + message;
+        glDeleteProgram(program);
+        return 0;
+    }
+    return program;
+}
+
+GLenum Primitive(D3DPRIMITIVETYPE type)
+{
+    switch (type)
+    {
+    case D3DPT_POINTLIST:
+        return GL_POINTS;
+    case D3DPT_LINELIST:
+        return GL_LINES;
+    case D3DPT_LINESTRIP:
+        return GL_LINE_STRIP;
+    case D3DPT_TRIANGLESTRIP:
+        return GL_TRIANGLE_STRIP;
+    case D3DPT_TRIANGLEFAN:
+        return GL_TRIANGLE_FAN;
+    default:
+        return GL_TRIANGLES;
+    }
+}
+
+GLenum Compare(DWORD function)
+{
+    static const GLenum table[] = {GL_ALWAYS, GL_NEVER,  GL_LESS,   GL_EQUAL, GL_LEQUAL,
+                                   GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
+    return function < 9 ? table[function] : GL_ALWAYS;
+}
+
+GLenum BlendFactor(DWORD factor)
+{
+    switch (factor)
+    {
+    case D3DBLEND_ZERO:
+        return GL_ZERO;
+    case D3DBLEND_SRCCOLOR:
+        return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR:
+        return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA:
+        return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA:
+        return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA:
+        return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA:
+        return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR:
+        return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR:
+        return GL_ONE_MINUS_DST_COLOR;
+    case D3DBLEND_SRCALPHASAT:
+        return GL_SRC_ALPHA_SATURATE;
+    case D3DBLEND_BLENDFACTOR:
+        return GL_CONSTANT_COLOR;
+    case D3DBLEND_INVBLENDFACTOR:
+        return GL_ONE_MINUS_CONSTANT_COLOR;
+    default:
+        return GL_ONE;
+    }
+}
+
+// BOTHSRCALPHA and BOTHINVSRCALPHA set both factors from the source one.
+void BlendPair(DWORD source, DWORD destination, GLenum& s, GLenum& d)
+{
+    if (source == D3DBLEND_BOTHSRCALPHA)
+        s = GL_SRC_ALPHA, d = GL_ONE_MINUS_SRC_ALPHA;
+    else if (source == D3DBLEND_BOTHINVSRCALPHA)
+        s = GL_ONE_MINUS_SRC_ALPHA, d = GL_SRC_ALPHA;
+    else
+        s = BlendFactor(source), d = BlendFactor(destination);
+}
+
+GLenum BlendEquation(DWORD op)
+{
+    switch (op)
+    {
+    case D3DBLENDOP_SUBTRACT:
+        return GL_FUNC_SUBTRACT;
+    case D3DBLENDOP_REVSUBTRACT:
+        return GL_FUNC_REVERSE_SUBTRACT;
+    case D3DBLENDOP_MIN:
+        return GL_MIN;
+    case D3DBLENDOP_MAX:
+        return GL_MAX;
+    default:
+        return GL_FUNC_ADD;
+    }
+}
+
+GLenum StencilOp(DWORD op)
+{
+    static const GLenum table[] = {GL_KEEP, GL_KEEP, GL_ZERO, GL_REPLACE, GL_INCR,
+                                   GL_DECR, GL_INVERT, GL_INCR_WRAP, GL_DECR_WRAP};
+    return op < 9 ? table[op] : GL_KEEP;
+}
+
+float Float(DWORD bits)
+{
+    float value;
+    std::memcpy(&value, &bits, 4);
+    return value;
+}
+} // namespace
+
+bool GlDevice::BuildPipeline()
+{
+    std::string log;
+    m_FixedProgram = Link(kFixedVertexShader, kFixedFragmentShader, &log);
+    if (!m_FixedProgram)
+    {
+        std::fprintf(stderr, "Fixed-function shaders did not build: %s\n", log.c_str());
+        return false;
+    }
+    LocateUniforms();
+    glUseProgram(m_FixedProgram);
+    const char* samplers[] = {"u_Texture0", "u_Texture1", "u_Texture2", "u_Texture3"};
+    for (int i = 0; i < 4; ++i)
+        glUniform1i(glGetUniformLocation(m_FixedProgram, samplers[i]), i);
+    glGenVertexArrays(1, &m_VertexArray);
+    glGenBuffers(1, &m_StreamVertices);
+    glGenBuffers(1, &m_StreamIndices);
+    glGenSamplers(4, m_Samplers);
+    m_HasS3tc = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc");
+    m_HasMirrorOnce = epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_texture_mirror_clamp_to_edge");
+    m_HasAnisotropy = epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic");
+    m_BlockUploaded = false;
+    return true;
+}
+
+void GlDevice::DeletePipeline()
+{
+    for (auto& [resource, copy] : m_TextureCopies)
+        if (copy.id)
+            glDeleteTextures(1, &copy.id);
+    for (auto& [resource, copy] : m_BufferCopies)
+        if (copy.id)
+            glDeleteBuffers(1, &copy.id);
+    m_TextureCopies.clear();
+    m_BufferCopies.clear();
+    if (m_FixedProgram)
+        glDeleteProgram(m_FixedProgram);
+    if (m_VertexArray)
+        glDeleteVertexArrays(1, &m_VertexArray);
+    const unsigned buffers[] = {m_StreamVertices, m_StreamIndices};
+    for (unsigned buffer : buffers)
+        if (buffer)
+            glDeleteBuffers(1, &buffer);
+    if (m_Samplers[0])
+        glDeleteSamplers(4, m_Samplers);
+    ForgetUniforms();
+    m_FixedProgram = m_VertexArray = m_StreamVertices = m_StreamIndices = 0;
+    std::memset(m_Samplers, 0, sizeof m_Samplers);
+}
+
+Program* GlDevice::CreateProgramObject(const std::string& vertexSource, const std::string& fragmentSource,
+                                       std::string* log)
+{
+    if (!MakeCurrent())
+    {
+        if (log)
+            *log = "no context";
+        return nullptr;
+    }
+    const unsigned id = Link(kEffectVertexPrologue + vertexSource + kEffectVertexEpilogue,
+                             kEffectFragmentPrologue + fragmentSource, log);
+    if (!id)
+        return nullptr;
+    auto* program = new GlProgram();
+    program->id = id;
+    program->viewport = glGetUniformLocation(id, "qv7_Viewport");
+    return program;
+}
+
+void GlDevice::DestroyProgramObject(Program* program)
+{
+    if (auto* gl = dynamic_cast<GlProgram*>(program); gl && MakeCurrent())
+        glDeleteProgram(gl->id);
+    DeviceBase::DestroyProgramObject(program);
+}
+
+void GlDevice::ForgetResource(const void* resource)
+{
+    auto texture = m_TextureCopies.find(resource);
+    auto buffer = m_BufferCopies.find(resource);
+    if ((texture != m_TextureCopies.end() || buffer != m_BufferCopies.end()) && !MakeCurrent())
+        return;
+    if (texture != m_TextureCopies.end())
+    {
+        if (texture->second.id)
+            glDeleteTextures(1, &texture->second.id);
+        m_TextureCopies.erase(texture);
+    }
+    if (buffer != m_BufferCopies.end())
+    {
+        if (buffer->second.id)
+            glDeleteBuffers(1, &buffer->second.id);
+        m_BufferCopies.erase(buffer);
+    }
+}
+
+unsigned GlDevice::BufferFor(const void* resource, BufferMemory& memory, unsigned target, bool dynamic)
+{
+    BufferCopy& copy = m_BufferCopies[resource];
+    size_t begin, end;
+    bool discarded;
+    memory.TakeDirty(begin, end, discarded);
+    const GLenum usage = dynamic ? GL_STREAM_DRAW : GL_STATIC_DRAW;
+    if (copy.id == 0 || copy.size != memory.m_Bytes.size())
+    {
+        if (copy.id == 0)
+            glGenBuffers(1, &copy.id);
+        glBindBuffer(target, copy.id);
+        glBufferData(target, GLsizeiptr(memory.m_Bytes.size()), memory.m_Bytes.data(), usage);
+        copy.size = memory.m_Bytes.size();
+        return copy.id;
+    }
+    glBindBuffer(target, copy.id);
+    // A discarding lock orphans the old storage, so draws still using it are not waited for.
+    if (discarded)
+        glBufferData(target, GLsizeiptr(copy.size), nullptr, usage);
+    if (end > begin)
+        glBufferSubData(target, GLintptr(begin), GLsizeiptr(end - begin), memory.m_Bytes.data() + begin);
+    return copy.id;
+}
+
+void GlDevice::BindLayout(DWORD fvf, UINT stride, size_t offset)
+{
+    for (int i = 0; i < kAttributeCount; ++i)
+        glDisableVertexAttribArray(GLuint(i));
+    auto attribute = [&](int location, GLint size, GLenum type, GLboolean normalised) {
+        glEnableVertexAttribArray(GLuint(location));
+        glVertexAttribPointer(GLuint(location), size, type, normalised, GLsizei(stride),
+                              reinterpret_cast<const void*>(offset));
+    };
+    const DWORD position = fvf & D3DFVF_POSITION_MASK;
+    if (position == D3DFVF_XYZRHW || position == D3DFVF_XYZW)
+    {
+        attribute(kAttributePosition, 4, GL_FLOAT, GL_FALSE);
+        offset += 16;
+    }
+    else if (position != 0)
+    {
+        attribute(kAttributePosition, 3, GL_FLOAT, GL_FALSE);
+        // Blend weights follow the position; they are skipped (no vertex blending).
+        const DWORD weights = position >= D3DFVF_XYZB1 ? (position - D3DFVF_XYZ) / 2 : 0;
+        offset += 12 + 4 * weights;
+    }
+    if (fvf & D3DFVF_NORMAL)
+    {
+        attribute(kAttributeNormal, 3, GL_FLOAT, GL_FALSE);
+        offset += 12;
+    }
+    else
+        glVertexAttrib3f(kAttributeNormal, 0.0f, 0.0f, 0.0f);
+    if (fvf & D3DFVF_PSIZE)
+    {
+        attribute(kAttributePointSize, 1, GL_FLOAT, GL_FALSE);
+        offset += 4;
+    }
+    // D3DCOLOR is B, G, R, A in memory.
+    if (fvf & D3DFVF_DIFFUSE)
+    {
+        attribute(kAttributeDiffuse, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE);
+        offset += 4;
+    }
+    else
+        glVertexAttrib4f(kAttributeDiffuse, 1.0f, 1.0f, 1.0f, 1.0f);
+    if (fvf & D3DFVF_SPECULAR)
+    {
+        attribute(kAttributeSpecular, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE);
+        offset += 4;
+    }
+    else
+        glVertexAttrib4f(kAttributeSpecular, 0.0f, 0.0f, 0.0f, 0.0f);
+    const int sets = int((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT);
+    for (int set = 0; set < sets && set < 8; ++set)
+    {
+        static const GLint sizes[] = {2, 3, 4, 1};
+        const GLint size = sizes[(fvf >> (16 + 2 * set)) & 3];
+        attribute(kAttributeTexCoord0 + set, size, GL_FLOAT, GL_FALSE);
+        offset += size_t(size) * 4;
+    }
+}
+
+bool GlDevice::BindVertices(const DrawCall& call, UINT& stride)
+{
+    glBindVertexArray(m_VertexArray);
+    if (call.userVertices)
+    {
+        stride = call.userStride;
+        UINT vertices = call.indexed ? call.minIndex + call.vertexCount : VerticesOf(call.type, call.primitiveCount);
+        glBindBuffer(GL_ARRAY_BUFFER, m_StreamVertices);
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(size_t(vertices) * stride), nullptr, GL_STREAM_DRAW);
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(size_t(vertices) * stride), call.userVertices, GL_STREAM_DRAW);
+        BindLayout(m_Fvf, stride, 0);
+        if (call.indexed)
+        {
+            const size_t indexBytes = call.userIndexFormat == D3DFMT_INDEX32 ? 4 : 2;
+            const size_t bytes = indexBytes * VerticesOf(call.type, call.primitiveCount);
+            glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_StreamIndices);
+            glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(bytes), call.userIndices, GL_STREAM_DRAW);
+        }
+        return true;
+    }
+    auto* vertices = dynamic_cast<MemoryVertexBuffer*>(m_Streams[0].buffer);
+    if (!vertices || m_Streams[0].stride == 0)
+        return false;
+    D3DVERTEXBUFFER_DESC description{};
+    vertices->GetDesc(&description);
+    stride = m_Streams[0].stride;
+    BufferFor(vertices, vertices->Memory(), GL_ARRAY_BUFFER, description.Usage & D3DUSAGE_DYNAMIC);
+    BindLayout(m_Fvf, stride, m_Streams[0].offset);
+    if (call.indexed)
+    {
+        auto* indices = dynamic_cast<MemoryIndexBuffer*>(m_Indices);
+        if (!indices)
+            return false;
+        D3DINDEXBUFFER_DESC indexDescription{};
+        indices->GetDesc(&indexDescription);
+        BufferFor(indices, indices->Memory(), GL_ELEMENT_ARRAY_BUFFER, indexDescription.Usage & D3DUSAGE_DYNAMIC);
+    }
+    return true;
+}
+
+void GlDevice::ApplyOutputState()
+{
+    const auto& rs = m_RenderStates;
+    glViewport(GLint(m_Viewport.X), GLint(m_Viewport.Y), GLsizei(m_Viewport.Width), GLsizei(m_Viewport.Height));
+    glDepthRange(double(m_Viewport.MinZ), double(m_Viewport.MaxZ));
+
+    if (rs[D3DRS_ZENABLE] != D3DZB_FALSE && m_DepthStencil)
+    {
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(Compare(rs[D3DRS_ZFUNC]));
+        glDepthMask(rs[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
+    }
+    else
+        glDisable(GL_DEPTH_TEST);
+    const float slope = Float(rs[D3DRS_SLOPESCALEDEPTHBIAS]), bias = Float(rs[D3DRS_DEPTHBIAS]);
+    if (slope != 0.0f || bias != 0.0f)
+    {
+        glEnable(GL_POLYGON_OFFSET_FILL);
+        // Direct3D's bias is in depth units; OpenGL's in steps of a 24-bit buffer.
+        glPolygonOffset(slope, bias * 16777215.0f);
+    }
+    else
+        glDisable(GL_POLYGON_OFFSET_FILL);
+
+    if (rs[D3DRS_STENCILENABLE] && m_DepthStencil)
+    {
+        glEnable(GL_STENCIL_TEST);
+        const GLint reference = GLint(rs[D3DRS_STENCILREF] & 0xFF);
+        const bool twoSided = rs[D3DRS_TWOSIDEDSTENCILMODE] != 0;
+        // Direct3D's clockwise faces are our front faces (see the culling below).
+        glStencilFuncSeparate(GL_FRONT, Compare(rs[D3DRS_STENCILFUNC]), reference, rs[D3DRS_STENCILMASK]);
+        glStencilOpSeparate(GL_FRONT, StencilOp(rs[D3DRS_STENCILFAIL]), StencilOp(rs[D3DRS_STENCILZFAIL]),
+                            StencilOp(rs[D3DRS_STENCILPASS]));
+        glStencilFuncSeparate(GL_BACK, Compare(rs[twoSided ? D3DRS_CCW_STENCILFUNC : D3DRS_STENCILFUNC]), reference,
+                              rs[D3DRS_STENCILMASK]);
+        glStencilOpSeparate(GL_BACK, StencilOp(rs[twoSided ? D3DRS_CCW_STENCILFAIL : D3DRS_STENCILFAIL]),
+                            StencilOp(rs[twoSided ? D3DRS_CCW_STENCILZFAIL : D3DRS_STENCILZFAIL]),
+                            StencilOp(rs[twoSided ? D3DRS_CCW_STENCILPASS : D3DRS_STENCILPASS]));
+        glStencilMask(rs[D3DRS_STENCILWRITEMASK]);
+    }
+    else
+        glDisable(GL_STENCIL_TEST);
+
+    if (rs[D3DRS_ALPHABLENDENABLE])
+    {
+        glEnable(GL_BLEND);
+        GLenum source, destination, alphaSource, alphaDestination;
+        BlendPair(rs[D3DRS_SRCBLEND], rs[D3DRS_DESTBLEND], source, destination);
+        GLenum equation = BlendEquation(rs[D3DRS_BLENDOP]), alphaEquation = equation;
+        alphaSource = source, alphaDestination = destination;
+        if (rs[D3DRS_SEPARATEALPHABLENDENABLE])
+        {
+            BlendPair(rs[D3DRS_SRCBLENDALPHA], rs[D3DRS_DESTBLENDALPHA], alphaSource, alphaDestination);
+            alphaEquation = BlendEquation(rs[D3DRS_BLENDOPALPHA]);
+        }
+        glBlendFuncSeparate(source, destination, alphaSource, alphaDestination);
+        glBlendEquationSeparate(equation, alphaEquation);
+        float factor[4];
+        ColourFloats(rs[D3DRS_BLENDFACTOR], factor);
+        glBlendColor(factor[0], factor[1], factor[2], factor[3]);
+    }
+    else
+        glDisable(GL_BLEND);
+
+    // Our window coordinates are Direct3D's screen coordinates (y down), in
+    // which OpenGL's counter-clockwise is Direct3D's clockwise: the front.
+    glFrontFace(GL_CCW);
+    if (rs[D3DRS_CULLMODE] == D3DCULL_CCW || rs[D3DRS_CULLMODE] == D3DCULL_CW)
+    {
+        glEnable(GL_CULL_FACE);
+        glCullFace(rs[D3DRS_CULLMODE] == D3DCULL_CCW ? GL_BACK : GL_FRONT);
+    }
+    else
+        glDisable(GL_CULL_FACE);
+    glPolygonMode(GL_FRONT_AND_BACK, rs[D3DRS_FILLMODE] == D3DFILL_POINT       ? GL_POINT
+                                     : rs[D3DRS_FILLMODE] == D3DFILL_WIREFRAME ? GL_LINE
+                                                                               : GL_FILL);
+    const DWORD mask = rs[D3DRS_COLORWRITEENABLE];
+    glColorMask(mask & 1 ? GL_TRUE : GL_FALSE, mask & 2 ? GL_TRUE : GL_FALSE, mask & 4 ? GL_TRUE : GL_FALSE,
+                mask & 8 ? GL_TRUE : GL_FALSE);
+    if (rs[D3DRS_SCISSORTESTENABLE])
+    {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(m_Scissor.left, m_Scissor.top, m_Scissor.right - m_Scissor.left, m_Scissor.bottom - m_Scissor.top);
+    }
+    else
+        glDisable(GL_SCISSOR_TEST);
+    for (int i = 0; i < 6; ++i)
+        if (!m_Program && (rs[D3DRS_CLIPPLANEENABLE] & (1u << i)))
+            glEnable(GLenum(GL_CLIP_DISTANCE0 + i));
+        else
+            glDisable(GLenum(GL_CLIP_DISTANCE0 + i));
+    glEnable(GL_PROGRAM_POINT_SIZE);
+    if (m_Samples > 0 && rs[D3DRS_MULTISAMPLEANTIALIAS])
+        glEnable(GL_MULTISAMPLE);
+    else
+        glDisable(GL_MULTISAMPLE);
+}
+
+void GlDevice::ApplyEffectUniforms(Program* program)
+{
+    auto* gl = static_cast<GlProgram*>(program);
+    glUseProgram(gl->id);
+    const float viewport[4] = {float(m_Viewport.X), float(m_Viewport.Y), float(m_Viewport.Width),
+                               float(m_Viewport.Height)};
+    glUniform4fv(gl->viewport, 1, viewport);
+    if (!gl->m_Dirty)
+        return;
+    GLint count = 0;
+    glGetProgramiv(gl->id, GL_ACTIVE_UNIFORMS, &count);
+    for (const auto& [name, values] : gl->m_Floats)
+    {
+        const int location = gl->Location(name);
+        if (location < 0)
+            continue;
+        GLint size = 0;
+        GLenum type = 0;
+        // The declared type says how the floats are grouped.
+        GLuint index = GL_INVALID_INDEX;
+        const char* names[] = {name.c_str()};
+        glGetUniformIndices(gl->id, 1, names, &index);
+        if (index == GL_INVALID_INDEX)
+        {
+            const std::string element = name + "[0]";
+            const char* elements[] = {element.c_str()};
+            glGetUniformIndices(gl->id, 1, elements, &index);
+        }
+        if (index == GL_INVALID_INDEX)
+            continue;
+        char buffer[256];
+        glGetActiveUniform(gl->id, index, sizeof buffer, nullptr, &size, &type, buffer);
+        const GLsizei n = GLsizei(values.size());
+        switch (type)
+        {
+        case GL_FLOAT_MAT4:
+            glUniformMatrix4fv(location, std::min<GLsizei>(size, n / 16), GL_FALSE, values.data());
+            break;
+        case GL_FLOAT_VEC4:
+            glUniform4fv(location, std::min<GLsizei>(size, n / 4), values.data());
+            break;
+        case GL_FLOAT_VEC3:
+            glUniform3fv(location, std::min<GLsizei>(size, n / 4 > 0 ? n / 4 : 1), values.data());
+            break;
+        case GL_FLOAT_VEC2:
+            glUniform2fv(location, 1, values.data());
+            break;
+        default:
+            glUniform1fv(location, std::min<GLsizei>(size, n), values.data());
+            break;
+        }
+    }
+    for (const auto& [name, value] : gl->m_Ints)
+        if (const int location = gl->Location(name); location >= 0)
+            glUniform1i(location, value);
+    gl->m_Dirty = false;
+}
+
+HRESULT GlDevice::Draw(const DrawCall& call)
+{
+    // Only the back buffer is drawn into here; other targets keep their memory.
+    if (CurrentRenderTarget() != BackBufferSurface() || call.primitiveCount == 0)
+        return D3D_OK;
+    if (!MakeCurrent())
+        return D3DERR_DRIVERINTERNALERROR;
+    glBindFramebuffer(GL_FRAMEBUFFER, m_BackFbo);
+    UINT stride = 0;
+    if (!BindVertices(call, stride))
+        return D3DERR_INVALIDCALL;
+
+    const DWORD position = m_Fvf & D3DFVF_POSITION_MASK;
+    if (m_Program)
+        ApplyEffectUniforms(m_Program);
+    else
+    {
+        glUseProgram(m_FixedProgram);
+        FixedFunctionBlock block;
+        BuildBlock(block, m_Fvf, position == D3DFVF_XYZRHW);
+        UploadBlock(block);
+    }
+    for (DWORD stage = 0; stage < 4; ++stage)
+    {
+        UINT levels = 0;
+        glActiveTexture(GL_TEXTURE0 + stage);
+        glBindTexture(GL_TEXTURE_2D, TextureFor(m_Textures[stage], levels));
+        glBindSampler(stage, m_Samplers[stage]);
+        if (levels)
+            ApplySampler(stage, levels);
+    }
+    glActiveTexture(GL_TEXTURE0);
+    ApplyOutputState();
+
+    const GLenum mode = Primitive(call.type);
+    const GLsizei count = GLsizei(VerticesOf(call.type, call.primitiveCount));
+    if (!call.indexed)
+        glDrawArrays(mode, GLint(call.startVertex), count);
+    else
+    {
+        const D3DFORMAT format = call.userIndices ? call.userIndexFormat
+                                                  : static_cast<MemoryIndexBuffer*>(m_Indices)->Format();
+        const size_t bytes = format == D3DFMT_INDEX32 ? 4 : 2;
+        glDrawElementsBaseVertex(mode, count, format == D3DFMT_INDEX32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+                                 reinterpret_cast<const void*>(size_t(call.startIndex) * bytes), call.baseVertex);
+    }
+    // Clears and the present blit must not see the draw's masks and scissor.
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glBindVertexArray(0);
+    return D3D_OK;
+}
+} // namespace gfx::gl
