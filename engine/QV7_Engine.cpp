@@ -5,10 +5,15 @@
 #include "media/QV7_Input.h"
 #include "media/QV7_VideoPlayer.h"
 
+#include "engine/QV7_Camera.h"
 #include "engine/QV7_FrameManager.h"
+#include "engine/QV7_RenderSurface.h"
 #include "engine/QV7_Scene.h"
 #include "engine/QV7_Screen2D.h"
+#include "engine/QV7_TextureList.h"
 #include "engine/QV7_Shaders.h"
+#include "gui/QV7_MenuManager.h"
+#include "gui/QV7_Particles2D.h"
 #include "media/QV7_Input.h"
 #include "platform/win/Window.h"
 #include "shell/QV7_Globals.h"
@@ -325,13 +330,18 @@ void QV7_Engine::CreateSubsystems()
     // 3. Effect registry.
     if (!m_Shaders)
         m_Shaders = new QV7_Shaders();
-    // 4. Menu particles: m_Particles2D = new QV7_Particles2D.
-    // 5. Camera: m_Camera = new QV7_Camera.
+    // 4. Menu particles.
+    if (!m_Particles2D)
+        m_Particles2D = new QV7_Particles2D();
+    // 5. Camera.
+    if (!m_Camera)
+        m_Camera = new QV7_Camera();
     // 6. 2D layer (starts outside 2D mode with its 2D material).
     if (!m_Screen2D)
         m_Screen2D = new QV7_Screen2D();
-    // 7. Menu texture list: m_MenuTextureList = new QV7_TextureList (once it no
-    //    longer takes over the start-up list's global).
+    // 7. Menu texture list (g_menuTextures).
+    CreateMenuTextureList();
+    m_MenuTextureList = g_menuTextures;
     // 8. Input devices.
     if (!m_Input)
     {
@@ -340,17 +350,27 @@ void QV7_Engine::CreateSubsystems()
     }
     m_Input->SetViewport(int(m_PresentParameters.BackBufferWidth), int(m_PresentParameters.BackBufferHeight));
     // 9. Landscape: m_Landscape = new QV7_Landscape.
-    // 10. Render-surface list: m_RenderSurfaces = new QV7_RenderSurfaceList.
+    // 10. Render-surface list.
+    if (!m_RenderSurfaces)
+        m_RenderSurfaces = new QV7_RenderSurfaceList();
 }
 
 void QV7_Engine::DestroySubsystems()
 {
     // Marked places wait for the components not built yet; keep this order.
-    // 1. Render-surface list: delete m_RenderSurfaces.
+    // 1. Render-surface list.
+    delete m_RenderSurfaces;
+    m_RenderSurfaces = nullptr;
     // 2. Landscape: delete m_Landscape.
-    // 3. Menu particles: delete m_Particles2D.
-    // 4. Menu texture list: delete m_MenuTextureList.
-    // 5. Camera: delete m_Camera.
+    // 3. Menu particles.
+    delete m_Particles2D;
+    m_Particles2D = nullptr;
+    // 4. Menu texture list.
+    DestroyMenuTextureList();
+    m_MenuTextureList = nullptr;
+    // 5. Camera.
+    delete m_Camera;
+    m_Camera = nullptr;
     // 6. 2D layer.
     delete m_Screen2D;
     m_Screen2D = nullptr;
@@ -381,13 +401,19 @@ void QV7_Engine::OnLostReset(int lost)
     // 3. Effect registry.
     if (m_Shaders)
         m_Shaders->OnLostReset(lost);
-    // 4. Camera: m_Camera->OnLostReset(lost).
+    // 4. Camera.
+    if (m_Camera)
+        m_Camera->OnLostReset(lost);
     // 5. Landscape: m_Landscape->OnLostReset(lost).
     // 6. Intro-movie player, when one exists.
     if (g_videoPlayer)
         g_videoPlayer->OnLostReset(lost);
     // 7. Menu manager, when it exists.
+    if (g_menuManager)
+        g_menuManager->OnLostReset(lost);
     // 8. Race session, when one exists.
     // 9. Water, when it exists.
-    // 10. Render-surface list: m_RenderSurfaces->OnLostReset(lost).
+    // 10. Render-surface list.
+    if (m_RenderSurfaces)
+        m_RenderSurfaces->OnLostReset(lost);
 }

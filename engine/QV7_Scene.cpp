@@ -202,6 +202,19 @@ void QV7_Scene::SetTexture(IDirect3DBaseTexture9* texture, DWORD stage)
         g_device->SetTexture(stage, texture);
 }
 
+void QV7_Scene::ForgetTexture(IDirect3DBaseTexture9* texture)
+{
+    if (!texture)
+        return;
+    for (DWORD stage = 0; stage < kStages; ++stage)
+    {
+        if (m_Tables.textures[stage] == texture)
+            SetTexture(nullptr, stage);
+        if (m_Snapshot.textures[stage] == texture)
+            m_Snapshot.textures[stage] = nullptr;
+    }
+}
+
 void QV7_Scene::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
 {
     if (m_Tables.stageStates[stage][type] == value)

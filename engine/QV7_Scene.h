@@ -29,6 +29,11 @@ class QV7_Scene
     void SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value);
     void SetSamplerState(D3DSAMPLERSTATETYPE type, DWORD sampler, DWORD value);
 
+    // Called before a texture is released: unbinds it wherever the cache or an
+    // open work space's snapshot still holds it, so neither hands the device
+    // a freed texture later.
+    void ForgetTexture(IDirect3DBaseTexture9* texture);
+
     void StartWorkSpace();
     // keepTextures 1 leaves the four stage textures as the group left them.
     void EndWorkSpace(int keepTextures);

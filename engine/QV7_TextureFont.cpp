@@ -71,16 +71,35 @@ QV7_TextureFont::QV7_TextureFont(const char* name, int heightPoints, DWORD flags
 
 QV7_TextureFont::~QV7_TextureFont() { Destroy(); }
 
-void QV7_TextureFont::Destroy()
+void ReleaseFontResources(IDirect3DVertexBuffer9*& vertexBuffer, IDirect3DTexture9*& texture,
+                          IDirect3DDevice9*& device)
 {
-    if (m_Texture)
-        m_Texture->Release();
-    if (m_VertexBuffer)
-        m_VertexBuffer->Release();
-    m_Texture = nullptr;
-    m_VertexBuffer = nullptr;
-    m_Device = nullptr;
+    if (vertexBuffer)
+    {
+        // A buffer still bound to stream 0 would outlive this release and
+        // make the next device reset fail.
+        IDirect3DVertexBuffer9* bound = nullptr;
+        UINT offset = 0, stride = 0;
+        if (device && SUCCEEDED(device->GetStreamSource(0, &bound, &offset, &stride)) && bound)
+        {
+            if (bound == vertexBuffer)
+                device->SetStreamSource(0, nullptr, 0, 0);
+            bound->Release();
+        }
+        vertexBuffer->Release();
+    }
+    if (texture)
+    {
+        if (g_scene)
+            g_scene->ForgetTexture(texture);
+        texture->Release();
+    }
+    vertexBuffer = nullptr;
+    texture = nullptr;
+    device = nullptr;
 }
+
+void QV7_TextureFont::Destroy() { ReleaseFontResources(m_VertexBuffer, m_Texture, m_Device); }
 
 void QV7_TextureFont::Create(IDirect3DDevice9* device)
 {

@@ -43,5 +43,10 @@ class QV7_TextureFont
     int m_AlphaBlending = 0;
 };
 
+// The release both kinds of font share (the engine's texture fonts and the
+// menus' bitmap fonts): vertex buffer, texture, then the device pointer.
+void ReleaseFontResources(IDirect3DVertexBuffer9*& vertexBuffer, IDirect3DTexture9*& texture,
+                          IDirect3DDevice9*& device);
+
 // The cell height GDI gives a point size at 96 dpi times a scale (MulDiv rounding).
 int FontCellHeight(int points, float scale);

@@ -1,7 +1,12 @@
 // Set-up, release and the per-frame work of the intro movie's Direct3D side.
 #include "media/VideoFilter.h"
 
+#include "engine/effects/QV7_EffectSources.h"
+#include "platform/d3dx/D3DXMath.h"
 #include "shell/QV7_Logger.h"
+
+#include <cmath>
+#include <cstdio>
 
 namespace
 {
@@ -13,9 +18,33 @@ template <class T> void ReleaseObject(T*& object)
 }
 
 constexpr DWORD kQuadFvf = D3DFVF_XYZ | D3DFVF_TEX1;
+
+// The sampling taps UvBase[0] to UvBase[19] for a texture of the given size;
+// the video effect says what each one is for.
+void VideoTapOffsets(int width, int height, float taps[20][4])
+{
+    const float tu = 1.0f / float(width > 0 ? width : 1);
+    const float tv = 1.0f / float(height > 0 ? height : 1);
+    auto set = [&](int i, float u, float v) {
+        taps[i][0] = u;
+        taps[i][1] = v;
+        taps[i][2] = 0.0f;
+        taps[i][3] = 0.0f;
+    };
+    set(0, 0.0f, 0.0f);
+    set(1, 0.5f * tu, 0.5f * tv);
+    set(2, 0.001f * tu, 0.001f * tv);
+    set(3, tu * 2.0f / 3.0f, tv * 2.0f / 3.0f);
+    const float angles[3] = {0.0f, 2.0943952f, 4.1887903f};
+    const float radii[5] = {1.0f, 2.0f / 3.0f, 0.5f, -1.0f, -2.0f / 3.0f};
+    for (int ring = 0; ring < 5; ++ring)
+        for (int k = 0; k < 3; ++k)
+            set(4 + ring * 3 + k, std::cos(angles[k]) * radii[ring] * tu, std::sin(angles[k]) * radii[ring] * tv);
+    set(19, -0.5f * tu, -0.5f * tv);
+}
 } // namespace
 
-VideoFilter::VideoFilter() = default;
+VideoFilter::VideoFilter() : m_EffectBytes(&VideoEffectSource()) {}
 
 VideoFilter::~VideoFilter()
 {
@@ -27,9 +56,11 @@ VideoFilter::~VideoFilter()
 bool VideoFilter::Setup(IDirect3DDevice9* device, const std::string& path)
 {
     m_Device = device;
-    // The video effect (techniques "Simple", "SimpleUYVY", "SimpleYUY2",
-    // "ColorControls") is created here once the effect registry exists; see
-    // DrawVideoFrame.
+    if (!CreateEffect())
+    {
+        QV7_Logger::Log(g_logger, "ERROR: Video Filter: Load Effect Failed");
+        return false;
+    }
     const HRESULT hr = CreateVideoTextureObject(path);
     if (FAILED(hr))
     {
@@ -39,6 +70,7 @@ bool VideoFilter::Setup(IDirect3DDevice9* device, const std::string& path)
     }
     if (!CreateQuad())
         return false;
+    SetSamplingOffsets();
     if (!CreateTextureRenderTarget())
     {
         QV7_Logger::Log(g_logger, "ERROR: Video Filter: CreateTextureRenderTarget Failed");
@@ -51,6 +83,43 @@ bool VideoFilter::Setup(IDirect3DDevice9* device, const std::string& path)
     }
     m_Initialised = 1;
     return true;
+}
+
+bool VideoFilter::CreateEffect()
+{
+    // After a device reset the effect is made again, like every other device object.
+    if (m_Effect)
+        return true;
+    std::string errors;
+    if (!m_Device || FAILED(D3DXCreateEffect(m_Device, m_EffectBytes->data(), UINT(m_EffectBytes->size()), nullptr,
+                                             nullptr, 0, nullptr, &m_Effect, &errors)))
+    {
+        m_Effect = nullptr;
+        QV7_Logger::Log(g_logger, "ERROR: Video Filter: Failed to load effect file");
+        return false;
+    }
+    if (FAILED(m_Effect->SetTechnique(m_Effect->GetTechniqueByName("Simple"))))
+    {
+        QV7_Logger::Log(g_logger, "ERROR: Video Filter: SetTechnique failed!");
+        ReleaseObject(m_Effect);
+        return false;
+    }
+    return true;
+}
+
+void VideoFilter::SetSamplingOffsets()
+{
+    const CTextureRenderer* renderer = m_Graph->Renderer();
+    m_Effect->SetFloat(m_Effect->GetParameterByName(nullptr, "SrcTexWidth"), float(renderer->m_VideoWidth));
+    m_Effect->SetFloat(m_Effect->GetParameterByName(nullptr, "SrcTexHeight"), float(renderer->m_VideoHeight));
+    float taps[20][4];
+    VideoTapOffsets(renderer->m_VideoWidth, renderer->m_VideoHeight, taps);
+    char name[32];
+    for (int i = 0; i < 20; ++i)
+    {
+        std::snprintf(name, sizeof name, "UvBase[%d]", i);
+        m_Effect->SetVectorFloats(m_Effect->GetParameterByName(nullptr, name), taps[i]);
+    }
 }
 
 HRESULT VideoFilter::CreateVideoTextureObject(const std::string& path)
@@ -180,6 +249,7 @@ void VideoFilter::ReleaseDeviceObjects()
     }
     ReleaseObject(m_CompositeSurface);
     ReleaseObject(m_Composite);
+    ReleaseObject(m_Effect);
 }
 
 void VideoFilter::DrawFrame()
@@ -195,37 +265,80 @@ void VideoFilter::DrawFrame()
         DrawVideoFrame(renderer->Texture());
 }
 
-// ---------------------------------------------------------------------------
-// TO BE WRITTEN WITH THE EFFECT REGISTRY AND THE 2D LAYER: draws nothing yet.
-//
-// Runs on the game thread between BeginFrame and EndFrame, holding the frame
-// lock (the caller took it). It must:
-//  1. Set the vertex format D3DFVF_XYZ | D3DFVF_TEX1 and stream 0 = m_Quad
-//     (stride 20). Effect "UvOffsetToUse" = 2.0; "WorldViewProj" = scaling
-//     (2, 2, 1) x look-at view (eye (0, 0, -5), target (0, 0, 0), up
-//     (0, 1, 0)) x orthographic projection 4 by 4, near 0.2, far 20.
-//  2. Conversion pass: technique "SimpleYUY2" or "SimpleUYVY" by the
-//     renderer's Layout() ("Simple" for the X8R8G8B8 texture of an MPEG
-//     file); render target 0 = m_RenderTargetSurfaces[0], no depth surface;
-//     clear to opaque black; "BlurTex" = videoTexture; every pass draws the
-//     quad as a two-triangle fan. videoTexture is A8L8 holding packed 4:2:2
-//     YUV: for YUY2, texel x has luminance Y(x) in L, and A holds U on even
-//     texels and V on odd ones (UYVY: the other way round); the shader
-//     samples point-filtered, takes Y from texel x and U, V from the texel
-//     pair x & ~1, x | 1, and converts with the BT.601 video-range matrix
-//     (the movie layer packs pictures in video range).
-//  3. Back to the saved back buffer and depth surface; clear target and depth
-//     (opaque black, 1.0); technique "ColorControls" with "WorldViewProj" =
-//     scaling (2, 2, 2) x view x projection, "UvOffsetToUse" = 0,
-//     "Brightness" m_Brightness, "Contrast" m_Contrast, "Saturation"
-//     m_Saturation, "Hue" m_Hue (1, 1, 1, 0 leave the picture as it is);
-//     "BlurTex" = m_RenderTargets[0]; every pass draws the quad.
-// Set-up must then also create the effect (its failure lines "ERROR: Video
-// Filter: Failed to load effect file" / "ERROR: Video Filter: SetTechnique
-// failed!", then "ERROR: Video Filter: Load Effect Failed") and set
-// "SrcTexWidth", "SrcTexHeight" and the "UvBase[%d]" taps from the texel size.
-// ---------------------------------------------------------------------------
+// Game thread, between BeginFrame and EndFrame, holding the frame lock (the
+// caller took it): the conversion pass reads the video texture.
 void VideoFilter::DrawVideoFrame(IDirect3DTexture9* videoTexture)
 {
-    (void)videoTexture;
+    if (!m_Effect || !m_Quad || !m_RenderTargetSurfaces[0])
+        return;
+    const CTextureRenderer* renderer = m_Graph->Renderer();
+    m_Device->SetFVF(kQuadFvf);
+    m_Device->SetStreamSource(0, m_Quad, 0, sizeof(VideoQuadVertex));
+
+    // The quad's corners are at +-1: scaled by two and seen from five units
+    // away through a 4 by 4 orthographic window, it covers the target exactly.
+    D3DXMATRIX scaling, view, projection, viewProjection, worldViewProj;
+    const D3DXVECTOR3 eye(0.0f, 0.0f, -5.0f), at(0.0f, 0.0f, 0.0f), up(0.0f, 1.0f, 0.0f);
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    D3DXMatrixOrthoLH(&projection, 4.0f, 4.0f, 0.2f, 20.0f);
+    D3DXMatrixMultiply(&viewProjection, &view, &projection);
+    D3DXMatrixScaling(&scaling, 2.0f, 2.0f, 1.0f);
+    D3DXMatrixMultiply(&worldViewProj, &scaling, &viewProjection);
+    m_Effect->SetFloat(m_Effect->GetParameterByName(nullptr, "UvOffsetToUse"), 2.0f);
+    m_Effect->SetTechnique(m_Effect->GetTechniqueByName("Simple"));
+    m_Effect->SetMatrix(m_Effect->GetParameterByName(nullptr, "WorldViewProj"), &worldViewProj);
+
+    // Conversion: the packed picture into the first render target, in RGB.
+    IDirect3DSurface9* backBuffer = nullptr;
+    IDirect3DSurface9* depth = nullptr;
+    m_Device->GetRenderTarget(0, &backBuffer);
+    m_Device->GetDepthStencilSurface(&depth);
+    const char* conversion = "Simple";
+    if (renderer->m_TextureFormat == D3DFMT_A8L8)
+        conversion = renderer->Layout() == movie::PixelLayout::UYVY ? "SimpleUYVY" : "SimpleYUY2";
+    m_Device->SetRenderTarget(0, m_RenderTargetSurfaces[0]);
+    m_Device->SetDepthStencilSurface(nullptr);
+    m_Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    m_Effect->SetTexture(m_Effect->GetParameterByName(nullptr, "BlurTex"), videoTexture);
+    DrawQuadWith(conversion);
+
+    // Colour controls: the converted frame full screen on the game's target.
+    if (backBuffer)
+        m_Device->SetRenderTarget(0, backBuffer);
+    m_Device->SetDepthStencilSurface(depth);
+    m_Device->Clear(0, nullptr, DWORD(D3DCLEAR_TARGET) | (depth ? DWORD(D3DCLEAR_ZBUFFER) : 0u), 0xFF000000, 1.0f, 0);
+    D3DXMatrixScaling(&scaling, 2.0f, 2.0f, 2.0f);
+    D3DXMatrixMultiply(&worldViewProj, &scaling, &viewProjection);
+    m_Effect->SetMatrix(m_Effect->GetParameterByName(nullptr, "WorldViewProj"), &worldViewProj);
+    m_Effect->SetFloat(m_Effect->GetParameterByName(nullptr, "UvOffsetToUse"), 0.0f);
+    m_Effect->SetFloat(m_Effect->GetParameterByName(nullptr, "Brightness"), m_Brightness);
+    m_Effect->SetFloat(m_Effect->GetParameterByName(nullptr, "Contrast"), m_Contrast);
+    m_Effect->SetFloat(m_Effect->GetParameterByName(nullptr, "Saturation"), m_Saturation);
+    m_Effect->SetFloat(m_Effect->GetParameterByName(nullptr, "Hue"), m_Hue);
+    m_Effect->SetTexture(m_Effect->GetParameterByName(nullptr, "BlurTex"), m_RenderTargets[0]);
+    DrawQuadWith("ColorControls");
+    // The effect, the device's stage and its stream let go of the textures and
+    // the quad, so none is held past the frame (a held default-pool object
+    // would block a reset).
+    m_Effect->SetTexture(m_Effect->GetParameterByName(nullptr, "BlurTex"), nullptr);
+    m_Device->SetTexture(0, nullptr);
+    m_Device->SetStreamSource(0, nullptr, 0, 0);
+    ReleaseObject(backBuffer);
+    ReleaseObject(depth);
+}
+
+void VideoFilter::DrawQuadWith(const char* technique)
+{
+    m_Effect->SetTechnique(m_Effect->GetTechniqueByName(technique));
+    UINT passes = 0;
+    if (FAILED(m_Effect->Begin(&passes, 0)))
+        return;
+    for (UINT pass = 0; pass < passes; ++pass)
+    {
+        if (FAILED(m_Effect->BeginPass(pass)))
+            continue;
+        m_Device->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2);
+        m_Effect->EndPass();
+    }
+    m_Effect->End();
 }

@@ -144,3 +144,153 @@ const std::string* FindEffectSource(const char* registryName)
     }
     return nullptr;
 }
+
+// ---------------------------------------------------------------------------
+// The intro movie's video effect.
+//
+// Every pass draws the full-screen quad (positions through WorldViewProj,
+// texture coordinates shifted by the tap UvBase[UvOffsetToUse]); the passes
+// set their own states so that whatever the game left on the device (culling,
+// depth, blending) cannot hide the picture. The taps (set by the movie from
+// the texel size) are: 0 none; 1 half a texel; 2 a thousandth of a texel,
+// which keeps point samples clear of texel edges; 3 two-thirds of a texel;
+// 4-6, 7-9 and 10-12 rings of one, two-thirds and one half texel at 0, 120 and
+// 240 degrees; 13-15 and 16-18 the first two rings turned by 180 degrees;
+// 19 minus half a texel.
+namespace
+{
+const char* const kVideoVertex = R"GLSL(in vec4 a_Position;
+in vec4 a_TexCoord0;
+uniform mat4 WorldViewProj;
+uniform float UvOffsetToUse;
+uniform vec4 UvBase[20];
+out vec2 v_Uv;
+void main()
+{
+    gl_Position = WorldViewProj * vec4(a_Position.xyz, 1.0);
+    v_Uv = a_TexCoord0.xy + UvBase[clamp(int(UvOffsetToUse + 0.5), 0, 19)].xy;
+}
+)GLSL";
+
+// Packed 4:2:2 YUV in an A8L8 texture: each texel holds one pixel's Y and,
+// alternately, the pair's U or V. The texels are fetched whole (point
+// sampling: a filtered fetch would mix U with V), Y from the pixel's own
+// texel and U, V from its pair, then BT.601 video range to RGB.
+std::string PackedYuvFragment(bool yuy2)
+{
+    const char* y = yuy2 ? "here.r" : "here.a";
+    const char* u = yuy2 ? "even.a" : "even.r";
+    const char* v = yuy2 ? "odd.a" : "odd.r";
+    return std::string(R"GLSL(uniform sampler2D BlurTex;
+in vec2 v_Uv;
+out vec4 o_Colour;
+void main()
+{
+    ivec2 size = textureSize(BlurTex, 0);
+    ivec2 at = clamp(ivec2(floor(v_Uv * vec2(size))), ivec2(0), size - 1);
+    vec4 here = texelFetch(BlurTex, at, 0);
+    vec4 even = texelFetch(BlurTex, ivec2(at.x & ~1, at.y), 0);
+    vec4 odd = texelFetch(BlurTex, ivec2(min(at.x | 1, size.x - 1), at.y), 0);
+    float y = 1.164383 * ()GLSL") +
+           y + " - 16.0 / 255.0);\n    float u = " + u + " - 128.0 / 255.0;\n    float v = " + v +
+           R"GLSL( - 128.0 / 255.0;
+    vec3 rgb = vec3(y + 1.596027 * v, y - 0.391762 * u - 0.812968 * v, y + 2.017232 * u);
+    o_Colour = vec4(clamp(rgb, 0.0, 1.0), 1.0);
+}
+)GLSL";
+}
+
+const char* const kCopyFragment = R"GLSL(uniform sampler2D BlurTex;
+in vec2 v_Uv;
+out vec4 o_Colour;
+void main()
+{
+    o_Colour = vec4(texture(BlurTex, v_Uv).rgb, 1.0);
+}
+)GLSL";
+
+// The centre and the ring taps, averaged.
+const char* const kBlurFragment = R"GLSL(uniform sampler2D BlurTex;
+uniform vec4 UvBase[20];
+in vec2 v_Uv;
+out vec4 o_Colour;
+void main()
+{
+    vec3 sum = texture(BlurTex, v_Uv).rgb;
+    for (int i = 4; i <= 18; ++i)
+        sum += texture(BlurTex, v_Uv + UvBase[i].xy).rgb;
+    o_Colour = vec4(sum / 16.0, 1.0);
+}
+)GLSL";
+
+// Brightness scales, contrast stretches about mid-grey, saturation mixes
+// with the luma grey, and hue (radians) turns the colour about the grey
+// axis; 1, 1, 1 and 0 give back the picture exactly.
+const char* const kColorControlsFragment = R"GLSL(uniform sampler2D BlurTex;
+uniform float Brightness;
+uniform float Contrast;
+uniform float Saturation;
+uniform float Hue;
+in vec2 v_Uv;
+out vec4 o_Colour;
+void main()
+{
+    vec3 c = texture(BlurTex, v_Uv).rgb * Brightness;
+    c = (c - 0.5) * Contrast + 0.5;
+    c = mix(vec3(dot(c, vec3(0.299, 0.587, 0.114))), c, Saturation);
+    vec3 k = vec3(0.57735027);
+    float cs = cos(Hue), sn = sin(Hue);
+    c = c * cs + cross(k, c) * sn + k * dot(k, c) * (1.0 - cs);
+    o_Colour = vec4(clamp(c, 0.0, 1.0), 1.0);
+}
+)GLSL";
+
+std::string BuildVideoEffect()
+{
+    d3dx::EffectDescription description;
+    auto add = [&](const std::string& name, ParameterType type) {
+        d3dx::ParameterDescription parameter;
+        parameter.name = name;
+        parameter.type = type;
+        description.parameters.push_back(parameter);
+    };
+    // Each tap is a parameter of its own, as the movie sets them one by one.
+    for (int i = 0; i < 20; ++i)
+        add("UvBase[" + std::to_string(i) + "]", ParameterType::Vector);
+    add("SrcTexWidth", ParameterType::Float);
+    add("SrcTexHeight", ParameterType::Float);
+    add("UvOffsetToUse", ParameterType::Float);
+    add("WorldViewProj", ParameterType::Matrix);
+    add("BlurTex", ParameterType::Texture);
+    add("Brightness", ParameterType::Float);
+    add("Contrast", ParameterType::Float);
+    add("Saturation", ParameterType::Float);
+    add("Hue", ParameterType::Float);
+
+    const std::pair<const char*, std::string> techniques[] = {
+        {"Simple", kCopyFragment},
+        {"SimpleUYVY", PackedYuvFragment(false)},
+        {"SimpleYUY2", PackedYuvFragment(true)},
+        {"Blur", kBlurFragment},
+        {"ColorControls", kColorControlsFragment},
+    };
+    for (const auto& [name, fragment] : techniques)
+    {
+        d3dx::PassDescription pass;
+        pass.name = "P0";
+        pass.states = {{D3DRS_ZENABLE, 0},          {D3DRS_ZWRITEENABLE, 0},    {D3DRS_CULLMODE, D3DCULL_NONE},
+                       {D3DRS_ALPHABLENDENABLE, 0}, {D3DRS_ALPHATESTENABLE, 0}, {D3DRS_FOGENABLE, 0}};
+        pass.samplers.emplace_back(0, "BlurTex");
+        pass.vertexSource = kVideoVertex;
+        pass.fragmentSource = fragment;
+        description.techniques.push_back({name, {pass}});
+    }
+    return d3dx::WriteEffectDescription(description);
+}
+} // namespace
+
+const std::string& VideoEffectSource()
+{
+    static const std::string source = BuildVideoEffect();
+    return source;
+}

@@ -19,3 +19,6 @@ struct EffectSource
 const std::vector<EffectSource>& EffectSources();
 // The bytes for a registry name (numbered billboard effects included); null when unknown.
 const std::string* FindEffectSource(const char* registryName);
+// The intro movie's video effect, created by the movie player outside the
+// registry: packed YUV to RGB, a blur, colour controls and a plain copy.
+const std::string& VideoEffectSource();

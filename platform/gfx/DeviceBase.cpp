@@ -630,7 +630,13 @@ HRESULT DeviceBase::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOL
         return D3D_OK;
     if (m_RenderTargets[0] == m_BackBuffer)
         return ClearBackBuffer(DWORD(areas.size()), areas.data(), flags, color, z, stencil);
-    for (const D3DRECT& area : areas)
+    return ClearOffscreen(DWORD(areas.size()), areas.data(), flags, color, z, stencil);
+}
+
+HRESULT DeviceBase::ClearOffscreen(DWORD count, const D3DRECT* areas, DWORD flags, D3DCOLOR color, float z,
+                                   DWORD stencil)
+{
+    for (const D3DRECT& area : std::vector<D3DRECT>(areas, areas + count))
     {
         const RECT r{area.x1, area.y1, area.x2, area.y2};
         if (flags & D3DCLEAR_TARGET)

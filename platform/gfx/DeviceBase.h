@@ -168,6 +168,10 @@ class DeviceBase : public RefCounted<IDirect3DDevice9>
     // The defaults work on the back buffer's memory (the null back-end).
     virtual HRESULT ClearBackBuffer(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
                                     DWORD stencil);
+    // Clears a render target other than the back buffer (and the depth-stencil
+    // surface that goes with it); the default works on their memory.
+    virtual HRESULT ClearOffscreen(DWORD count, const D3DRECT* areas, DWORD flags, D3DCOLOR color, float z,
+                                   DWORD stencil);
     virtual HRESULT PresentBackBuffer() = 0;
     // Makes the back buffer of the new parameters (already completed).
     virtual HRESULT ResetBackBuffer(D3DPRESENT_PARAMETERS& presentParameters) = 0;

@@ -264,6 +264,8 @@ MemorySurface::~MemorySurface()
 {
     if (m_Texture)
         m_Texture->Release();
+    else
+        m_Core.m_Device->ForgetResource(this);
 }
 
 ImageMemory& MemorySurface::Image() { return m_Texture ? m_Texture->Level(m_Level) : m_Own; }

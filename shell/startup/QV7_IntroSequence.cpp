@@ -81,11 +81,11 @@ bool RunLogoPhase(TextureRecord* picture, TextureRecord* loadingPicture, LogoDra
             g_input->Poll();
         g_frameManager->BeginFrame();
         g_screen2D->Begin2D();
-        g_screen2D->DrawTexturedRect(0xFFFFFFFF, picture, 0, 0, 1023, 1023);
+        g_screen2D->DrawTexturedRect(0xFFFFFFFF, TextureOf(picture), 0, 0, 1023, 1023);
         if (draw == LogoDraw::Faded)
             g_screen2D->DrawFade(int(level));
         else if (draw == LogoDraw::Crossfaded)
-            g_screen2D->DrawTexturedFade(int(level), loadingPicture);
+            g_screen2D->DrawTexturedFade(int(level), TextureOf(loadingPicture));
         g_screen2D->End2D();
         g_frameManager->EndFrame();
         if (SkipPressed())
@@ -180,7 +180,7 @@ void FadeInMainMenu(QV7_TextureList& loadingTextures)
             return;
         if (result == FRAME_SKIP)
             continue;
-        DrawLoadingScreen(&loadingTextures, 100, int(fade), 1);
+        DrawLoadingScreen(&loadingTextures, 100, fade, 1);
         fade -= FrameMs() * 0.4f;
     }
 }

@@ -183,8 +183,8 @@ int WinMain()
         sound->LoadMenuSounds();
 
         SetPercent(85);
-        std::unique_ptr<QV7_TextureList> loadingTextures = std::make_unique<QV7_TextureList>();
-        loadingTextures->LoadLoadingScreen(g_dataDir);
+        std::unique_ptr<QV7_TextureList> loadingTextures = std::make_unique<QV7_TextureList>(TextureListRole::LoadingScreen);
+        LoadLoadingScreen(*loadingTextures, g_dataDir);
         SetPercent(90);
         SetPercent(100);
 

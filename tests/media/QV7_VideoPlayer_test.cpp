@@ -8,7 +8,10 @@
 
 #include "SoundTestSupport.h"
 #include "engine/QV7_Engine.h"
+#include "engine/effects/QV7_EffectSources.h"
 #include "media/QV7_SoundSystem.h"
+#include "platform/d3dx/D3DXMath.h"
+#include "platform/d3dx/EffectDescription.h"
 #include "platform/gfx/Resources.h"
 #include "platform/gfx/null/NullGfx.h"
 #include "platform/win/Clock.h"
@@ -279,6 +282,7 @@ TEST_F(VideoPlayerTest, DeviceLossStopsTheMovieAndTheResetCarriesOn)
     EXPECT_FALSE(Movie(player)->Running());
     EXPECT_EQ(Renderer(player)->Texture(), nullptr);
     EXPECT_EQ(player.m_Filter->m_Quad, nullptr);
+    EXPECT_EQ(player.m_Filter->m_Effect, nullptr);
     uint32_t status = 0;
     player.m_Filter->Graph()->m_Sound->GetStatus(status);
     EXPECT_FALSE(status & snd::DSBSTATUS_PLAYING);
@@ -288,12 +292,138 @@ TEST_F(VideoPlayerTest, DeviceLossStopsTheMovieAndTheResetCarriesOn)
     EXPECT_FALSE(player.HasEnded());
     ASSERT_NE(Renderer(player)->Texture(), nullptr);
     EXPECT_NE(player.m_Filter->m_Quad, nullptr);
+    EXPECT_NE(player.m_Filter->m_Effect, nullptr);
     EXPECT_TRUE(Movie(player)->Running());
     EXPECT_EQ(Renderer(player)->DeliveredFrames(), 2);
     m_Clock.Advance(100);
     FrameAfter(player, 3);
     ExpectColour(TextureCentre(player), kColours[2], "first picture after the reset");
     EXPECT_LE(LogIndex("ERROR: Video Filter: Unable to STOP the DirectShow graph!"), -1);
+}
+
+TEST_F(VideoPlayerTest, AnEffectThatCannotBeMadeEndsTheMovieWithItsLogLines)
+{
+    WriteIntro(kColours);
+    d3dx::EffectDescription noSimple;
+    const std::string& good = VideoEffectSource();
+    ASSERT_TRUE(d3dx::ParseEffectDescription(good.data(), good.size(), noSimple, nullptr));
+    for (auto& technique : noSimple.techniques)
+        if (technique.name == "Simple")
+            technique.name = "Plain";
+    const struct
+    {
+        std::string bytes;
+        const char* line;
+    } cases[] = {{"not an effect", "ERROR: Video Filter: Failed to load effect file"},
+                 {d3dx::WriteEffectDescription(noSimple), "ERROR: Video Filter: SetTechnique failed!"}};
+    for (const auto& c : cases)
+    {
+        CapturedLog().clear();
+        QV7_VideoPlayer player;
+        player.m_Filter->m_EffectBytes = &c.bytes;
+        player.Start();
+        EXPECT_TRUE(player.HasEnded()) << c.line;
+        EXPECT_GE(LogIndex(c.line), 0) << c.line;
+        EXPECT_GT(LogIndex("ERROR: Video Filter: Load Effect Failed"), LogIndex(c.line));
+        // The movie is not even opened.
+        EXPECT_EQ(player.m_Filter->Graph(), nullptr);
+        player.RenderFrame();
+    }
+}
+
+TEST_F(VideoPlayerTest, EachFrameConvertsThePictureThenDrawsItFullScreenThroughTheColourControls)
+{
+    WriteIntro(kColours);
+    QV7_VideoPlayer player;
+    player.Start();
+    ASSERT_FALSE(player.HasEnded());
+    VideoFilter& filter = *player.m_Filter;
+    ID3DXEffect* effect = filter.m_Effect;
+    ASSERT_NE(effect, nullptr);
+    // Set-up gave the effect the texture's size and its sampling taps.
+    float value[4] = {};
+    effect->GetFloatArray("SrcTexWidth", value, 1);
+    EXPECT_EQ(value[0], 64.0f);
+    effect->GetFloatArray("SrcTexHeight", value, 1);
+    EXPECT_EQ(value[0], 48.0f);
+    effect->GetFloatArray("UvBase[1]", value, 4);
+    EXPECT_FLOAT_EQ(value[0], 0.5f / 64.0f);
+    EXPECT_FLOAT_EQ(value[1], 0.5f / 48.0f);
+    effect->GetFloatArray("UvBase[5]", value, 4); // one texel at 120 degrees
+    EXPECT_NEAR(value[0], -0.5f / 64.0f, 1e-6);
+    EXPECT_NEAR(value[1], 0.8660254f / 48.0f, 1e-6);
+
+    filter.m_Brightness = 0.75f;
+    filter.m_Hue = 0.25f;
+    player.RenderFrame();
+    FrameAfter(player, 1);
+    gfx::null::ClearCalls();
+    m_Clock.Advance(100);
+    FrameAfter(player, 2);
+
+    IDirect3DSurface9* backBuffer = nullptr;
+    ASSERT_EQ(g_device->GetRenderTarget(0, &backBuffer), D3D_OK);
+    const std::string target = gfx::ResourceName(filter.m_RenderTargetSurfaces[0]);
+    const std::string converted = gfx::ResourceName(filter.m_RenderTargets[0]);
+    const std::string video = gfx::ResourceName(Renderer(player)->Texture());
+    const std::string back = gfx::ResourceName(backBuffer);
+    backBuffer->Release();
+    // The draw comes after the picture was written, and in this order.
+    const std::vector<std::string> order = {
+        video + ".UnlockRect(0)",
+        "SetFVF(258)",
+        "SetStreamSource(0," + gfx::ResourceName(filter.m_Quad) + ",0,20)",
+        "SetRenderTarget(0," + target + ")",
+        "SetDepthStencilSurface(null)",
+        "Clear(0,1,0xff000000,1,0)",
+        "Effect.SetTexture(BlurTex," + video + ")",
+        "Effect.SetTechnique(SimpleYUY2)",
+        "Effect.BeginPass(SimpleYUY2,0)",
+        "DrawPrimitive(6,0,2)",
+        "Effect.End()",
+        "SetRenderTarget(0," + back + ")",
+        "Clear(0,3,0xff000000,1,0)",
+        "Effect.SetTexture(BlurTex," + converted + ")",
+        "Effect.SetTechnique(ColorControls)",
+        "Effect.BeginPass(ColorControls,0)",
+        "DrawPrimitive(6,0,2)",
+        "Effect.End()",
+    };
+    int at = 0;
+    for (const std::string& call : order)
+    {
+        const int found = gfx::null::FindCall(call, size_t(at));
+        ASSERT_GE(found, 0) << call;
+        at = found + 1;
+    }
+    EXPECT_EQ(gfx::null::CountCalls("DrawPrimitive("), 2u);
+    EXPECT_EQ(gfx::null::CountCalls("Effect.BeginPass(Blur"), 0u);
+
+    // The colour pass's matrix puts the quad's corners on the corners of the
+    // target, inside the depth range.
+    D3DXMATRIX wvp;
+    effect->GetFloatArray("WorldViewProj", &wvp.m[0][0], 16);
+    for (const auto& [x, y] : {std::pair{-1.0f, -1.0f}, {1.0f, -1.0f}, {1.0f, 1.0f}, {-1.0f, 1.0f}})
+    {
+        const D3DXVECTOR4 corner(x, y, 0.0f, 1.0f);
+        D3DXVECTOR4 clip;
+        D3DXVec4Transform(&clip, &corner, &wvp);
+        EXPECT_NEAR(clip.x / clip.w, x, 1e-5);
+        EXPECT_NEAR(clip.y / clip.w, y, 1e-5);
+        EXPECT_GT(clip.z / clip.w, 0.0f);
+        EXPECT_LT(clip.z / clip.w, 1.0f);
+    }
+    const struct
+    {
+        const char* name;
+        float want;
+    } controls[] = {{"UvOffsetToUse", 0.0f}, {"Brightness", 0.75f}, {"Contrast", 1.0f}, {"Saturation", 1.0f},
+                    {"Hue", 0.25f}};
+    for (const auto& c : controls)
+    {
+        effect->GetFloatArray(c.name, value, 1);
+        EXPECT_EQ(value[0], c.want) << c.name;
+    }
 }
 
 TEST_F(VideoPlayerTest, DestroyingThePlayerMidPlayJoinsTheDecoder)

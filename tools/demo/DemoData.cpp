@@ -1,8 +1,11 @@
 // Writes the demo Data folder, one generator per kind of content.
 #include "tools/demo/DemoData.h"
 
+#include "tools/demo/DemoFonts.h"
 #include "tools/demo/DemoLanguage.h"
+#include "tools/demo/DemoMenus.h"
 #include "tools/demo/DemoMovie.h"
+#include "tools/demo/DemoPictures.h"
 #include "tools/demo/DemoSounds.h"
 
 #include <cstdio>
@@ -22,6 +25,9 @@ bool WriteDemoData(const std::string& dataDir)
     if (ok)
         WriteDemoSounds(dir);
     ok = ok && WriteDemoMovie(dir);
+    ok = ok && WriteDemoPictures(dir);
+    ok = ok && WriteDemoFonts(dir);
+    ok = ok && WriteDemoMenus(dir);
     if (!ok)
         std::fprintf(stderr, "qv7-mkdemo: writing %s failed\n", dir.c_str());
     return ok;

@@ -124,6 +124,8 @@ bool GlDevice::BuildFramebuffers(const D3DPRESENT_PARAMETERS& presentParameters)
 
 void GlDevice::DeleteFramebuffers()
 {
+    // Pairings with the back buffer or its depth refer to the renderbuffers going away.
+    DropFramebuffers();
     const unsigned fbos[] = {m_BackFbo, m_ResolveFbo, m_FrontFbo};
     const unsigned rbos[] = {m_BackColor, m_BackDepth, m_ResolveColor, m_FrontColor};
     for (unsigned fbo : fbos)
@@ -140,29 +142,12 @@ HRESULT GlDevice::ClearBackBuffer(DWORD count, const D3DRECT* rects, DWORD flags
 {
     if (!MakeCurrent())
         return D3DERR_DRIVERINTERNALERROR;
-    glBindFramebuffer(GL_FRAMEBUFFER, m_BackFbo);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glDepthMask(GL_TRUE);
-    glStencilMask(0xFF);
-    glClearColor(float((color >> 16) & 0xFF) / 255.0f, float((color >> 8) & 0xFF) / 255.0f,
-                 float(color & 0xFF) / 255.0f, float(color >> 24) / 255.0f);
-    glClearDepth(double(z));
-    glClearStencil(GLint(stencil & 0xFF));
-    GLbitfield mask = 0;
-    if (flags & D3DCLEAR_TARGET)
-        mask |= GL_COLOR_BUFFER_BIT;
-    if ((flags & D3DCLEAR_ZBUFFER) && m_BackDepth)
-        mask |= GL_DEPTH_BUFFER_BIT;
-    if ((flags & D3DCLEAR_STENCIL) && m_BackDepth)
-        mask |= GL_STENCIL_BUFFER_BIT;
-    glEnable(GL_SCISSOR_TEST);
-    for (DWORD i = 0; i < count; ++i)
-    {
-        glScissor(rects[i].x1, rects[i].y1, rects[i].x2 - rects[i].x1, rects[i].y2 - rects[i].y1);
-        glClear(mask);
-    }
-    glDisable(GL_SCISSOR_TEST);
-    return D3D_OK;
+    // The back buffer may be paired with a depth-stencil surface of the game's own.
+    const unsigned fbo = CurrentFramebuffer();
+    if (!fbo)
+        return D3D_OK;
+    const bool hasDepth = fbo == m_BackFbo ? m_BackDepth != 0 && m_DepthStencil != nullptr : m_DepthStencil != nullptr;
+    return ClearFramebuffer(fbo, hasDepth, count, rects, flags, color, z, stencil);
 }
 
 unsigned GlDevice::ResolvedFramebuffer()

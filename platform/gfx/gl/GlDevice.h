@@ -14,8 +14,15 @@
 // memory in Direct3D's layouts and are copied to OpenGL objects when a draw
 // needs them and they changed; the fixed-function states become the uniform
 // block of one pair of ubershaders; an effect's program replaces them while it
-// is in use. Draws reach the back buffer only; other render targets keep
-// their memory contents.
+// is in use.
+//
+// Render targets (GlTargets.cpp): a texture level used as a render target or
+// depth-stencil is drawn into through the texture's own GL copy; plain render
+// target and depth-stencil surfaces get renderbuffers. Each pairing of a
+// colour target with a depth-stencil surface gets a framebuffer object of its
+// own, made the first time it is drawn into, so the game may combine any of
+// them with the back buffer and its depth. What is rendered stays on the GL
+// side: the surfaces' memory is not updated.
 #pragma once
 
 #include "platform/gfx/DeviceBase.h"
@@ -39,6 +46,8 @@ class GlDevice : public DeviceBase
   protected:
     HRESULT ClearBackBuffer(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
                             DWORD stencil) override;
+    HRESULT ClearOffscreen(DWORD count, const D3DRECT* areas, DWORD flags, D3DCOLOR color, float z,
+                           DWORD stencil) override;
     HRESULT PresentBackBuffer() override;
     HRESULT ResetBackBuffer(D3DPRESENT_PARAMETERS& presentParameters) override;
     HRESULT ReadBackBuffer(ImageMemory& destination) override;
@@ -63,6 +72,43 @@ class GlDevice : public DeviceBase
         size_t size = 0;
     };
     struct FixedUniforms;
+    // A GL image a framebuffer attaches: a texture level or a renderbuffer.
+    struct Attachment
+    {
+        unsigned kind = 0; // GL_TEXTURE_2D or GL_RENDERBUFFER; 0 for none
+        unsigned name = 0;
+        int level = 0;
+        unsigned point = 0; // the attachment point
+        bool operator==(const Attachment&) const = default;
+    };
+    struct TargetFramebuffer
+    {
+        Attachment colour, depth;
+        unsigned fbo = 0;
+        bool complete = false;
+    };
+    struct SurfaceCopy
+    {
+        unsigned renderbuffer = 0;
+    };
+    // What the vertex array and the sampler objects were last set to.
+    struct LayoutKey
+    {
+        DWORD fvf = 0;
+        UINT stride = 0;
+        size_t offset = 0;
+        unsigned buffer = 0;
+        bool operator==(const LayoutKey&) const = default;
+    };
+    struct SamplerKey
+    {
+        bool valid = false;
+        int minFilter = 0, magFilter = 0;
+        int wrap[3] = {};
+        float border[4] = {};
+        float lodBias = 0.0f, minLod = 0.0f, anisotropy = 1.0f;
+        bool operator==(const SamplerKey&) const = default;
+    };
 
     bool BuildPipeline();
     void DeletePipeline();
@@ -73,12 +119,22 @@ class GlDevice : public DeviceBase
     void ApplyOutputState();
     void ApplyEffectUniforms(Program* program);
     bool BindVertices(const DrawCall& call, UINT& stride);
-    void BindLayout(DWORD fvf, UINT stride, size_t offset);
+    void BindLayout(DWORD fvf, UINT stride, size_t offset, unsigned buffer);
     unsigned BufferFor(const void* resource, BufferMemory& memory, unsigned target, bool dynamic);
     // The GL texture of a stage's texture, uploaded when its memory changed; 0 for none.
     unsigned TextureFor(IDirect3DBaseTexture9* texture, UINT& levels);
     void UploadTexture(MemoryTexture& texture, TextureCopy& copy);
     void ApplySampler(DWORD stage, UINT levels);
+    // The framebuffer for the current render target 0 and depth-stencil
+    // surface; 0 when they cannot be combined (nothing is drawn then).
+    unsigned CurrentFramebuffer();
+    bool ColourAttachment(MemorySurface* surface, Attachment& attachment);
+    bool DepthAttachment(MemorySurface* surface, Attachment& attachment);
+    unsigned SurfaceRenderbuffer(MemorySurface* surface, bool depth);
+    void DropFramebuffersUsing(unsigned kind, unsigned name);
+    void DropFramebuffers();
+    HRESULT ClearFramebuffer(unsigned fbo, bool hasDepth, DWORD count, const D3DRECT* rects, DWORD flags,
+                             D3DCOLOR color, float z, DWORD stencil);
 
     GlDevice(IDirect3D9* direct3D, const D3DDEVICE_CREATION_PARAMETERS& creation, const D3DCAPS9& caps);
     ~GlDevice() override;
@@ -109,9 +165,14 @@ class GlDevice : public DeviceBase
     bool m_HasS3tc = false;
     bool m_HasMirrorOnce = false;
     bool m_HasAnisotropy = false;
+    LayoutKey m_Layout{};
+    bool m_LayoutValid = false;
+    SamplerKey m_AppliedSamplers[4];
     FixedFunctionBlock m_LastBlock{};
     bool m_BlockUploaded = false;
     std::unordered_map<const void*, TextureCopy> m_TextureCopies;
     std::unordered_map<const void*, BufferCopy> m_BufferCopies;
+    std::unordered_map<const void*, SurfaceCopy> m_SurfaceCopies;
+    std::vector<TargetFramebuffer> m_TargetFramebuffers;
 };
 } // namespace gfx::gl

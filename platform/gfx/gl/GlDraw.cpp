@@ -207,6 +207,9 @@ bool GlDevice::BuildPipeline()
     m_HasMirrorOnce = epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_texture_mirror_clamp_to_edge");
     m_HasAnisotropy = epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic");
     m_BlockUploaded = false;
+    m_LayoutValid = false;
+    for (SamplerKey& applied : m_AppliedSamplers)
+        applied.valid = false;
     return true;
 }
 
@@ -218,8 +221,12 @@ void GlDevice::DeletePipeline()
     for (auto& [resource, copy] : m_BufferCopies)
         if (copy.id)
             glDeleteBuffers(1, &copy.id);
+    for (auto& [resource, copy] : m_SurfaceCopies)
+        glDeleteRenderbuffers(1, &copy.renderbuffer);
+    DropFramebuffers();
     m_TextureCopies.clear();
     m_BufferCopies.clear();
+    m_SurfaceCopies.clear();
     if (m_FixedProgram)
         glDeleteProgram(m_FixedProgram);
     if (m_VertexArray)
@@ -265,16 +272,27 @@ void GlDevice::ForgetResource(const void* resource)
 {
     auto texture = m_TextureCopies.find(resource);
     auto buffer = m_BufferCopies.find(resource);
-    if ((texture != m_TextureCopies.end() || buffer != m_BufferCopies.end()) && !MakeCurrent())
+    auto surface = m_SurfaceCopies.find(resource);
+    if ((texture != m_TextureCopies.end() || buffer != m_BufferCopies.end() || surface != m_SurfaceCopies.end()) &&
+        !MakeCurrent())
         return;
+    if (surface != m_SurfaceCopies.end())
+    {
+        DropFramebuffersUsing(GL_RENDERBUFFER, surface->second.renderbuffer);
+        glDeleteRenderbuffers(1, &surface->second.renderbuffer);
+        m_SurfaceCopies.erase(surface);
+    }
     if (texture != m_TextureCopies.end())
     {
+        DropFramebuffersUsing(GL_TEXTURE_2D, texture->second.id);
         if (texture->second.id)
             glDeleteTextures(1, &texture->second.id);
         m_TextureCopies.erase(texture);
     }
     if (buffer != m_BufferCopies.end())
     {
+        // A new buffer may get the deleted one's name: the layout must be set again.
+        m_LayoutValid = false;
         if (buffer->second.id)
             glDeleteBuffers(1, &buffer->second.id);
         m_BufferCopies.erase(buffer);
@@ -298,16 +316,27 @@ unsigned GlDevice::BufferFor(const void* resource, BufferMemory& memory, unsigne
         return copy.id;
     }
     glBindBuffer(target, copy.id);
-    // A discarding lock orphans the old storage, so draws still using it are not waited for.
+    // A discarding lock gives the buffer new storage with its contents in one
+    // call, so draws still using the old storage are not waited for. (Orphaning
+    // with a null re-specification and then writing the range is not enough:
+    // Mesa keeps a same-sized store it cannot invalidate, and the write then
+    // waits for every pending draw.)
     if (discarded)
-        glBufferData(target, GLsizeiptr(copy.size), nullptr, usage);
-    if (end > begin)
+        glBufferData(target, GLsizeiptr(copy.size), memory.m_Bytes.data(), usage);
+    else if (end > begin)
         glBufferSubData(target, GLintptr(begin), GLsizeiptr(end - begin), memory.m_Bytes.data() + begin);
     return copy.id;
 }
 
-void GlDevice::BindLayout(DWORD fvf, UINT stride, size_t offset)
+void GlDevice::BindLayout(DWORD fvf, UINT stride, size_t offset, unsigned buffer)
 {
+    // Re-specifying identical attributes makes the driver revalidate the
+    // vertex stage; the layout is only set again when it changed.
+    const LayoutKey key{fvf, stride, offset, buffer};
+    if (m_LayoutValid && key == m_Layout)
+        return;
+    m_Layout = key;
+    m_LayoutValid = true;
     for (int i = 0; i < kAttributeCount; ++i)
         glDisableVertexAttribArray(GLuint(i));
     auto attribute = [&](int location, GLint size, GLenum type, GLboolean normalised) {
@@ -373,9 +402,8 @@ bool GlDevice::BindVertices(const DrawCall& call, UINT& stride)
         stride = call.userStride;
         UINT vertices = call.indexed ? call.minIndex + call.vertexCount : VerticesOf(call.type, call.primitiveCount);
         glBindBuffer(GL_ARRAY_BUFFER, m_StreamVertices);
-        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(size_t(vertices) * stride), nullptr, GL_STREAM_DRAW);
         glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(size_t(vertices) * stride), call.userVertices, GL_STREAM_DRAW);
-        BindLayout(m_Fvf, stride, 0);
+        BindLayout(m_Fvf, stride, 0, m_StreamVertices);
         if (call.indexed)
         {
             const size_t indexBytes = call.userIndexFormat == D3DFMT_INDEX32 ? 4 : 2;
@@ -391,8 +419,8 @@ bool GlDevice::BindVertices(const DrawCall& call, UINT& stride)
     D3DVERTEXBUFFER_DESC description{};
     vertices->GetDesc(&description);
     stride = m_Streams[0].stride;
-    BufferFor(vertices, vertices->Memory(), GL_ARRAY_BUFFER, description.Usage & D3DUSAGE_DYNAMIC);
-    BindLayout(m_Fvf, stride, m_Streams[0].offset);
+    const unsigned buffer = BufferFor(vertices, vertices->Memory(), GL_ARRAY_BUFFER, description.Usage & D3DUSAGE_DYNAMIC);
+    BindLayout(m_Fvf, stride, m_Streams[0].offset, buffer);
     if (call.indexed)
     {
         auto* indices = dynamic_cast<MemoryIndexBuffer*>(m_Indices);
@@ -564,12 +592,14 @@ void GlDevice::ApplyEffectUniforms(Program* program)
 
 HRESULT GlDevice::Draw(const DrawCall& call)
 {
-    // Only the back buffer is drawn into here; other targets keep their memory.
-    if (CurrentRenderTarget() != BackBufferSurface() || call.primitiveCount == 0)
+    if (call.primitiveCount == 0)
         return D3D_OK;
     if (!MakeCurrent())
         return D3DERR_DRIVERINTERNALERROR;
-    glBindFramebuffer(GL_FRAMEBUFFER, m_BackFbo);
+    const unsigned framebuffer = CurrentFramebuffer();
+    if (!framebuffer)
+        return D3D_OK;
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     UINT stride = 0;
     if (!BindVertices(call, stride))
         return D3DERR_INVALIDCALL;
@@ -609,9 +639,12 @@ HRESULT GlDevice::Draw(const DrawCall& call)
                                  reinterpret_cast<const void*>(size_t(call.startIndex) * bytes), call.baseVertex);
     }
     // Clears and the present blit must not see the draw's masks and scissor.
+    // The vertex array stays bound: rebinding it next draw would revalidate
+    // every attribute.
     glDisable(GL_SCISSOR_TEST);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glBindVertexArray(0);
+    if (framebuffer != m_BackFbo)
+        glBindFramebuffer(GL_FRAMEBUFFER, m_BackFbo);
     return D3D_OK;
 }
 } // namespace gfx::gl

@@ -82,6 +82,16 @@ bool Describe(D3DFORMAT format, UploadFormat& f)
         set(GL_R32F, GL_RED, GL_FLOAT);
         swizzle(GL_RED, GL_ONE, GL_ONE, GL_ONE);
         return true;
+    // Depth-stencil textures: Direct3D's D24S8 word has the depth in its top
+    // 24 bits, as GL's packed type.
+    case D3DFMT_D24S8:
+    case D3DFMT_D24X8:
+        set(GL_DEPTH24_STENCIL8, GL_DEPTH_STENCIL, GL_UNSIGNED_INT_24_8);
+        return true;
+    case D3DFMT_D16:
+    case D3DFMT_D16_LOCKABLE:
+        set(GL_DEPTH_COMPONENT16, GL_DEPTH_COMPONENT, GL_UNSIGNED_SHORT);
+        return true;
     case D3DFMT_DXT1:
         f.compressed = GL_COMPRESSED_RGBA_S3TC_DXT1_EXT;
         return true;
@@ -263,30 +273,42 @@ void GlDevice::UploadTexture(MemoryTexture& texture, TextureCopy& copy)
 void GlDevice::ApplySampler(DWORD stage, UINT levels)
 {
     const auto& s = m_SamplerStates[stage];
-    const GLuint sampler = m_Samplers[stage];
+    SamplerKey key;
+    key.valid = true;
     const bool anisotropic = s[D3DSAMP_MINFILTER] == D3DTEXF_ANISOTROPIC || s[D3DSAMP_MAGFILTER] == D3DTEXF_ANISOTROPIC;
     const bool linearMin = s[D3DSAMP_MINFILTER] >= D3DTEXF_LINEAR;
     const bool linearMag = s[D3DSAMP_MAGFILTER] >= D3DTEXF_LINEAR;
-    GLint minFilter = linearMin ? GL_LINEAR : GL_NEAREST;
+    key.minFilter = linearMin ? GL_LINEAR : GL_NEAREST;
     if (levels > 1 && s[D3DSAMP_MIPFILTER] == D3DTEXF_POINT)
-        minFilter = linearMin ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+        key.minFilter = linearMin ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
     else if (levels > 1 && s[D3DSAMP_MIPFILTER] >= D3DTEXF_LINEAR)
-        minFilter = linearMin ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
-    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, minFilter);
-    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, linearMag ? GL_LINEAR : GL_NEAREST);
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, AddressMode(s[D3DSAMP_ADDRESSU], m_HasMirrorOnce));
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, AddressMode(s[D3DSAMP_ADDRESSV], m_HasMirrorOnce));
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R, AddressMode(s[D3DSAMP_ADDRESSW], m_HasMirrorOnce));
-    float border[4];
-    ColourFloats(s[D3DSAMP_BORDERCOLOR], border);
-    glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
-    float bias;
-    std::memcpy(&bias, &s[D3DSAMP_MIPMAPLODBIAS], 4);
-    glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, bias);
+        key.minFilter = linearMin ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+    key.magFilter = linearMag ? GL_LINEAR : GL_NEAREST;
+    key.wrap[0] = AddressMode(s[D3DSAMP_ADDRESSU], m_HasMirrorOnce);
+    key.wrap[1] = AddressMode(s[D3DSAMP_ADDRESSV], m_HasMirrorOnce);
+    key.wrap[2] = AddressMode(s[D3DSAMP_ADDRESSW], m_HasMirrorOnce);
+    ColourFloats(s[D3DSAMP_BORDERCOLOR], key.border);
+    std::memcpy(&key.lodBias, &s[D3DSAMP_MIPMAPLODBIAS], 4);
     // MAXMIPLEVEL is the largest (most detailed) level used.
-    glSamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, float(s[D3DSAMP_MAXMIPLEVEL]));
+    key.minLod = float(s[D3DSAMP_MAXMIPLEVEL]);
+    key.anisotropy = anisotropic ? float(std::max<DWORD>(1, s[D3DSAMP_MAXANISOTROPY])) : 1.0f;
+
+    // Setting a sampler's parameters, even to the values it has, makes the
+    // driver revalidate the fragment stage on the next draw: only changes go out.
+    SamplerKey& applied = m_AppliedSamplers[stage];
+    if (applied.valid && applied == key)
+        return;
+    const GLuint sampler = m_Samplers[stage];
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, key.minFilter);
+    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, key.magFilter);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, key.wrap[0]);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, key.wrap[1]);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R, key.wrap[2]);
+    glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, key.border);
+    glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, key.lodBias);
+    glSamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, key.minLod);
     if (m_HasAnisotropy)
-        glSamplerParameterf(sampler, GL_TEXTURE_MAX_ANISOTROPY_EXT,
-                            anisotropic ? float(std::max<DWORD>(1, s[D3DSAMP_MAXANISOTROPY])) : 1.0f);
+        glSamplerParameterf(sampler, GL_TEXTURE_MAX_ANISOTROPY_EXT, key.anisotropy);
+    applied = key;
 }
 } // namespace gfx::gl

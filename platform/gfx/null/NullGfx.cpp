@@ -16,6 +16,14 @@ namespace
 Config s_config;
 std::vector<std::string> s_calls;
 
+bool Refused(D3DFORMAT format)
+{
+    for (D3DFORMAT refused : s_config.refusedFormats)
+        if (refused == format)
+            return true;
+    return false;
+}
+
 class NullDevice : public DeviceBase
 {
   public:
@@ -27,6 +35,19 @@ class NullDevice : public DeviceBase
             return false;
         frame = m_Front;
         return true;
+    }
+
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                          IDirect3DTexture9** texture, void** sharedHandle = nullptr) override
+    {
+        if (Refused(format))
+        {
+            Record(Format("CreateTexture(failed,%u)", unsigned(format)));
+            if (texture)
+                *texture = nullptr;
+            return D3DERR_NOTAVAILABLE;
+        }
+        return DeviceBase::CreateTexture(width, height, levels, usage, format, pool, texture, sharedHandle);
     }
 
     HRESULT SetViewport(const D3DVIEWPORT9* viewport) override
@@ -244,6 +265,8 @@ HRESULT NullDirect3D::CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT
          unsigned(resourceType), unsigned(checkFormat));
     if (!FindAdapter(adapter))
         return D3DERR_INVALIDCALL;
+    if (Refused(checkFormat))
+        return D3DERR_NOTAVAILABLE;
     return BytesPerPixel(checkFormat) > 0 || RowCount(checkFormat, 4) == 1 ? D3D_OK : D3DERR_NOTAVAILABLE;
 }
 

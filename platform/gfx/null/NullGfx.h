@@ -54,6 +54,8 @@ struct Config
     bool failReset = false;
     bool failDisplayMode = false;
     bool failSetViewport = false;
+    // Formats the adapter does not have: CheckDeviceFormat and CreateTexture refuse them.
+    std::vector<D3DFORMAT> refusedFormats;
     // As on Direct3D, a reset is refused while default-pool resources live.
     bool resetNeedsDefaultPoolReleased = true;
 };

@@ -1,0 +1,82 @@
+// The demo's menus load with the demo's pictures and fonts: page 0 is the
+// loading page, every picture and font a control names exists, the exit
+// question is a pop-up over the main menu, and the main menu's buttons click.
+#include "gui/QV7_MenuManager.h"
+#include "gui/QV7_Menu_Button.h"
+#include "gui/QV7_Menu_Caption.h"
+#include "gui/QV7_Menu_Picture.h"
+#include "gui/QV7_Menu_ProgressBar.h"
+#include "tests/gui/ScreenLoopHarness.h"
+#include "tools/demo/DemoFonts.h"
+#include "tools/demo/DemoMenus.h"
+#include "tools/demo/DemoPictures.h"
+
+#include <gtest/gtest.h>
+
+using namespace screentest;
+
+TEST(DemoMenus, LoadWithTheDemoPicturesAndFonts)
+{
+    ScreenLoopHarness h;
+    ASSERT_TRUE(WriteDemoPictures(h.DataDir()));
+    ASSERT_TRUE(WriteDemoFonts(h.DataDir()));
+    ASSERT_TRUE(WriteDemoMenus(h.DataDir()));
+    QV7_MenuManager menus;
+    ASSERT_EQ(menus.m_Pages.Count(), int(DemoMenuFile().pages.size()));
+    EXPECT_STREQ(menus.m_Pages[0]->m_Id, "ID_LOADING_GAME");
+    EXPECT_NE(menus.m_CursorPicture, nullptr);
+    EXPECT_GT(menus.m_Strings.Count(), 0);
+    for (const char* id :
+         {"ID_MAIN_MENU", "ID_MM_BACKGROUND", "ID_CREDITS", "ID_MAIN_MENU_EXIT", "ID_DEMO_MENUSP",
+          "ID_DEMO_MENUMP", "ID_DEMO_END", "ID_PROFILE", "ID_OPTIONS_GRAPHICS"})
+    {
+        MenuPage* page = menus.FindPage(id);
+        ASSERT_NE(page, nullptr) << id;
+        EXPECT_NE(page->m_Background, nullptr) << id;
+    }
+    EXPECT_EQ(menus.FindPage("ID_MAIN_MENU_EXIT")->m_Parent, menus.FindPage("ID_MAIN_MENU"));
+
+    // Every picture and font the pages name was found.
+    for (MenuPage* page : menus.m_Pages)
+        for (QV7_Menu_hWnd* control : page->m_Controls)
+        {
+            SCOPED_TRACE(std::string(page->m_Id) + " " + control->m_Id);
+            if (control->m_Type == kMenuButton)
+            {
+                EXPECT_NE(static_cast<QV7_Menu_Button*>(control)->m_HoverPicture, nullptr);
+            }
+            else if (control->m_Type == kMenuPicture)
+            {
+                EXPECT_NE(static_cast<QV7_Menu_Picture*>(control)->m_Picture, nullptr);
+            }
+            else if (control->m_Type == kMenuProgress)
+            {
+                EXPECT_NE(static_cast<QV7_Menu_Progress*>(control)->m_Picture, nullptr);
+            }
+            else if (control->m_Type == kMenuCaption)
+            {
+                EXPECT_NE(static_cast<QV7_Menu_Caption*>(control)->m_Font, nullptr);
+            }
+        }
+
+    menus.m_CurrentPage = 0;
+    EXPECT_NE(menus.FindControl("IDLOADINGTEXT", kMenuCaption), nullptr);
+    EXPECT_NE(menus.FindControl("IDPROGRESSBAR", kMenuProgress), nullptr);
+
+    menus.m_CurrentPage = menus.FindPageIndex("ID_PROFILE");
+    EXPECT_NE(menus.FindControl("IDBACK", kMenuButton), nullptr);
+
+    // The main menu's exit button, then the pop-up's "No".
+    menus.m_CursorFlag = 1;
+    menus.m_CurrentPage = menus.FindPageIndex("ID_MAIN_MENU");
+    QV7_Menu_hWnd* exit = menus.FindControl("IDEXIT", kMenuButton);
+    ASSERT_NE(exit, nullptr);
+    const float x = float(exit->m_Left + exit->m_Right) / 2, y = float(exit->m_Top + exit->m_Bottom) / 2;
+    EXPECT_EQ(h.Play(ClickAt(x, y))[0], "IDEXIT");
+    menus.m_CurrentPage = menus.FindPageIndex("ID_MAIN_MENU_EXIT");
+    QV7_Menu_hWnd* no = menus.FindControl("IDNO", kMenuButton);
+    ASSERT_NE(no, nullptr);
+    // The main menu's exit button under the pop-up takes no input.
+    EXPECT_EQ(h.Play(ClickAt(x, y))[0], "");
+    EXPECT_EQ(h.Play(ClickAt(float(no->m_Left + 10), float(no->m_Top + 10)))[0], "IDNO");
+}

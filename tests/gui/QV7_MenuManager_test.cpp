@@ -1,0 +1,346 @@
+// The menu manager on the null back-ends through the screen-loop harness:
+// what it loads, its page helpers, clicks on the press edge, pop-up chains,
+// the cursor flag, and broken or missing menu files.
+#include "engine/QV7_Engine.h"
+#include "engine/QV7_Scene.h"
+#include "engine/QV7_Screen2D.h"
+#include "engine/QV7_TextureList.h"
+#include "gui/QV7_MenuManager.h"
+#include "gui/QV7_Menu_Button.h"
+#include "gui/QV7_Menu_Caption.h"
+#include "gui/QV7_Menu_CheckBox.h"
+#include "gui/QV7_Menu_ProgressBar.h"
+#include "gui/QV7_Menu_Slider.h"
+#include "gui/QV7_Particles2D.h"
+#include "platform/gfx/null/NullGfx.h"
+#include "shell/QV7_Windows.h"
+#include "tests/gui/ScreenLoopHarness.h"
+#include "tools/writers/MenuFileWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace screentest;
+using namespace menufile;
+
+namespace
+{
+// Page 0 "ID_MAIN": a button, a caption, a check box, a progress bar and a
+// slider. Page 1 "ID_SECOND" with a second "IDOK". Pages 2 to 4 a chain of
+// pop-ups: "ID_POPUP2" over "ID_POPUP1" over "ID_SECOND"... see each test.
+MenuFileRecord TwoPages()
+{
+    MenuFileRecord file;
+    file.textureIds = {kWhitePicture, kRedPicture,    kGreenPicture, kKnobPicture,
+                       kBackdrop,     kCursorPicture, kTrailPicture};
+    file.fontIds = {kBlockFont};
+    file.cursorId = kCursorPicture;
+    file.trailId = kTrailPicture;
+    MenuPageRecord main = Page("ID_MAIN", 10, kBackdrop);
+    main.controls.push_back(Button("IDOK", 100, 100, 200, 140, kWhitePicture, kRedPicture));
+    main.controls.push_back(Caption("IDCAPTION", 100, 200, 300, 220, kBlockFont, 0xFFFFFFFF, "AB"));
+    main.controls.push_back(Check("IDCHECK", 300, 100, 340, 140, kKnobPicture, 1));
+    main.controls.push_back(Progress("IDPROGRESSBAR", 100, 300, 200, 310, kGreenPicture, 25.0f));
+    main.controls.push_back(Slider("IDSLIDER", 100, 400, 300, 420, kKnobPicture, 20, 20));
+    file.pages.push_back(main);
+    MenuPageRecord second = Page("ID_SECOND", 11, kBackdrop);
+    second.controls.push_back(Button("IDOK", 0, 0, 50, 50, kRedPicture));
+    second.controls.push_back(Caption("IDOK", 60, 0, 100, 50, kBlockFont, 0xFFFFFFFF, "A"));
+    file.pages.push_back(second);
+    return file;
+}
+} // namespace
+
+TEST(MenuManager, LoadsPagesControlsPicturesFontsAndStrings)
+{
+    ScreenLoopHarness h;
+    h.WriteStandardPicturesAndFonts();
+    h.WriteMenus(TwoPages(), {"Yes", "No"});
+    QV7_MenuManager menus;
+    EXPECT_EQ(g_menuManager, &menus);
+    EXPECT_EQ(menus.m_CurrentPage, 1);
+    EXPECT_EQ(menus.m_CursorFlag, 0);
+    ASSERT_EQ(menus.m_Pages.Count(), 2);
+    EXPECT_STREQ(menus.m_Pages[0]->m_Id, "ID_MAIN");
+    EXPECT_EQ(menus.m_Pages[0]->m_Controls.Count(), 5);
+    EXPECT_EQ(menus.m_Pages[0]->m_Background, QV7_TextureList::FindMenuTexture(kBackdrop));
+    ASSERT_NE(menus.m_CursorPicture, nullptr);
+    EXPECT_EQ(menus.m_CursorPicture->m_Flag, 1u);
+    EXPECT_EQ(menus.m_TrailPicture->m_Flag, 1u);
+    ASSERT_NE(menus.m_CursorTrail, nullptr);
+    EXPECT_EQ(menus.m_CursorTrail->m_Picture, menus.m_TrailPicture);
+    ASSERT_EQ(menus.m_Strings.Count(), 2);
+    EXPECT_STREQ(menus.m_Strings[1]->m_Text, "No");
+
+    menus.m_CurrentPage = 0;
+    auto* button = static_cast<QV7_Menu_Button*>(menus.FindControl("IDOK", kMenuButton));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->m_HoverPicture, QV7_TextureList::FindMenuTexture(kWhitePicture));
+    EXPECT_EQ(button->m_Page, menus.m_Pages[0]);
+    EXPECT_STREQ(button->m_Text1, "None");
+    auto* caption = static_cast<QV7_Menu_Caption*>(menus.FindControl("IDCAPTION", kMenuCaption));
+    ASSERT_NE(caption, nullptr);
+    ASSERT_NE(caption->m_Font, nullptr);
+    EXPECT_EQ(caption->m_Font->m_FontId, kBlockFont);
+    EXPECT_STREQ(caption->m_LoadedText, "AB");
+    auto* slider = static_cast<QV7_Menu_Slider*>(menus.FindControl("IDSLIDER", kMenuSlider));
+    ASSERT_NE(slider, nullptr);
+    EXPECT_EQ(slider->m_Position, 10); // half the knob, whatever the file says
+
+    // Page 0's pictures are marked in use; page 1's red picture only by its own page.
+    EXPECT_EQ(QV7_TextureList::FindMenuTexture(kWhitePicture)->m_Flag, 1u);
+    EXPECT_EQ(QV7_TextureList::FindMenuTexture(kGreenPicture)->m_Flag, 1u);
+    QV7_TextureList::FindMenuTexture(kRedPicture)->m_Flag = 0;
+    menus.MarkPageTexturesUsed(1);
+    EXPECT_EQ(QV7_TextureList::FindMenuTexture(kRedPicture)->m_Flag, 1u);
+}
+
+TEST(MenuManager, AnotherLanguageReadsItsOwnMenuFile)
+{
+    ScreenLoopHarness h;
+    std::strcpy(h.Windows().m_Settings.LanguageVersion, "FR");
+    h.WriteStandardPicturesAndFonts();
+    MenuFileRecord french = TwoPages();
+    french.pages[0].id = "ID_FRENCH";
+    h.WriteMenus(french);
+    QV7_MenuManager menus;
+    ASSERT_EQ(menus.m_Pages.Count(), 2);
+    EXPECT_STREQ(menus.m_Pages[0]->m_Id, "ID_FRENCH");
+}
+
+TEST(MenuManager, FindHelpers)
+{
+    ScreenLoopHarness h;
+    QV7_MenuManager& menus = h.StartMenus(TwoPages());
+    EXPECT_EQ(menus.FindPageIndex("ID_SECOND"), 1);
+    EXPECT_EQ(menus.FindPageIndex(nullptr), 0);
+    EXPECT_EQ(menus.FindPageIndex("id_second"), 0); // exact comparison
+    EXPECT_EQ(menus.FindPage("ID_SECOND"), menus.m_Pages[1]);
+    EXPECT_EQ(menus.FindPage("NOPE"), nullptr);
+    EXPECT_EQ(menus.FindPage(nullptr), nullptr);
+
+    menus.m_CurrentPage = 1;
+    QV7_Menu_hWnd* any = menus.FindControl("IDOK", kMenuAnyType);
+    ASSERT_NE(any, nullptr);
+    EXPECT_EQ(any->m_Type, kMenuButton);
+    EXPECT_EQ(menus.FindControl("IDOK", kMenuCaption), menus.m_Pages[1]->m_Controls[1]);
+    EXPECT_EQ(menus.FindControl("IDOK", kMenuSlider), nullptr);
+    EXPECT_EQ(menus.FindControl(nullptr, kMenuAnyType), nullptr);
+
+    menus.m_CurrentPage = 0;
+    QV7_Menu_hWnd* first = menus.m_Pages[0]->m_Controls[0];
+    QV7_Menu_hWnd* slider = menus.FindControl("IDSLIDER", kMenuSlider);
+    menus.BringControlToFront("IDSLIDER");
+    EXPECT_EQ(menus.m_Pages[0]->m_Controls[0], slider);
+    EXPECT_EQ(menus.m_Pages[0]->m_Controls[4], first); // a swap, not a shift
+    menus.BringControlToFront("ABSENT");
+    EXPECT_EQ(menus.m_Pages[0]->m_Controls[0], slider);
+
+    // An index no page has: nothing found, nothing drawn, no crash.
+    menus.m_CurrentPage = 7;
+    EXPECT_EQ(menus.FindControl("IDOK", kMenuAnyType), nullptr);
+    EXPECT_FALSE(h.Step({}).anyClick);
+    menus.m_CurrentPage = -1;
+    EXPECT_FALSE(h.Step({}).anyClick);
+}
+
+TEST(MenuManager, ClickFiresOnThePressEdgeOnly)
+{
+    ScreenLoopHarness h;
+    QV7_MenuManager& menus = h.StartMenus(TwoPages());
+    auto at = [](float x, float y, bool left)
+    {
+        ScriptedFrame f;
+        f.x = x;
+        f.y = y;
+        f.left = left;
+        return f;
+    };
+    // Held over the button: one click; released and pressed again: another.
+    const std::vector<std::string> clicks =
+        h.Play({at(150, 120, false), at(150, 120, true), at(150, 120, true), at(150, 120, false),
+                at(150, 120, true)});
+    EXPECT_EQ(clicks, (std::vector<std::string>{"", "IDOK", "", "", "IDOK"}));
+    EXPECT_TRUE(h.Logged("Click on hWnd: IDOK"));
+    EXPECT_EQ(menus.m_Pages[0]->m_Focused, menus.FindControl("IDOK", kMenuButton));
+
+    // A press that starts outside and moves onto the button does not click it.
+    const std::vector<std::string> dragged =
+        h.Play({at(10, 10, false), at(10, 10, true), at(150, 120, true), at(150, 120, false)});
+    EXPECT_EQ(dragged, (std::vector<std::string>(4, "")));
+
+    // The edges are outside (strict comparison).
+    EXPECT_EQ(h.Play({at(100, 120, false), at(100, 120, true)})[1], "");
+}
+
+TEST(MenuManager, CursorFlagOffHidesTheCursorAndTakesNoMouseInput)
+{
+    ScreenLoopHarness h;
+    QV7_MenuManager& menus = h.StartMenus(TwoPages());
+    menus.m_CursorFlag = 0;
+    ScriptedFrame up;
+    up.x = 150;
+    up.y = 120;
+    ScriptedFrame down = up;
+    down.left = true;
+    h.Step(up);
+    gfx::null::ClearCalls();
+    EXPECT_FALSE(h.Step(down).anyClick);
+    const size_t drawsWithout = gfx::null::CountCalls("DrawPrimitiveUP");
+    auto* check = static_cast<QV7_Menu_Check*>(menus.FindControl("IDCHECK", kMenuCheck));
+    EXPECT_EQ(check->m_Checked, 1);
+
+    // Cursor back on: the same frames click, and the cursor picture is drawn too.
+    menus.m_CursorFlag = 1;
+    h.Step(up);
+    gfx::null::ClearCalls();
+    EXPECT_EQ(h.Step(down).clicked, "IDOK");
+    EXPECT_GT(gfx::null::CountCalls("DrawPrimitiveUP"), drawsWithout);
+}
+
+TEST(MenuManager, PopUpChainDrawsOutermostFirstAndOnlyTheInnermostTakesInput)
+{
+    MenuFileRecord file = TwoPages();
+    // ID_SECOND (11) <- ID_POPUP1 (12) <- ID_POPUP2 (13); each has a button at the same place.
+    MenuPageRecord popup1 = Page("ID_POPUP1", 12, kRedPicture, 11);
+    popup1.controls.push_back(Button("IDPOPUP1", 0, 0, 50, 50, kRedPicture));
+    MenuPageRecord popup2 = Page("ID_POPUP2", 13, kWhitePicture, 12);
+    popup2.controls.push_back(Button("IDPOPUP2", 0, 0, 50, 50, kWhitePicture));
+    file.pages.push_back(popup2); // file order does not matter to the parents
+    file.pages.push_back(popup1);
+    ScreenLoopHarness h;
+    QV7_MenuManager& menus = h.StartMenus(file);
+    EXPECT_EQ(menus.FindPage("ID_POPUP2")->m_Parent, menus.FindPage("ID_POPUP1"));
+    EXPECT_EQ(menus.FindPage("ID_POPUP1")->m_Parent, menus.FindPage("ID_SECOND"));
+    EXPECT_EQ(menus.FindPage("ID_SECOND")->m_Parent, nullptr);
+
+    menus.m_CurrentPage = menus.FindPageIndex("ID_POPUP2");
+    h.Step({});
+    gfx::null::ClearCalls();
+    ScriptedFrame press;
+    press.x = press.y = 25;
+    press.left = true;
+    EXPECT_EQ(h.Step(press).clicked, "IDPOPUP2");
+    EXPECT_EQ(menus.FindPage("ID_SECOND")->m_Focused, nullptr);
+    EXPECT_EQ(menus.FindPage("ID_POPUP1")->m_Focused, nullptr);
+
+    // Backgrounds in chain order: the grey backdrop, then the red and white pop-up pictures.
+    const std::string backdrop = "SetTexture(0,";
+    std::vector<std::string> textures;
+    for (const std::string& call : gfx::null::Calls())
+        if (call.rfind(backdrop, 0) == 0 && call != "SetTexture(0,null)")
+            textures.push_back(call);
+    ASSERT_GE(textures.size(), 3u);
+    EXPECT_NE(textures[0], textures[1]);
+    EXPECT_NE(textures[1], textures[2]);
+}
+
+TEST(MenuManager, ParentCycleIsABrokenFile)
+{
+    MenuFileRecord file = TwoPages();
+    file.pages[0].parentNumber = 11;
+    file.pages[1].parentNumber = 10;
+    ScreenLoopHarness h;
+    QV7_MenuManager& menus = h.StartMenus(file);
+    EXPECT_EQ(menus.m_Pages.Count(), 0);
+    EXPECT_FALSE(h.Step({}).anyClick);
+}
+
+TEST(MenuManager, MissingOrBrokenFilesLeaveAnEmptyManager)
+{
+    ScreenLoopHarness h;
+    {
+        QV7_MenuManager menus; // no files at all
+        EXPECT_EQ(menus.m_Pages.Count(), 0);
+        EXPECT_EQ(menus.FindPageIndex("ID_MAIN"), 0);
+        EXPECT_EQ(menus.FindControl("IDOK", kMenuAnyType), nullptr);
+        EXPECT_TRUE(h.Logged("ERROR: File " + h.DataDir() + "Menu.qvx in Data directory can't be accessed."));
+        EXPECT_TRUE(h.Logged("ERROR: File Menu_c.qvx in Data directory can't be accessed. " + h.DataDir() +
+                             "Menu_c.qvx"));
+        menus.m_CursorFlag = 1;
+        EXPECT_FALSE(h.Step({}).anyClick);
+    }
+    // A control whose type code is unknown.
+    h.WriteStandardPicturesAndFonts();
+    MenuFileRecord file = TwoPages();
+    std::vector<uint8_t> bytes = BuildMenuFile(file).Bytes();
+    BinaryWriter broken;
+    bytes.resize(bytes.size() - 3);
+    broken.WriteBytes(bytes.data(), bytes.size());
+    ASSERT_TRUE(broken.SaveToFile(h.DataDir() + "Menu.qvx"));
+    QV7_MenuManager menus;
+    EXPECT_EQ(menus.m_Pages.Count(), 0);
+}
+
+TEST(MenuManager, MissingFontAndCursorPictureDrawNothing)
+{
+    MenuFileRecord file = TwoPages();
+    file.cursorId = 4242;
+    file.trailId = 4243;
+    file.pages[0].controls[1].fontId = 99;
+    ScreenLoopHarness h;
+    QV7_MenuManager& menus = h.StartMenus(file);
+    EXPECT_EQ(menus.m_CursorPicture, nullptr);
+    EXPECT_EQ(static_cast<QV7_Menu_Caption*>(menus.FindControl("IDCAPTION", kMenuCaption))->m_Font, nullptr);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(h.Step({}).gate, FRAME_RENDER);
+}
+
+TEST(MenuManager, ResetPageControlsAndSwapTextureSet)
+{
+    ScreenLoopHarness h;
+    QV7_MenuManager& menus = h.StartMenus(TwoPages());
+    auto* check = static_cast<QV7_Menu_Check*>(menus.FindControl("IDCHECK", kMenuCheck));
+    auto* progress = static_cast<QV7_Menu_Progress*>(menus.FindControl("IDPROGRESSBAR", kMenuProgress));
+    auto* slider = static_cast<QV7_Menu_Slider*>(menus.FindControl("IDSLIDER", kMenuSlider));
+    auto* caption = static_cast<QV7_Menu_Caption*>(menus.FindControl("IDCAPTION", kMenuCaption));
+    check->m_Checked = 0;
+    progress->m_Value = 90.0f;
+    slider->m_Position = 150;
+    std::strcpy(caption->m_Text, "changed");
+    menus.ResetPageControls();
+    EXPECT_EQ(check->m_Checked, 1);
+    EXPECT_FLOAT_EQ(progress->m_Value, 25.0f);
+    EXPECT_EQ(slider->m_Position, 10);
+    EXPECT_STREQ(caption->m_Text, "changed"); // captions are not reset
+
+    // A race begins twice: the unused menu pictures are released once.
+    TextureRecord* red = QV7_TextureList::FindMenuTexture(kRedPicture);
+    red->m_Flag = 0;
+    EXPECT_EQ(menus.SwapTextureSet(1, 0, 0.0f, nullptr), nullptr);
+    EXPECT_EQ(red->m_Texture, nullptr);
+    EXPECT_EQ(menus.m_TextureSetMode, 1);
+    EXPECT_NE(QV7_TextureList::FindMenuTexture(kWhitePicture)->m_Texture, nullptr);
+    EXPECT_EQ(menus.SwapTextureSet(1, 0, 0.0f, nullptr), nullptr);
+    // Back to the menus: reloaded.
+    menus.SwapTextureSet(0, 0, 60.0f, nullptr);
+    EXPECT_EQ(menus.m_TextureSetMode, 0);
+    EXPECT_NE(red->m_Texture, nullptr);
+}
+
+TEST(MenuManager, DeviceLossReachesTheFontsThroughTheEngine)
+{
+    ScreenLoopHarness h;
+    QV7_MenuManager& menus = h.StartMenus(TwoPages());
+    MenuFont* font = menus.m_Fonts.FindFont(kBlockFont)->m_Font;
+    ASSERT_NE(font->m_VertexBuffer, nullptr);
+    h.Engine().OnLostReset(1);
+    EXPECT_EQ(font->m_VertexBuffer, nullptr);
+    h.Engine().OnLostReset(0);
+    EXPECT_NE(font->m_VertexBuffer, nullptr);
+}
+
+TEST(MenuManager, PageBackdropDrawsTheNamedPagesBackground)
+{
+    ScreenLoopHarness h;
+    QV7_MenuManager& menus = h.StartMenus(TwoPages());
+    g_screen2D->Begin2D();
+    gfx::null::ClearCalls();
+    menus.DrawPageBackdrop("NO_SUCH_PAGE", 100);
+    EXPECT_EQ(gfx::null::CountCalls("DrawPrimitiveUP"), 0u);
+    menus.DrawPageBackdrop("ID_SECOND", 100);
+    EXPECT_EQ(gfx::null::CountCalls("DrawPrimitiveUP"), 1u);
+    EXPECT_EQ(g_scene->GetRenderState(D3DRS_ALPHATESTENABLE), DWORD(TRUE));
+    g_screen2D->End2D();
+}

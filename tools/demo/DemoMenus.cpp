@@ -1,0 +1,163 @@
+// Demo menu pages, laid out on the 800 x 600 page.
+#include "tools/demo/DemoMenus.h"
+
+#include "tools/demo/DemoFonts.h"
+#include "tools/demo/DemoPictures.h"
+#include "tools/writers/MenuFileWriter.h"
+
+namespace
+{
+using namespace menufile;
+
+constexpr uint32_t kTextColour = 0xFFFFFFFF;
+constexpr uint32_t kTitleColour = 0xFFFFD060;
+constexpr uint32_t kHintColour = 0xFFB0C0FF;
+
+// Page numbers: a pop-up names its parent by them.
+enum PageNumber
+{
+    kLoadingPage = 0,
+    kMainMenuPage,
+    kMainBackgroundPage,
+    kCreditsPage,
+    kExitPage,
+    kAdvertSinglePage,
+    kAdvertMultiPage,
+    kDemoEndPage,
+    kProfilePage,
+    kOptionsPage,
+};
+
+// A button as the demo draws it: its normal picture (a picture control, as the
+// real pages have it in their background), the button with its hover picture,
+// and its label. Every control under the mouse reports a click and the last
+// drawn wins, so the label, drawn last to stay above the hover picture, has an
+// empty rectangle (it still writes from its top-left corner) and never takes one.
+void AddButton(MenuPageRecord& page, const std::string& id, const std::string& label, int left, int top,
+               bool small = false)
+{
+    const int width = small ? 128 : 256, height = small ? 32 : 64;
+    page.controls.push_back(Picture(id + "_LOOK", left, top, left + width, top + height,
+                                    small ? demo::kSmallButtonId : demo::kButtonId));
+    page.controls.push_back(Button(id, left, top, left + width, top + height,
+                                   small ? demo::kSmallButtonHoverId : demo::kButtonHoverId));
+    const int textLeft = left + 20, textTop = top + (height - 22) / 2;
+    page.controls.push_back(
+        Caption(id + "_TEXT", textLeft, textTop, textLeft, textTop, demo::kMenuFontId, kTextColour, label));
+}
+
+void AddTitle(MenuPageRecord& page, const std::string& text)
+{
+    page.controls.push_back(Caption("IDTITLE", 60, 40, 740, 80, demo::kTitleFontId, kTitleColour, text));
+}
+
+MenuPageRecord LoadingPage()
+{
+    MenuPageRecord page = Page("ID_LOADING_GAME", kLoadingPage, demo::kLoadingBackdropId);
+    // Below the backdrop's own "Loading" line.
+    page.controls.push_back(
+        Caption("IDLOADINGTEXT", 144, 440, 656, 470, demo::kMenuFontId, kTextColour, "Loading..."));
+    page.controls.push_back(Picture("IDPROGRESSFRAME", 144, 550, 656, 582, demo::kProgressFrameId));
+    page.controls.push_back(Progress("IDPROGRESSBAR", 144, 550, 656, 582, demo::kProgressFillId, 0.0f));
+    return page;
+}
+
+MenuPageRecord MainMenuPage()
+{
+    // The backdrop carries the game's title.
+    MenuPageRecord page = Page("ID_MAIN_MENU", kMainMenuPage, demo::kMainBackdropId);
+    const char* const buttons[][2] = {{"IDSINGLEPLAYER", "Single player"},
+                                      {"IDMULTIPLAYER", "Multiplayer"},
+                                      {"IDOPTIONS", "Options"},
+                                      {"IDCREDITS", "Credits"},
+                                      {"IDEXIT", "Exit"}};
+    int top = 160;
+    for (const auto& button : buttons)
+    {
+        AddButton(page, button[0], button[1], 272, top);
+        top += 76;
+    }
+    page.controls.push_back(
+        Caption("IDVERSION", 680, 570, 790, 592, demo::kSmallFontId, kHintColour, "V0.0"));
+    return page;
+}
+
+MenuPageRecord ExitPage()
+{
+    // A pop-up over the main menu, its panel centred on the page.
+    MenuPageRecord page = Page("ID_MAIN_MENU_EXIT", kExitPage, demo::kPanelId, kMainMenuPage);
+    page.controls.push_back(
+        Caption("IDQUESTION", 292, 200, 510, 230, demo::kMenuFontId, kTextColour, "Leave the game?"));
+    AddButton(page, "IDYES", "Yes", 272, 340, true);
+    AddButton(page, "IDNO", "No", 400, 340, true);
+    return page;
+}
+
+MenuPageRecord CreditsPage()
+{
+    MenuPageRecord page = Page("ID_CREDITS", kCreditsPage, demo::kPageBackdropId);
+    AddTitle(page, "Credits");
+    // The scroll area of the credit lines: font, x, top and bottom.
+    page.controls.push_back(Caption("IDCREDITS", 200, 120, 600, 520, demo::kSmallFontId, kTextColour, ""));
+    return page;
+}
+
+MenuPageRecord AdvertPage(const std::string& id, int number, const std::string& text)
+{
+    MenuPageRecord page = Page(id, number, demo::kPageBackdropId);
+    AddTitle(page, "Thank you for playing");
+    page.controls.push_back(Caption("IDADVERT", 100, 260, 700, 290, demo::kMenuFontId, kTextColour, text));
+    page.controls.push_back(Caption("IDHINT", 100, 540, 700, 560, demo::kSmallFontId, kHintColour,
+                                    "Click or press Enter to continue"));
+    return page;
+}
+
+MenuPageRecord BackOnlyPage(const std::string& id, int number, const std::string& title)
+{
+    MenuPageRecord page = Page(id, number, demo::kPageBackdropId);
+    AddTitle(page, title);
+    AddButton(page, "IDBACK", "Back", 60, 500);
+    return page;
+}
+} // namespace
+
+MenuFileRecord DemoMenuFile()
+{
+    MenuFileRecord file;
+    file.textureIds = {
+        demo::kMainBackdropId, demo::kPageBackdropId, demo::kLoadingBackdropId,  demo::kButtonId,
+        demo::kButtonHoverId,  demo::kSmallButtonId,  demo::kSmallButtonHoverId, demo::kCursorId,
+        demo::kCursorTrailId,  demo::kPanelId,        demo::kProgressFrameId,    demo::kProgressFillId};
+    file.fontIds = {demo::kMenuFontId, demo::kTitleFontId, demo::kSmallFontId};
+    file.cursorId = demo::kCursorId;
+    file.trailId = demo::kCursorTrailId;
+    file.pages = {
+        LoadingPage(),
+        MainMenuPage(),
+        Page("ID_MM_BACKGROUND", kMainBackgroundPage, demo::kMainBackdropId),
+        CreditsPage(),
+        ExitPage(),
+        AdvertPage("ID_DEMO_MENUSP", kAdvertSinglePage, "The full game has a whole championship to win."),
+        AdvertPage("ID_DEMO_MENUMP", kAdvertMultiPage, "Multiplayer races come with the full game."),
+        AdvertPage("ID_DEMO_END", kDemoEndPage, "That was the demo race."),
+        BackOnlyPage("ID_PROFILE", kProfilePage, "Pilots"),
+        BackOnlyPage("ID_OPTIONS_GRAPHICS", kOptionsPage, "Options"),
+    };
+    return file;
+}
+
+bool WriteDemoMenus(const std::string& dataDir)
+{
+    const std::vector<std::string> credits = {"Demo Racer",
+                                              "",
+                                              "Programming",
+                                              "The QV7 team",
+                                              "",
+                                              "Pictures and fonts",
+                                              "Generated by qv7-mkdemo",
+                                              "",
+                                              "Fonts",
+                                              "Liberation fonts"};
+    return WriteMenuFile(dataDir + MenuFileNameFor("EN"), DemoMenuFile()) &&
+           WriteMenuStringsFile(dataDir + "Menu_c.qvx", credits);
+}

@@ -1,0 +1,33 @@
+// The demo's pictures, drawn by code: the start-up pictures ldat1.gfx to
+// ldat4.gfx (two logos, the loading background, the progress bar), the menu
+// textures of Textures1.qvx and a few world textures in Textures2.qvx with the
+// Map1.tex list. The compile IDs below are the ones the demo's menus use.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace demo
+{
+// Textures1.qvx.
+constexpr int32_t kMainBackdropId = 1001;    // 1024 x 1024, the main menu ("ID_MM_BACKGROUND")
+constexpr int32_t kPageBackdropId = 1002;    // 1024 x 1024, every other page
+constexpr int32_t kLoadingBackdropId = 1003; // 1024 x 1024, the race loading page
+constexpr int32_t kButtonId = 1010;          // 256 x 64, normal
+constexpr int32_t kButtonHoverId = 1011;     // 256 x 64, under the cursor
+constexpr int32_t kSmallButtonId = 1012;     // 128 x 32, normal
+constexpr int32_t kSmallButtonHoverId = 1013;
+constexpr int32_t kCursorId = 1020;          // 32 x 32, hot spot top-left
+constexpr int32_t kCursorTrailId = 1021;     // 16 x 16 soft dot
+constexpr int32_t kPanelId = 1030;           // 256 x 256 translucent box for lists and fields
+constexpr int32_t kProgressFrameId = 1031;   // 512 x 32
+constexpr int32_t kProgressFillId = 1032;    // 512 x 32
+// Textures2.qvx.
+constexpr int32_t kGrassId = 2001;
+constexpr int32_t kTrackId = 2002;
+constexpr int32_t kMapLoadingId = 2003;
+} // namespace demo
+
+// Writes ldat1.gfx .. ldat4.gfx, Textures1.qvx, Textures2.qvx and Map1.tex
+// into dataDir (ending in '/'); false on a write failure.
+bool WriteDemoPictures(const std::string& dataDir);
