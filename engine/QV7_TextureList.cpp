@@ -5,11 +5,16 @@
 // ends the load with what was loaded so far.
 #include "engine/QV7_TextureList.h"
 
+
 #include "engine/QV7_Engine.h"
 #include "engine/QV7_FrameManager.h"
 #include "engine/QV7_Scene.h"
 #include "engine/QV7_Screen2D.h"
+#include "gui/MenuPage.h"
+#include "gui/QV7_FontsHandler.h"
 #include "gui/QV7_MenuManager.h"
+#include "gui/QV7_Menu_Caption.h"
+#include "gui/QV7_Menu_ProgressBar.h"
 #include "media/QV7_Input.h"
 #include "platform/d3dx/D3DXTexture.h"
 #include "shell/BinaryReader.h"
@@ -146,9 +151,12 @@ class ProgressPage
         m_Step = records > 0 ? span / float(records) : 0.0f;
         if (g_menuManager)
         {
-            // Menu manager: SetCurrentPage(0), cursor flag off, FindControl
-            // "IDLOADINGTEXT" and "IDPROGRESSBAR" (type 100), m_Value = the
-            // bar's current value. Waits for the menu manager's interface.
+            g_menuManager->m_CurrentPage = 0;
+            g_menuManager->m_CursorFlag = 0;
+            m_Caption = dynamic_cast<QV7_Menu_Caption*>(g_menuManager->FindControl("IDLOADINGTEXT", kMenuAnyType));
+            m_Bar = dynamic_cast<QV7_Menu_Progress*>(g_menuManager->FindControl("IDPROGRESSBAR", kMenuAnyType));
+            if (m_Bar)
+                m_Value = m_Bar->m_Value;
         }
     }
 
@@ -161,10 +169,15 @@ class ProgressPage
             g_input->Poll();
         if (g_menuManager && g_frameManager)
         {
-            // Menu manager: progress bar value = m_Value, UpdateCurrentPage,
-            // BeginFrame, RenderCurrentPage(0), DrawFontText(loading text's
-            // font, 200, its top + 2, colour, m_Text, 1), EndFrame.
-            (void)m_Text;
+            if (m_Bar)
+                m_Bar->m_Value = m_Value;
+            g_menuManager->UpdateCurrentPage();
+            g_frameManager->BeginFrame();
+            g_menuManager->RenderCurrentPage(0);
+            if (m_Caption && m_Caption->m_Font && m_Caption->m_Font->m_Font)
+                DrawFontText(m_Caption->m_Font->m_Font, 200.0f, float(m_Caption->m_Top + 2), m_Caption->m_Colour, m_Text,
+                             1);
+            g_frameManager->EndFrame();
         }
     }
 
@@ -173,6 +186,8 @@ class ProgressPage
     const char* m_Text;
     float m_Step = 0.0f;
     float m_Value = 0.0f;
+    QV7_Menu_Caption* m_Caption = nullptr;
+    QV7_Menu_Progress* m_Bar = nullptr;
 };
 } // namespace
 
@@ -530,8 +545,8 @@ void DrawLoadingScreen(QV7_TextureList* list, int percent, float alpha, int mode
         IDirect3DTexture9* backdrop = nullptr;
         if (g_menuManager)
         {
-            // Menu manager: backdrop = FindPage("ID_MM_BACKGROUND")'s background
-            // texture. Waits for the menu manager's interface.
+            if (const MenuPage* page = g_menuManager->FindPage("ID_MM_BACKGROUND"))
+                backdrop = TextureOf(page->m_Background);
         }
         screen.DrawTexturedFade(int(alpha), backdrop);
     }

@@ -1,6 +1,7 @@
 // The demo's menus load with the demo's pictures and fonts: page 0 is the
 // loading page, every picture and font a control names exists, the exit
 // question is a pop-up over the main menu, and the main menu's buttons click.
+#include "engine/QV7_TextureList.h"
 #include "gui/QV7_MenuManager.h"
 #include "gui/QV7_Menu_Button.h"
 #include "gui/QV7_Menu_Caption.h"
@@ -79,4 +80,27 @@ TEST(DemoMenus, LoadWithTheDemoPicturesAndFonts)
     // The main menu's exit button under the pop-up takes no input.
     EXPECT_EQ(h.Play(ClickAt(x, y))[0], "");
     EXPECT_EQ(h.Play(ClickAt(float(no->m_Left + 10), float(no->m_Top + 10)))[0], "IDNO");
+}
+
+TEST(DemoMenus, MapTextureLoadsShowTheirProgressOnTheLoadingPage)
+{
+    ScreenLoopHarness h;
+    ASSERT_TRUE(WriteDemoPictures(h.DataDir()));
+    ASSERT_TRUE(WriteDemoFonts(h.DataDir()));
+    ASSERT_TRUE(WriteDemoMenus(h.DataDir()));
+    QV7_MenuManager menus;
+    menus.m_CurrentPage = menus.FindPageIndex("ID_MAIN_MENU");
+    menus.m_CursorFlag = 1;
+    auto* bar = static_cast<QV7_Menu_Progress*>(menus.m_Pages[0]->m_Controls[0]);
+    for (QV7_Menu_hWnd* control : menus.m_Pages[0]->m_Controls)
+        if (std::string(control->m_Id) == "IDPROGRESSBAR")
+            bar = static_cast<QV7_Menu_Progress*>(control);
+    const float before = bar->m_Value;
+
+    QV7_TextureList mapList(TextureListRole::Plain);
+    mapList.LoadMapTextures(h.DataDir() + "Map1.tex", h.DataDir() + "Textures2.qvx", &menus);
+    EXPECT_GT(mapList.Count(), 0);
+    EXPECT_EQ(menus.m_CurrentPage, 0);
+    EXPECT_EQ(menus.m_CursorFlag, 0);
+    EXPECT_NEAR(bar->m_Value, before + 40.0f, 0.01f); // the map textures take 40 percent of the bar
 }
