@@ -91,10 +91,11 @@ TEST(DemoMenus, MapTextureLoadsShowTheirProgressOnTheLoadingPage)
     QV7_MenuManager menus;
     menus.m_CurrentPage = menus.FindPageIndex("ID_MAIN_MENU");
     menus.m_CursorFlag = 1;
-    auto* bar = static_cast<QV7_Menu_Progress*>(menus.m_Pages[0]->m_Controls[0]);
+    QV7_Menu_Progress* bar = nullptr;
     for (QV7_Menu_hWnd* control : menus.m_Pages[0]->m_Controls)
         if (std::string(control->m_Id) == "IDPROGRESSBAR")
-            bar = static_cast<QV7_Menu_Progress*>(control);
+            bar = dynamic_cast<QV7_Menu_Progress*>(control);
+    ASSERT_NE(bar, nullptr);
     const float before = bar->m_Value;
 
     QV7_TextureList mapList(TextureListRole::Plain);
