@@ -318,7 +318,7 @@ unsigned GlDevice::BufferFor(const void* resource, BufferMemory& memory, unsigne
     glBindBuffer(target, copy.id);
     // A discarding lock gives the buffer new storage with its contents in one
     // call, so draws still using the old storage are not waited for. (Orphaning
-    // with a null re-specification and then writing the range is not enough:
+    // by a glBufferData call with no data, then writing the range, is not enough:
     // Mesa keeps a same-sized store it cannot invalidate, and the write then
     // waits for every pending draw.)
     if (discarded)
