@@ -99,6 +99,35 @@ void ReleaseFontResources(IDirect3DVertexBuffer9*& vertexBuffer, IDirect3DTextur
     device = nullptr;
 }
 
+void SetFontTextStates(QV7_Scene& scene, DWORD filter)
+{
+    scene.SetRenderState(TRUE, D3DRS_ALPHATESTENABLE);
+    scene.SetRenderState(0x08, D3DRS_ALPHAREF);
+    scene.SetRenderState(D3DCMP_GREATEREQUAL, D3DRS_ALPHAFUNC);
+    scene.SetRenderState(D3DFILL_SOLID, D3DRS_FILLMODE);
+    scene.SetRenderState(D3DCULL_CCW, D3DRS_CULLMODE);
+    scene.SetRenderState(FALSE, D3DRS_STENCILENABLE);
+    scene.SetRenderState(TRUE, D3DRS_CLIPPING);
+    scene.SetRenderState(0, D3DRS_CLIPPLANEENABLE);
+    scene.SetRenderState(0, D3DRS_VERTEXBLEND);
+    scene.SetRenderState(FALSE, D3DRS_INDEXEDVERTEXBLENDENABLE);
+    scene.SetRenderState(FALSE, D3DRS_FOGENABLE);
+    scene.SetRenderState(0xF, D3DRS_COLORWRITEENABLE);
+    scene.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    scene.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    scene.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    scene.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    scene.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    scene.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    scene.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
+    scene.SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+    scene.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    scene.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    scene.SetSamplerState(D3DSAMP_MINFILTER, 0, filter);
+    scene.SetSamplerState(D3DSAMP_MAGFILTER, 0, filter);
+    scene.SetSamplerState(D3DSAMP_MIPFILTER, 0, D3DTEXF_NONE);
+}
+
 void QV7_TextureFont::Destroy() { ReleaseFontResources(m_VertexBuffer, m_Texture, m_Device); }
 
 void QV7_TextureFont::Create(IDirect3DDevice9* device)
@@ -187,31 +216,7 @@ void QV7_TextureFont::DrawText(float x, float y, D3DCOLOR colour, const char* te
         scene.SetRenderState(D3DBLEND_SRCALPHA, D3DRS_SRCBLEND);
         scene.SetRenderState(D3DBLEND_INVSRCALPHA, D3DRS_DESTBLEND);
     }
-    scene.SetRenderState(TRUE, D3DRS_ALPHATESTENABLE);
-    scene.SetRenderState(0x08, D3DRS_ALPHAREF);
-    scene.SetRenderState(D3DCMP_GREATEREQUAL, D3DRS_ALPHAFUNC);
-    scene.SetRenderState(D3DFILL_SOLID, D3DRS_FILLMODE);
-    scene.SetRenderState(D3DCULL_CCW, D3DRS_CULLMODE);
-    scene.SetRenderState(FALSE, D3DRS_STENCILENABLE);
-    scene.SetRenderState(TRUE, D3DRS_CLIPPING);
-    scene.SetRenderState(0, D3DRS_CLIPPLANEENABLE);
-    scene.SetRenderState(0, D3DRS_VERTEXBLEND);
-    scene.SetRenderState(FALSE, D3DRS_INDEXEDVERTEXBLENDENABLE);
-    scene.SetRenderState(FALSE, D3DRS_FOGENABLE);
-    scene.SetRenderState(0xF, D3DRS_COLORWRITEENABLE);
-    scene.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    scene.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    scene.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    scene.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    scene.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    scene.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    scene.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
-    scene.SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
-    scene.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    scene.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    scene.SetSamplerState(D3DSAMP_MINFILTER, 0, D3DTEXF_POINT);
-    scene.SetSamplerState(D3DSAMP_MAGFILTER, 0, D3DTEXF_POINT);
-    scene.SetSamplerState(D3DSAMP_MIPFILTER, 0, D3DTEXF_NONE);
+    SetFontTextStates(scene, D3DTEXF_POINT);
 
     m_Device->SetFVF(kFontFvf);
     m_Device->SetStreamSource(0, m_VertexBuffer, 0, sizeof(FontVertex));

@@ -5,6 +5,8 @@
 
 #include "platform/gfx/D3D9.h"
 
+class QV7_Scene;
+
 #include <cstdint>
 
 class QV7_TextureFont
@@ -43,8 +45,13 @@ class QV7_TextureFont
     int m_AlphaBlending = 0;
 };
 
-// The release both kinds of font share (the engine's texture fonts and the
-// menus' bitmap fonts): vertex buffer, texture, then the device pointer.
+// The text states both kinds of font (the engine's texture fonts and the
+// menus' bitmap fonts) draw with: alpha test, no fog, stage 0 texture x
+// diffuse, stage 1 off, the given min/mag filter. Set inside the caller's
+// work space, after its own texture and blending states.
+void SetFontTextStates(QV7_Scene& scene, DWORD filter);
+
+// The release both kinds of font share: vertex buffer, texture, then the device pointer.
 void ReleaseFontResources(IDirect3DVertexBuffer9*& vertexBuffer, IDirect3DTexture9*& texture,
                           IDirect3DDevice9*& device);
 

@@ -73,32 +73,7 @@ void SetTextStates(const MenuFont& font, int alignment)
     }
     else
         scene.SetRenderState(FALSE, D3DRS_ALPHABLENDENABLE);
-    scene.SetRenderState(TRUE, D3DRS_ALPHATESTENABLE);
-    scene.SetRenderState(8, D3DRS_ALPHAREF);
-    scene.SetRenderState(D3DCMP_GREATEREQUAL, D3DRS_ALPHAFUNC);
-    scene.SetRenderState(D3DFILL_SOLID, D3DRS_FILLMODE);
-    scene.SetRenderState(D3DCULL_CCW, D3DRS_CULLMODE);
-    scene.SetRenderState(FALSE, D3DRS_STENCILENABLE);
-    scene.SetRenderState(TRUE, D3DRS_CLIPPING);
-    scene.SetRenderState(0, D3DRS_CLIPPLANEENABLE);
-    scene.SetRenderState(0, D3DRS_VERTEXBLEND); // D3DVBF_DISABLE
-    scene.SetRenderState(FALSE, D3DRS_INDEXEDVERTEXBLENDENABLE);
-    scene.SetRenderState(FALSE, D3DRS_FOGENABLE);
-    scene.SetRenderState(15, D3DRS_COLORWRITEENABLE);
-    scene.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    scene.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    scene.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    scene.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    scene.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    scene.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    scene.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
-    scene.SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
-    scene.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    scene.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    const DWORD filter = (alignment & kFontLinear) ? D3DTEXF_LINEAR : D3DTEXF_POINT;
-    scene.SetSamplerState(D3DSAMP_MINFILTER, 0, filter);
-    scene.SetSamplerState(D3DSAMP_MAGFILTER, 0, filter);
-    scene.SetSamplerState(D3DSAMP_MIPFILTER, 0, D3DTEXF_NONE);
+    SetFontTextStates(scene, (alignment & kFontLinear) ? D3DTEXF_LINEAR : D3DTEXF_POINT);
 }
 
 // The numbers after a font record's name, in file order.
