@@ -14,6 +14,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <unistd.h>
 
 namespace
 {
@@ -70,7 +71,8 @@ class KeyBindingsTest : public ::testing::Test
   protected:
     void SetUp() override
     {
-        dir = fs::temp_directory_path() / "qv7_keybindings";
+        // One folder per test process: ctest runs the cases of this file side by side.
+        dir = fs::temp_directory_path() / ("qv7_keybindings_" + std::to_string(::getpid()));
         fs::remove_all(dir);
         fs::create_directories(dir);
         g_programDir = dir.string() + "/";
