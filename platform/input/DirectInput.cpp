@@ -2,6 +2,7 @@
 #include "platform/input/DirectInput.h"
 
 #include "platform/input/null/NullInput.h"
+#include "platform/input/script/ScriptedInput.h"
 #include "platform/input/sdl/SdlInput.h"
 #include "platform/win/Backend.h"
 
@@ -14,6 +15,11 @@ DirectInput::~DirectInput() = default;
 HRESULT DirectInput::Create(std::unique_ptr<DirectInput>& out)
 {
     out.reset();
+    if (script::Requested())
+    {
+        script::Start();
+        return null::CreateDirectInput(out);
+    }
     if (win::SelectedBackend() == win::Backend::Null)
         return null::CreateDirectInput(out);
     return sdl::CreateDirectInput(out);

@@ -4,6 +4,7 @@
 #include "engine/QV7_Engine.h"
 #include "engine/QV7_FrameManager.h"
 #include "media/QV7_Input.h"
+#include "platform/input/script/ScriptedInput.h"
 #include "platform/win/Clock.h"
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Logger.h"
@@ -18,16 +19,47 @@ namespace
 {
 int s_quitAfterFrames = -1; // -1: not read from the environment yet
 int s_drawnFrames = 0;
+bool s_scriptEnded = false;
+
+void CloseGameWindow()
+{
+    if (g_windowsData->m_Window)
+        win::PostMessage(g_windowsData->m_Window.get(), win::WM_CLOSE);
+}
+
+// An input script plays one frame per drawn frame, sends the window the
+// messages its presses would send (the screenshot key is looked at only on a
+// pass that handled a message), and closes the window when it is over, as
+// its player would.
+void AdvanceInputScript()
+{
+    if (!input::script::Running() || s_scriptEnded)
+        return;
+    const input::script::FrameEvents events = input::script::AdvanceFrame();
+    if (!events.running)
+    {
+        QV7_Logger::Log(g_logger, "INFO: Input script over, closing the window");
+        s_scriptEnded = true;
+        CloseGameWindow();
+        return;
+    }
+    win::Window* window = g_windowsData->m_Window.get();
+    if (events.keyDown && window)
+        win::PostMessage(window, win::WM_KEYDOWN);
+    if (events.leftButtonDown && window)
+        win::PostMessage(window, win::WM_LBUTTONDOWN);
+}
 
 void CountDrawnFrame()
 {
+    AdvanceInputScript();
     if (s_quitAfterFrames < 0)
     {
         const char* value = std::getenv("QV7_QUIT_AFTER_FRAMES");
         s_quitAfterFrames = value ? std::atoi(value) : 0;
     }
-    if (s_quitAfterFrames > 0 && ++s_drawnFrames == s_quitAfterFrames && g_windowsData->m_Window)
-        win::PostMessage(g_windowsData->m_Window.get(), win::WM_CLOSE);
+    if (s_quitAfterFrames > 0 && ++s_drawnFrames == s_quitAfterFrames)
+        CloseGameWindow();
 }
 
 bool ScreenshotKeyDown()

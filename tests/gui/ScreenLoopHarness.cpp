@@ -120,7 +120,7 @@ void ScreenLoopHarness::Queue(const ScriptedFrame& frame)
 {
     win::ManualClock* clock = m_Clock.get();
     input::null::State().QueueFrame(
-        [frame, clock](input::null::NullInputState& state)
+        [this, frame, clock](input::null::NullInputState& state)
         {
             state.hasCursor = true;
             state.cursorX = int(frame.x);
@@ -131,6 +131,8 @@ void ScreenLoopHarness::Queue(const ScriptedFrame& frame)
             for (int key : frame.keys)
                 state.PressKey(key);
             clock->Advance(frame.ms);
+            if (m_Observer)
+                m_Observer();
         });
 }
 

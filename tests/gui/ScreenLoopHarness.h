@@ -77,6 +77,10 @@ class ScreenLoopHarness
     QV7_MenuManager* Menus() { return m_Menus.get(); }
     void StopMenus();
 
+    // Called at the start of every scripted frame (at the game's keyboard
+    // read), after the frame's input is set: screens that loop by themselves
+    // are watched through it.
+    void SetFrameObserver(std::function<void()> observer) { m_Observer = std::move(observer); }
     // Appends frames to the null input's script.
     void Queue(const ScriptedFrame& frame);
     void Queue(const std::vector<ScriptedFrame>& frames);
@@ -108,6 +112,7 @@ class ScreenLoopHarness
     std::unique_ptr<QV7_Engine> m_Engine;
     std::unique_ptr<QV7_MenuManager> m_Menus;
     std::string m_SavedDataDir, m_SavedProgramDir;
+    std::function<void()> m_Observer;
 };
 
 // A press then a release at one point: two frames.

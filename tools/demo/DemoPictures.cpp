@@ -290,8 +290,10 @@ std::vector<uint8_t> Trail()
 
 std::vector<uint8_t> Panel()
 {
-    Bitmap32 canvas{256, 256, 0x00000000};
-    RoundRect(canvas, 1, 1, 255, 255, 12, 0xB0101828, 0xC0080C14, 0xFF506888, 2);
+    // Wider than the main menu's buttons and nearly opaque, so the question
+    // stands clear of the page under it.
+    Bitmap32 canvas{512, 256, 0x00000000};
+    RoundRect(canvas, 1, 1, 511, 255, 12, 0xF4141C2C, 0xF8080C14, 0xFF6080A8, 2);
     return Png(canvas);
 }
 

@@ -2,6 +2,7 @@
 // the start-up and shut-down sequence as Logger.dat shows it, the single
 // instance, and a clean quit on SIGTERM.
 #include "tests/shell/TestLog.h"
+#include "tests/shell/startup/ChildProcess.h"
 #include "tools/demo/DemoData.h"
 
 #include <gtest/gtest.h>
@@ -40,19 +41,7 @@ class StartupTest : public ::testing::Test
     }
 
     // The exit code, or -1 when it did not end within a generous bound.
-    static int Wait(pid_t pid)
-    {
-        for (int i = 0; i < 600; ++i)
-        {
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid)
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-        return -1;
-    }
+    static int Wait(pid_t pid) { return WaitForChild(pid, 30); }
 
     std::vector<std::string> Log() const { return LogTexts(dir.Path() + "Logger.dat"); }
 
