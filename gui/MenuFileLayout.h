@@ -272,6 +272,21 @@ template <typename Io> void MenuControlTypeFields(Io& io, MenuControlRecord& c)
     }
 }
 
+// Screen coordinates and sizes far past any screen, or a progress outside
+// 0 to 100 percent, only come from a damaged file: refused when read, so the
+// controls never compute their edges, spans and row counts from them (which
+// overflows an int).
+constexpr int32_t kMenuCoordinateLimit = 16384;
+
+inline bool MenuControlNumbersPlausible(const MenuControlRecord& c)
+{
+    for (int32_t v :
+         {c.left, c.top, c.right, c.bottom, c.width, c.height, c.knobWidth, c.knobHeight, c.dropListHeight})
+        if (v < -kMenuCoordinateLimit || v > kMenuCoordinateLimit)
+            return false;
+    return c.percent >= 0.0f && c.percent <= 100.0f; // false for NaN too
+}
+
 // A control: type code, then the common header (with the code again), then the type's fields.
 template <typename Io> void MenuControlFields(Io& io, MenuControlRecord& c)
 {
@@ -294,6 +309,9 @@ template <typename Io> void MenuControlFields(Io& io, MenuControlRecord& c)
     io.Int(c.visible);
     if (!io.Failed())
         MenuControlTypeFields(io, c);
+    if constexpr (Io::kReading)
+        if (!io.Failed() && !MenuControlNumbersPlausible(c))
+            io.Fail();
 }
 
 // Smallest sizes of the records, for counts checked against the bytes left.
@@ -348,8 +366,9 @@ template <typename Io> void MenuStringsFields(Io& io, std::vector<std::string>& 
 }
 
 // Whole-file helpers: false when the bytes are broken (short, a count or
-// length past the end, a text too long, an unknown type code). Bytes after
-// the last record are not looked at, as the game never reads them.
+// length past the end, a text too long, an unknown type code, a control's
+// numbers past any screen). Bytes after the last record are not looked at, as
+// the game never reads them.
 inline bool ReadMenuFile(BinaryReader& reader, MenuFileRecord& file)
 {
     MenuFileReadIo io(reader);

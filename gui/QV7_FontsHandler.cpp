@@ -90,6 +90,28 @@ void ReadFontNumbers(BinaryReader& file, MenuFont& font)
     font.m_Spacing = file.ReadInt32();
     font.m_AlphaBlending = file.ReadUInt8();
 }
+
+// Numbers a font could have been made with: an atlas no larger than the
+// largest texture, glyph cells inside it, a usable scale, a glyph height and
+// spacing within the atlas. Anything else is a damaged record, refused before
+// row heights, advances and text widths are computed from it in integers.
+bool FontNumbersPlausible(const MenuFont& font)
+{
+    constexpr uint32_t kMaxAtlas = 16384;
+    if (font.m_TextureWidth == 0 || font.m_TextureWidth > kMaxAtlas || font.m_TextureHeight == 0 ||
+        font.m_TextureHeight > kMaxAtlas)
+        return false;
+    if (!std::isfinite(font.m_TextScale) || font.m_TextScale <= 0.0f)
+        return false;
+    if (font.m_Height < 0 || font.m_Height > int32_t(kMaxAtlas) || font.m_Spacing < -int32_t(kMaxAtlas) ||
+        font.m_Spacing > int32_t(kMaxAtlas))
+        return false;
+    for (const auto& glyph : font.m_Glyphs)
+        for (float value : glyph)
+            if (!(value >= 0.0f && value <= 1.0f))
+                return false;
+    return true;
+}
 } // namespace
 
 MenuFont::~MenuFont() { Destroy(); }
@@ -145,7 +167,7 @@ bool QV7_FontsHandler::LoadFonts(const std::string& path, const QV7_Collection<i
         auto font = std::make_unique<MenuFont>();
         ReadString(font->m_Name, sizeof font->m_Name, file);
         ReadFontNumbers(file, *font);
-        if (file.Failed())
+        if (file.Failed() || !FontNumbersPlausible(*font))
             return broken(start);
 
         bool isWanted = false;

@@ -10,6 +10,7 @@ PACKAGES=(
   libode-dev libopenal-dev libvorbis-dev libstb-dev
   libfreetype-dev libfontconfig-dev fonts-liberation2
   libavformat-dev libavcodec-dev libswscale-dev
+  clang libclang-rt-14-dev llvm
 )
 
 missing=()

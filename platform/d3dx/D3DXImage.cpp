@@ -1,14 +1,14 @@
 // Image decoding from memory. The file kind is told by its signature (TGA,
 // which has none, by a plausible header); DDS goes to our reader, the others
-// to stb_image (compiled into libstb). Sizes are checked before any pixel
-// memory is allocated, so a damaged header cannot ask for gigabytes.
+// to stb_image. Sizes are checked before any pixel memory is allocated, so a
+// damaged header cannot ask for gigabytes.
 #include "platform/d3dx/D3DXImage.h"
 
 #include "platform/d3dx/Dds.h"
 #include "platform/d3dx/PixelCodec.h"
 #include "shell/BinaryReader.h"
 
-#include <stb_image.h>
+#include "platform/d3dx/StbImageDecoder.h"
 
 #include <algorithm>
 #include <climits>
@@ -100,8 +100,9 @@ D3DFORMAT FormatOfChannels(int channels, FileKind kind)
     }
 }
 
-// stb_image reads past a short BMP or TGA as zeros and calls it a picture; an
-// uncompressed one must hold every row it announces.
+// stb_image reads past a short BMP, TGA or JPEG as zeros and calls it a
+// picture: an uncompressed one must hold every row it announces, a compressed
+// one at least the fewest bytes its pixels can be coded in.
 bool PayloadFits(const void* data, size_t size, FileKind kind, std::string& error)
 {
     BinaryReader reader(data, std::min<size_t>(size, 64));
@@ -128,9 +129,12 @@ bool PayloadFits(const void* data, size_t size, FileKind kind, std::string& erro
         }
         if (reader.Failed())
             return error = "truncated BMP header", false;
-        if (compression == 0 || compression == 3)
-            needed = uint64_t(dataOffset) +
-                     uint64_t((std::llabs(width) * bits + 31) / 32 * 4) * uint64_t(std::llabs(height));
+        // Only plain rows and bit fields are read; stb_image takes any other
+        // code with the top bit set for plain rows and decodes zeros past the end.
+        if (compression != 0 && compression != 3)
+            return error = "unsupported BMP compression " + std::to_string(compression), false;
+        needed = uint64_t(dataOffset) +
+                 uint64_t((std::llabs(width) * bits + 31) / 32 * 4) * uint64_t(std::llabs(height));
     }
     else if (kind == FileKind::Tga)
     {
@@ -146,6 +150,24 @@ bool PayloadFits(const void* data, size_t size, FileKind kind, std::string& erro
         if (imageType >= 1 && imageType <= 3)
             needed = 18u + idLength + uint64_t(mapLength) * ((mapBits + 7u) / 8u) +
                      uint64_t(width) * height * ((bits + 7u) / 8u);
+        // A run-length packet is a byte and at least one byte of pixel for at
+        // most 128 pixels; stb_image reads a run cut short as zeros.
+        else if (uint64_t(width) * height > uint64_t(size) * 64)
+            return error = "run-length pixels end early (" + std::to_string(size) + " bytes for " +
+                           std::to_string(uint64_t(width) * height) + " pixels)",
+                   false;
+    }
+    else if (kind == FileKind::Jpg)
+    {
+        // Every 8 x 8 block of a JPEG takes at least one bit; stb_image decodes
+        // a file cut short as if the rest were zeros, so a few hundred bytes
+        // could otherwise ask for a picture of millions of pixels.
+        int width = 0, height = 0, channels = 0;
+        StbInfoFromMemory(data, size, &width, &height, &channels);
+        if (uint64_t(std::max(width, 0)) * uint64_t(std::max(height, 0)) > uint64_t(size) * 8 * 64)
+            return error = "compressed data ends early (" + std::to_string(size) + " bytes for " +
+                           std::to_string(width) + " x " + std::to_string(height) + ")",
+                   false;
     }
     if (needed > size)
         return error = "pixel data ends early (" + std::to_string(size) + " of " + std::to_string(needed) +
@@ -154,13 +176,119 @@ bool PayloadFits(const void* data, size_t size, FileKind kind, std::string& erro
     return true;
 }
 
+// The Huffman tables a JPEG scan decodes with must be sound for stb_image:
+// it adds up a table's code counts without a bound (more than 256 codes write
+// past its size list), and it decodes with a table no DHT segment defined
+// (reading its tables uninitialised and indexing past them). Every DHT and
+// SOS segment is checked before the decoder sees the file, reading as the
+// decoder does: stray bytes between segments are passed over and bytes past
+// the end count as zeros. Anything else wrong is left to the decoder.
+class JpegTableCheck
+{
+  public:
+    JpegTableCheck(const void* data, size_t size) : m_Bytes(static_cast<const uint8_t*>(data)), m_Size(size) {}
+
+    bool Run(std::string& error)
+    {
+        size_t at = 2; // after the start-of-image marker
+        while (at + 3 < m_Size)
+        {
+            if (m_Bytes[at] != 0xFF)
+            {
+                ++at;
+                continue;
+            }
+            const uint8_t marker = m_Bytes[at + 1];
+            if (marker == 0xFF || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8))
+            {
+                at += marker == 0xFF ? 1 : 2; // fill byte, or a marker without a segment
+                continue;
+            }
+            const size_t length = ByteAt(at + 2) << 8 | ByteAt(at + 3);
+            if (marker == 0xD9 || length < 2)
+                break;
+            if (marker == 0xC2)
+                m_Progressive = true;
+            if (marker == 0xC4 && !DefineTables(at + 4, at + 2 + length, error))
+                return false;
+            if (marker == 0xDA && !ScanTablesDefined(at + 4, error))
+                return false;
+            at += 2 + length;
+            if (marker == 0xDA)
+                at = SkipScanData(at);
+        }
+        return true;
+    }
+
+  private:
+    size_t ByteAt(size_t i) const { return i < m_Size ? m_Bytes[i] : 0; }
+
+    bool DefineTables(size_t table, size_t end, std::string& error)
+    {
+        while (table < end && table < m_Size)
+        {
+            size_t codes = 0;
+            for (size_t i = 1; i <= 16; ++i)
+                codes += ByteAt(table + i);
+            if (codes > 256)
+                return error = "Huffman table with " + std::to_string(codes) + " codes", false;
+            const size_t kind = ByteAt(table) >> 4, slot = ByteAt(table) & 15;
+            if (kind <= 1 && slot <= 3)
+                m_Defined[kind][slot] = true;
+            table += 17 + codes;
+        }
+        return true;
+    }
+
+    // A baseline scan decodes with both tables of its components, whatever
+    // its spectral range says; a progressive one with the DC tables in its
+    // first DC pass and the AC tables when it holds AC coefficients.
+    bool ScanTablesDefined(size_t at, std::string& error) const
+    {
+        const size_t components = ByteAt(at);
+        const size_t spectralStart = ByteAt(at + 1 + 2 * components);
+        const size_t spectralEnd = ByteAt(at + 2 + 2 * components);
+        const size_t approximationHigh = ByteAt(at + 3 + 2 * components) >> 4;
+        for (size_t c = 0; c < components; ++c)
+        {
+            const size_t selectors = ByteAt(at + 2 + 2 * c), dc = selectors >> 4, ac = selectors & 15;
+            const bool needsDc = !m_Progressive || (spectralStart == 0 && approximationHigh == 0);
+            const bool needsAc = !m_Progressive || spectralEnd > 0;
+            const bool dcUndefined = needsDc && dc <= 3 && !m_Defined[0][dc];
+            const bool acUndefined = needsAc && ac <= 3 && !m_Defined[1][ac];
+            if (dcUndefined || acUndefined)
+                return error = "scan uses an undefined Huffman table", false;
+        }
+        return true;
+    }
+
+    // The first marker after the entropy-coded data that starts at `at`.
+    size_t SkipScanData(size_t at) const
+    {
+        for (; at + 1 < m_Size; ++at)
+        {
+            const uint8_t next = m_Bytes[at + 1];
+            if (m_Bytes[at] == 0xFF && next != 0x00 && !(next >= 0xD0 && next <= 0xD7))
+                return at;
+        }
+        return m_Size;
+    }
+
+    const uint8_t* m_Bytes;
+    size_t m_Size;
+    bool m_Defined[2][4] = {};
+    bool m_Progressive = false;
+};
+
 bool StbInfo(const void* data, size_t size, FileKind kind, D3DXIMAGE_INFO& info, std::string& error)
 {
     if (size > size_t(INT_MAX))
         return error = "file too large", false;
+    if (kind == FileKind::Jpg && !JpegTableCheck(data, size).Run(error))
+        return false;
     int width = 0, height = 0, channels = 0;
-    if (!stbi_info_from_memory(static_cast<const stbi_uc*>(data), int(size), &width, &height, &channels))
-        return error = std::string("unreadable header: ") + stbi_failure_reason(), false;
+    if (!StbInfoFromMemory(data, size, &width, &height, &channels))
+        return error = std::string("unreadable header: ") + StbFailureReason(), false;
     // stb_image's header probe passes a top-down BMP's negative height through.
     if (kind == FileKind::Bmp && height < 0 && height != INT_MIN)
         height = -height;
@@ -178,13 +306,13 @@ bool StbDecode(const void* data, size_t size, FileKind kind, DecodedImage& image
     if (!StbInfo(data, size, kind, image.info, error))
         return false;
     int width = 0, height = 0, channels = 0;
-    stbi_uc* rgba =
-        stbi_load_from_memory(static_cast<const stbi_uc*>(data), int(size), &width, &height, &channels, 4);
+    uint8_t* rgba =
+        StbLoadFromMemory(data, size, &width, &height, &channels, 4);
     if (!rgba)
-        return error = std::string("undecodable pixels: ") + stbi_failure_reason(), false;
+        return error = std::string("undecodable pixels: ") + StbFailureReason(), false;
     if (UINT(width) != image.info.Width || UINT(height) != image.info.Height)
     {
-        stbi_image_free(rgba);
+        StbFree(rgba);
         return error = "size changed while decoding", false;
     }
     // stb gives R, G, B, A; Direct3D's A8R8G8B8 is B, G, R, A in memory.
@@ -196,7 +324,7 @@ bool StbDecode(const void* data, size_t size, FileKind kind, DecodedImage& image
         level[i + 2] = rgba[i + 0];
         level[i + 3] = rgba[i + 3];
     }
-    stbi_image_free(rgba);
+    StbFree(rgba);
     image.levelFormat = D3DFMT_A8R8G8B8;
     image.levels.push_back(std::move(level));
     return true;

@@ -254,14 +254,26 @@ TEST_F(TextureListTest, MapTexturesAreCompressedOnLowDetailOnly)
     }
 }
 
-TEST_F(TextureListTest, MapTextureListCountPastTheEndLoadsNothing)
+TEST_F(TextureListTest, BrokenMapTextureListsLoadNothing)
 {
     Save("Textures2.qvx", BuildWorldTextureContainer(Records()).Bytes());
-    Save("Map2.tex", {5, 0, 0, 0, 10, 0, 0, 0});
-    QV7_TextureList list;
-    list.LoadMapTextures(Path("Map2.tex"), Path("Textures2.qvx"), nullptr);
-    EXPECT_EQ(list.Count(), 0);
-    EXPECT_TRUE(Logged("Error: Texture List File " + Path("Map2.tex") + " is broken"));
+    const std::vector<std::pair<const char*, std::vector<uint8_t>>> cases = {
+        {"count past the end", {5, 0, 0, 0, 10, 0, 0, 0}},
+        {"huge count", {0xFF, 0xFF, 0xFF, 0x7F, 10, 0, 0, 0}},
+        {"cut inside the count", {2, 0}},
+        {"cut inside the second id", {2, 0, 0, 0, 10, 0, 0, 0, 20}},
+    };
+    for (const auto& [name, bytes] : cases)
+    {
+        SCOPED_TRACE(name);
+        enginetest::Log().clear();
+        Save("Map2.tex", bytes);
+        QV7_TextureList list;
+        list.LoadMapTextures(Path("Map2.tex"), Path("Textures2.qvx"), nullptr);
+        EXPECT_EQ(list.Count(), 0);
+        EXPECT_TRUE(Logged("Error: Texture List File " + Path("Map2.tex") + " is broken"));
+        EXPECT_FALSE(Logged("Info: Map Textures Loaded"));
+    }
 }
 
 // The swap around a race on a small fixture: what goes, what stays, what comes back.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 namespace
@@ -169,5 +170,39 @@ TEST(MenuFile, BrokenFilesAreRefused)
         c.breakIt(bytes);
         MenuFileRecord read;
         EXPECT_FALSE(ReadBack(bytes, read)) << c.what;
+    }
+}
+
+// Geometry far past any screen and a progress outside 0 to 100 percent are a
+// damaged file; the limits themselves still load. (Found by fuzzing: a picture
+// at x = -2147483148 overflowed its width.)
+TEST(MenuFile, ImpossibleControlNumbersAreRefused)
+{
+    struct Case
+    {
+        const char* what;
+        size_t control; // index in EveryControlType's first page
+        std::function<void(MenuControlRecord&)> change;
+        bool ok;
+    };
+    const std::vector<Case> cases = {
+        {"left far off screen", 1, [](auto& c) { c.left = -2147483148; }, false},
+        {"right past the limit", 0, [](auto& c) { c.right = kMenuCoordinateLimit + 1; }, false},
+        {"bottom at the limit", 0, [](auto& c) { c.bottom = kMenuCoordinateLimit; }, true},
+        {"top at the negative limit", 0, [](auto& c) { c.top = -kMenuCoordinateLimit; }, true},
+        {"picture width huge", 1, [](auto& c) { c.width = 1 << 30; }, false},
+        {"knob height huge", 7, [](auto& c) { c.knobHeight = 1 << 20; }, false},
+        {"drop list height negative", 6, [](auto& c) { c.dropListHeight = -(1 << 20); }, false},
+        {"progress not a number", 8, [](auto& c) { c.percent = std::nanf(""); }, false},
+        {"progress over 100 percent", 8, [](auto& c) { c.percent = 100.5f; }, false},
+        {"progress at 100 percent", 8, [](auto& c) { c.percent = 100.0f; }, true},
+    };
+    for (const Case& c : cases)
+    {
+        MenuFileRecord file = EveryControlType();
+        ASSERT_LT(c.control, file.pages[0].controls.size());
+        c.change(file.pages[0].controls[c.control]);
+        MenuFileRecord read;
+        EXPECT_EQ(ReadBack(BuildMenuFile(file).Bytes(), read), c.ok) << c.what;
     }
 }

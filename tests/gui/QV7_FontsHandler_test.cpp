@@ -6,6 +6,7 @@
 #include "gui/QV7_FontsHandler.h"
 #include "shell/QV7_Globals.h"
 
+#include <cmath>
 #include <filesystem>
 
 namespace
@@ -89,6 +90,43 @@ TEST_F(FontsHandlerTest, BrokenFilesStopTheLoadCleanly)
         QV7_FontsHandler handler;
         EXPECT_EQ(Load(handler, c.bytes, {5}), c.ok);
         EXPECT_EQ(handler.m_Fonts.Count(), 0);
+    }
+}
+
+// Numbers no font could have been made with end the load at that record with
+// the broken-file line; the font before it stays. Left in, they overflowed the
+// integer advances and row heights the menus compute from them.
+TEST_F(FontsHandlerTest, ImpossibleFontNumbersAreABrokenRecord)
+{
+    struct Case
+    {
+        const char* name;
+        void (*breakIt)(FontFileRecord&);
+    };
+    const Case cases[] = {
+        {"spacing past the atlas", [](FontFileRecord& f) { f.spacing = -2147483585; }},
+        {"height past the atlas", [](FontFileRecord& f) { f.height = 0x7FFFFFFF; }},
+        {"negative height", [](FontFileRecord& f) { f.height = -3; }},
+        {"glyph cell outside the atlas", [](FontFileRecord& f) { f.glyphs['A' - 32][2] = 1.5f; }},
+        {"glyph coordinate not a number", [](FontFileRecord& f) { f.glyphs[0][0] = std::nanf(""); }},
+        {"zero scale", [](FontFileRecord& f) { f.textScale = 0.0f; }},
+        {"empty atlas", [](FontFileRecord& f) { f.textureWidth = 0; }},
+        {"atlas past the largest texture", [](FontFileRecord& f) { f.textureHeight = 1 << 20; }},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        FontFileRecord bad = fonttest::BlockFont(6, "Bad");
+        c.breakIt(bad);
+        const auto good = BuildFontsFile({fonttest::BlockFont(5, "Plain")}).Bytes();
+        windows->m_Settings.Debug = 1; // log lines are written in debug mode only
+        enginetest::Log().clear();
+        QV7_FontsHandler handler;
+        EXPECT_FALSE(Load(handler, BuildFontsFile({fonttest::BlockFont(5, "Plain"), bad}).Bytes(), {5, 6}));
+        ASSERT_EQ(handler.m_Fonts.Count(), 1);
+        EXPECT_EQ(handler.m_Fonts[0]->m_FontId, 5);
+        EXPECT_TRUE(enginetest::Logged("Error: Fonts File " + path + " is broken at offset " +
+                                       std::to_string(good.size())));
     }
 }
 

@@ -273,6 +273,29 @@ TEST(MenuManager, MissingOrBrokenFilesLeaveAnEmptyManager)
     EXPECT_EQ(menus.m_Pages.Count(), 0);
 }
 
+TEST(MenuManager, BrokenMenuStringsAreLoggedAndLeaveNoStrings)
+{
+    ScreenLoopHarness h;
+    h.WriteStandardPicturesAndFonts();
+    h.WriteMenus(TwoPages(), {"Yes", "No"});
+    const std::vector<uint8_t> good = BuildMenuStrings({"Yes", "No"}).Bytes();
+    std::vector<uint8_t> cut(good.begin(), good.end() - 2);
+    std::vector<uint8_t> huge = good;
+    huge[3] = 0x10; // 268435458 strings
+    for (const auto& bytes : {cut, huge})
+    {
+        BinaryWriter file;
+        file.WriteBytes(bytes.data(), bytes.size());
+        ASSERT_TRUE(file.SaveToFile(h.DataDir() + "Menu_c.qvx"));
+        QV7_MenuManager menus;
+        EXPECT_EQ(menus.m_Pages.Count(), 2) << "the pages do not depend on the strings";
+        EXPECT_EQ(menus.m_Strings.Count(), 0);
+        EXPECT_TRUE(h.Logged("ERROR: Menu file " + h.DataDir() + "Menu_c.qvx is broken (at byte " +
+                             std::to_string(bytes == cut ? 16 : 4) + " of " + std::to_string(bytes.size()) +
+                             ")."));
+    }
+}
+
 TEST(MenuManager, MissingFontAndCursorPictureDrawNothing)
 {
     MenuFileRecord file = TwoPages();

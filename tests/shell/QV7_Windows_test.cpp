@@ -156,6 +156,19 @@ TEST_F(WindowsTest, ACountLargerThanTheFileIsRefusedWithoutReadingPastIt)
     EXPECT_STREQ(windows.m_KeyActions[0]->name, "Respawn");
 }
 
+TEST_F(WindowsTest, ALanguageFileCutInsideAStringIsFatal)
+{
+    std::vector<uint8_t> bytes = BuildLanguageFile({{"Respawn", std::string(40, 'x')}}).Bytes();
+    bytes.resize(bytes.size() - 10); // inside the last string
+    BinaryWriter cut;
+    cut.WriteBytes(bytes.data(), bytes.size());
+    ASSERT_TRUE(cut.SaveToFile(g_dataDir + "LANG.lng"));
+    QV7_Windows windows;
+    EXPECT_THROW(windows.LoadSettings(), CDException);
+    EXPECT_TRUE(log.Contains(
+        "Critical Problem, File Broken, Application will crash to avoid any additional problems."));
+}
+
 TEST_F(WindowsTest, TheSplashWindowIsCentredAndPaintsTheLoadingText)
 {
     QV7_Windows windows;

@@ -211,6 +211,44 @@ std::vector<uint8_t> Patched(std::vector<uint8_t> bytes, size_t offset, uint32_t
     return bytes;
 }
 
+// A JPEG whose frame header claims width x height (big-endian, after the SOF0 marker).
+std::vector<uint8_t> JpegClaiming(std::vector<uint8_t> jpeg, uint16_t width, uint16_t height)
+{
+    for (size_t i = 0; i + 9 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0)
+        {
+            jpeg[i + 5] = uint8_t(height >> 8), jpeg[i + 6] = uint8_t(height);
+            jpeg[i + 7] = uint8_t(width >> 8), jpeg[i + 8] = uint8_t(width);
+            break;
+        }
+    return jpeg;
+}
+
+// A Huffman table of 16 x 17 = 272 codes put in front of the JPEG's own
+// segments (a table holds at most 256).
+std::vector<uint8_t> WithOversizedHuffmanTable(const std::vector<uint8_t>& jpeg)
+{
+    const size_t length = 2 + 17 + 272;
+    // Start of image, then the table's segment.
+    std::vector<uint8_t> file = {jpeg[0], jpeg[1], 0xFF, 0xC4, uint8_t(length >> 8), uint8_t(length & 0xFF), 0x00};
+    file.resize(file.size() + 16, 17);
+    file.resize(file.size() + 272, 0x01);
+    file.insert(file.end(), jpeg.begin() + 2, jpeg.end());
+    return file;
+}
+
+// The first scan component decoding with tables 3, which no segment defines.
+std::vector<uint8_t> WithUndefinedScanTables(std::vector<uint8_t> jpeg)
+{
+    for (size_t i = 2; i + 6 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA)
+        {
+            jpeg[i + 6] = 0x33;
+            break;
+        }
+    return jpeg;
+}
+
 std::vector<BrokenFile> BrokenFiles()
 {
     const ImagePixels picture = BlockPicture();
@@ -239,6 +277,19 @@ std::vector<BrokenFile> BrokenFiles()
         {"bmp header only", Cut(bmp, 54)},
         {"bmp rows cut short", Cut(bmp, bmp.size() - 10)},
         {"bmp huge size", Patched(bmp, 18, 100000)},
+        // Found by fuzzing: a compression code with its top bit set passed as
+        // plain rows, so a 9736 x 6406 picture decoded from 256 bytes.
+        {"bmp unknown compression, huge size", Patched(Patched(bmp, 18, 9736), 30, 0x92000000)},
+        {"bmp run-length compression", Patched(bmp, 30, 1)},
+        // Found by fuzzing: 595 bytes of JPEG claiming 4360 x 2054 decoded from
+        // zeros for twenty seconds; a run-length TGA cut short does the same.
+        {"jpeg claiming more pixels than its bytes can code", JpegClaiming(WriteJpeg(picture), 4360, 2054)},
+        // Found by fuzzing: the decoder writes past its tables for more than 256 codes.
+        {"jpeg huffman table of more than 256 codes", WithOversizedHuffmanTable(WriteJpeg(picture))},
+        // Found by fuzzing: the decoder reads a table no segment defined, uninitialised.
+        {"jpeg scan with undefined huffman tables", WithUndefinedScanTables(WriteJpeg(picture))},
+        {"tga run-length claiming more pixels than its bytes can code",
+         Patched(Patched(tga, 12, 4000 | 4000u << 16), 0, 10u << 16)},
         {"tga rows cut short", Cut(tga, tga.size() - 4)},
         {"tga header cut", Cut(tga, 10)},
         {"png cut in the data", Cut(png, png.size() - 20)},

@@ -133,6 +133,27 @@ TEST_F(IniTest, ReadsLikeWindowsWithLfAndCrlf)
     }
 }
 
+// A file cut off anywhere (inside a header, a key or a value, without its
+// last line end) reads what is there and gives the default for the rest.
+TEST_F(IniTest, CutFileReadsWhatIsThere)
+{
+    const std::string whole = "[MAIN]\r\nDebug=12\r\n[Options]\r\nDetail=3\r\n";
+    struct Case
+    {
+        size_t size;
+        int debug;
+        int detail;
+    };
+    const Case cases[] = {{3, 33, 33},  {9, 33, 33},  {14, 33, 33}, {15, 1, 33}, {22, 12, 33},
+                          {28, 12, 33}, {36, 12, 33}, {37, 12, 3},  {38, 12, 3}, {whole.size(), 12, 3}};
+    for (const Case& c : cases)
+    {
+        Write(whole.substr(0, c.size));
+        EXPECT_EQ(win::GetPrivateProfileIntA("MAIN", "Debug", 33, m_path), c.debug) << c.size;
+        EXPECT_EQ(win::GetPrivateProfileIntA("Options", "Detail", 33, m_path), c.detail) << c.size;
+    }
+}
+
 TEST_F(IniTest, MissingFileGivesDefaults)
 {
     EXPECT_EQ(win::GetPrivateProfileIntA("MAIN", "Debug", -4, m_path), -4);

@@ -1,0 +1,302 @@
+// Seeds and fixed files of the fuzz targets, from the writers in tools/.
+#include "fuzz/targets/FuzzSeeds.h"
+
+#include "fuzz/targets/FuzzTargets.h"
+#include "media/QV7_SoundSystem.h"
+#include "platform/win/Ini.h"
+#include "tools/demo/DemoLanguage.h"
+#include "tools/demo/DemoMenus.h"
+#include "tools/demo/DemoPictures.h"
+#include "tools/writers/FontsFileWriter.h"
+#include "tools/writers/ImageWriters.h"
+#include "tools/writers/LanguageFileWriter.h"
+#include "tools/writers/MenuFileWriter.h"
+#include "tools/writers/SoundPackWriter.h"
+#include "tools/writers/TextureContainerWriter.h"
+#include "tools/writers/VorbisEncoder.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+const std::vector<int32_t> kFuzzPictureIds = {
+    demo::kMainBackdropId, demo::kPageBackdropId, demo::kLoadingBackdropId,  demo::kButtonId,
+    demo::kButtonHoverId,  demo::kSmallButtonId,  demo::kSmallButtonHoverId, demo::kCursorId,
+    demo::kCursorTrailId,  demo::kPanelId,        demo::kProgressFrameId,    demo::kProgressFillId,
+};
+const std::vector<int32_t> kFuzzFontIds = {1, 2, 3};
+
+namespace
+{
+// A small picture with some structure, so lossy and compressed writers have
+// edges and gradients to encode.
+ImagePixels Pattern(uint32_t width, uint32_t height, bool alpha)
+{
+    ImagePixels image;
+    image.width = width;
+    image.height = height;
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+        {
+            const uint32_t a = alpha ? (x * 255 / std::max(1u, width - 1)) : 255;
+            const uint32_t r = (x * 37 + y * 11) & 0xFF, g = ((x ^ y) * 16) & 0xFF,
+                           b = y * 255 / std::max(1u, height - 1);
+            image.argb.push_back(a << 24 | r << 16 | g << 8 | b);
+        }
+    return image;
+}
+
+std::vector<FuzzSeed> ImageSeeds()
+{
+    const ImagePixels rgb = Pattern(8, 6, false), rgba = Pattern(8, 8, true), odd = Pattern(5, 3, true);
+    return {
+        {"bmp24.bmp", WriteBmp(rgb, 24)},
+        {"bmp32_topdown.bmp", WriteBmp(rgba, 32, true)},
+        {"tga24.tga", WriteTga(rgb, 24)},
+        {"tga32_topdown.tga", WriteTga(odd, 32, true)},
+        {"rgba.png", WritePng(rgba)},
+        {"rgb.png", WritePng(odd, false)},
+        {"photo.jpg", WriteJpeg(rgb, 80)},
+        {"dxt1_mips.dds", WriteDds(rgba, D3DFMT_DXT1, 0)},
+        {"dxt3.dds", WriteDds(rgba, D3DFMT_DXT3)},
+        {"dxt5_mips.dds", WriteDds(odd, D3DFMT_DXT5, 0)},
+        {"argb_mips.dds", WriteDds(rgba, D3DFMT_A8R8G8B8, 0)},
+        {"xrgb.dds", WriteDds(rgb, D3DFMT_X8R8G8B8)},
+        {"r5g6b5.dds", WriteDds(odd, D3DFMT_R5G6B5)},
+        {"a4r4g4b4.dds", WriteDds(rgba, D3DFMT_A4R4G4B4, 2)},
+        {"a1r5g5b5.dds", WriteDds(rgb, D3DFMT_A1R5G5B5)},
+    };
+}
+
+// Container records: a few ids with pictures of every kind the game stores.
+std::vector<TextureContainerRecord> ContainerRecords(size_t count)
+{
+    const std::vector<FuzzSeed> images = ImageSeeds();
+    std::vector<TextureContainerRecord> records;
+    for (size_t i = 0; i < count; ++i)
+        records.push_back(
+            {kFuzzPictureIds[i % kFuzzPictureIds.size()], images[(i * 3) % images.size()].bytes});
+    return records;
+}
+
+FontFileRecord SmallFont(int32_t id, const std::string& name, int32_t height, int32_t spacing)
+{
+    const ImagePixels atlas = Pattern(16, 16, true);
+    FontFileRecord font;
+    font.fontId = id;
+    font.picture = WritePng(atlas);
+    font.name = name;
+    font.height = height;
+    font.flags = id == 2 ? 4 : 0;
+    font.textureWidth = 16;
+    font.textureHeight = 16;
+    font.textScale = 1.0f;
+    for (int c = 0; c < FontFileRecord::kGlyphs; ++c)
+    {
+        const float x = float(c % 4) / 4.0f, y = float(c / 4 % 4) / 4.0f;
+        font.glyphs[c][0] = x;
+        font.glyphs[c][1] = y;
+        font.glyphs[c][2] = x + 0.25f;
+        font.glyphs[c][3] = y + 0.25f;
+    }
+    font.spacing = spacing;
+    font.alphaBlending = uint8_t(id != 3);
+    return font;
+}
+
+std::vector<FontFileRecord> SmallFonts()
+{
+    return {SmallFont(1, "Menu", 18, 1), SmallFont(2, "Title", 30, 0), SmallFont(3, "Small", 14, 2)};
+}
+
+// Every control type once, with pictures and fonts the fixtures hold.
+MenuFileRecord AllControlsMenu()
+{
+    using namespace menufile;
+    MenuFileRecord file;
+    file.textureIds = kFuzzPictureIds;
+    file.fontIds = kFuzzFontIds;
+    file.cursorId = demo::kCursorId;
+    file.trailId = demo::kCursorTrailId;
+    MenuPageRecord page = Page("ID_ALL", 1, demo::kPageBackdropId);
+    page.controls.push_back(Button("IDOK", 10, 10, 120, 40, demo::kButtonHoverId, demo::kButtonId));
+    page.controls.push_back(Picture("IDPIC", 10, 50, 60, 100, demo::kPanelId));
+    page.controls.push_back(Caption("IDCAPTION", 10, 110, 200, 130, 1, 0xFFFFFFFF, "Caption"));
+    MenuControlRecord text = Control(3, "IDTEXT", 10, 140, 200, 160);
+    text.texts[0] = "Player";
+    text.fontId = 3;
+    text.value = 16;
+    page.controls.push_back(text);
+    page.controls.push_back(Check("IDCHECK", 10, 170, 30, 190, demo::kSmallButtonId, 1));
+    page.controls.push_back(Option("IDOPTION", 40, 170, 60, 190, demo::kSmallButtonId, 0));
+    MenuControlRecord combo = Control(6, "IDCOMBO", 10, 200, 200, 220);
+    combo.fontId = 1;
+    combo.pictureIds[0] = demo::kSmallButtonId;
+    combo.pictureIds[1] = demo::kPanelId;
+    combo.pictureIds[2] = demo::kSmallButtonHoverId;
+    combo.colour = 0xFFFFFFFF;
+    combo.selectedColour = 0xFFFF0000;
+    page.controls.push_back(combo);
+    MenuControlRecord list = Control(7, "IDLIST", 210, 10, 400, 200);
+    list.fontId = 3;
+    list.pictureIds[0] = demo::kSmallButtonHoverId;
+    list.colour = 0xFFFFFFFF;
+    list.selectedColour = 0xFF00FF00;
+    page.controls.push_back(list);
+    page.controls.push_back(Progress("IDPROGRESSBAR", 10, 230, 200, 240, demo::kProgressFillId, 40.0f));
+    page.controls.push_back(Slider("IDSLIDER", 10, 250, 200, 270, demo::kSmallButtonId, 16, 16));
+    file.pages.push_back(page);
+    file.pages.push_back(Page("ID_POPUP", 2, demo::kPanelId, 1));
+    return file;
+}
+
+std::vector<uint8_t> IniSeed(bool crlf)
+{
+    char pattern[] = "/tmp/qv7-fuzzseed-XXXXXX";
+    const int fd = mkstemp(pattern);
+    if (fd < 0)
+        return {};
+    if (crlf)
+    {
+        const char head[] = "\xEF\xBB\xBF; written by hand\r\n[Options]\r\nScreenWidth = 1024\r\n";
+        if (::write(fd, head, sizeof(head) - 1) < 0)
+            return {};
+    }
+    ::close(fd);
+    const std::string path = pattern;
+    const char* const entries[][3] = {
+        {"MAIN", "Debug", "1"},
+        {"MAIN", "Windowed", "1"},
+        {"MAIN", "Version", "3"},
+        {"Options", "ScreenHeight", "768"},
+        {"Options", "Detail", "-2"},
+        {"Custom", "FSAA", "4"},
+        {"Sound", "MusicVolume", "75"},
+        {"Language", "Version", "\"DE\""},
+        {"Language", "VersionNumber", "7"},
+        {"Controller", "Device", "Pad 1"},
+        {"Keys", "Key1_Accelerate", "200"},
+        {"Keys", "Key2_Shoot", "+29"},
+    };
+    for (const auto& entry : entries)
+        win::WritePrivateProfileStringA(entry[0], entry[1], entry[2], path);
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::remove(path.c_str());
+    return bytes;
+}
+
+std::vector<uint8_t> SoundSeed(double seconds, int channels, int rate)
+{
+    const size_t frames = size_t(seconds * rate);
+    std::vector<int16_t> pcm(frames * size_t(channels));
+    for (size_t i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c)
+            pcm[i * size_t(channels) + size_t(c)] = int16_t(9000 * std::sin(0.05 * double(i) * (c + 1)));
+    return EncodeOggVorbis(pcm, channels, rate, 0.0f);
+}
+
+std::vector<SoundEffectRecord> AllSoundSlots()
+{
+    std::vector<SoundEffectRecord> records;
+    for (int slot = 0; slot < SOUND_SLOT_COUNT; ++slot)
+        records.push_back({kSoundSlotNames[slot], slot % 3 == 0 ? 1 : (slot % 3 == 1 ? -1 : 40 + slot)});
+    return records;
+}
+
+template <typename Write> std::vector<uint8_t> Written(Write write)
+{
+    BinaryWriter file;
+    write(file);
+    return file.Bytes();
+}
+} // namespace
+
+std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
+{
+    if (target == "settings_ini")
+        return {{"written.ini", IniSeed(false)}, {"crlf_bom_comments.ini", IniSeed(true)}};
+    if (target == "language_file")
+        return {{"demo.lng", BuildLanguageFile(DemoLanguageGroups()).Bytes()},
+                {"small.lng", BuildLanguageFile({{"Respawn", "", "Turbo"}, {}, {"x"}}).Bytes()}};
+    if (target == "menu_textures")
+        return {{"three.qvx", BuildMenuTextureContainer(ContainerRecords(3)).Bytes()},
+                {"mixed.qvx", BuildMenuTextureContainer(ContainerRecords(6)).Bytes()},
+                {"empty.qvx", BuildMenuTextureContainer({}).Bytes()}};
+    if (target == "world_textures")
+        return {{"three.qvx", BuildWorldTextureContainer(ContainerRecords(3)).Bytes()},
+                {"mixed.qvx", BuildWorldTextureContainer(ContainerRecords(6)).Bytes()}};
+    if (target == "map_texture_list")
+        return {{"three.tex",
+                 BuildMapTextureList({kFuzzPictureIds[0], kFuzzPictureIds[1], kFuzzPictureIds[2]}).Bytes()},
+                {"unknown_ids.tex", BuildMapTextureList({kFuzzPictureIds[4], 77, -1}).Bytes()},
+                {"empty.tex", BuildMapTextureList({}).Bytes()}};
+    if (target == "fonts")
+        return {{"three.qvx", BuildFontsFile(SmallFonts()).Bytes()},
+                {"one.qvx", BuildFontsFile({SmallFont(2, "T", 9, 3)}).Bytes()}};
+    if (target == "menu_file")
+        return {{"all_controls.qvx", BuildMenuFile(AllControlsMenu()).Bytes()},
+                {"demo.qvx", BuildMenuFile(DemoMenuFile()).Bytes()}};
+    if (target == "menu_strings")
+        return {{"strings.qvx", BuildMenuStrings({"Credits", "", "Line with spaces"}).Bytes()},
+                {"empty.qvx", BuildMenuStrings({}).Bytes()}};
+    if (target == "music_table")
+        return {{"islands.dat",
+                 Written(
+                     [](BinaryWriter& f) {
+                         WriteMusicTable(
+                             {{kFrontEndMusicKey, 1, 2}, {1, 3, -1}, {2, -1, 1}, {kFrontEndMusicKey, 5, 5}},
+                             f);
+                     })},
+                {"empty.dat", Written([](BinaryWriter& f) { WriteMusicTable({}, f); })}};
+    if (target == "sound_table")
+        return {
+            {"all_slots.dat", Written([](BinaryWriter& f) { WriteSoundEffectTable(AllSoundSlots(), f); })},
+            {"unknown_name.dat", Written(
+                                     [](BinaryWriter& f) {
+                                         WriteSoundEffectTable({{"SOUND_NONE", 1}}, f);
+                                     })}};
+    if (target == "ogg_vorbis")
+        return {{"mono.ogg", SoundSeed(0.05, 1, 8000)},
+                {"stereo.ogg", SoundSeed(0.03, 2, 22050)},
+                {"headers_only.ogg", EncodeOggVorbis({}, 1, 8000)}};
+    if (target == "image")
+        return ImageSeeds();
+    return {};
+}
+
+bool WriteFuzzSeeds(const std::string& dir)
+{
+    for (const FuzzTarget& target : FuzzTargets())
+    {
+        const std::filesystem::path folder = std::filesystem::path(dir) / target.name;
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        for (const FuzzSeed& seed : FuzzSeedsFor(target.name))
+        {
+            if (seed.bytes.empty())
+                return false;
+            std::ofstream out(folder / seed.name, std::ios::binary);
+            out.write(reinterpret_cast<const char*>(seed.bytes.data()), std::streamsize(seed.bytes.size()));
+            if (!out)
+                return false;
+        }
+    }
+    return true;
+}
+
+FuzzFixtures MakeFuzzFixtures()
+{
+    FuzzFixtures fixtures;
+    std::vector<TextureContainerRecord> pictures;
+    for (int32_t id : kFuzzPictureIds)
+        pictures.push_back({id, WritePng(Pattern(4, 4, true))});
+    fixtures.menuTextures = BuildMenuTextureContainer(pictures).Bytes();
+    fixtures.worldTextures = BuildWorldTextureContainer(pictures).Bytes();
+    fixtures.fonts = BuildFontsFile(SmallFonts()).Bytes();
+    fixtures.sound = SoundSeed(0.02, 1, 8000);
+    return fixtures;
+}

@@ -1,0 +1,35 @@
+// The fuzz targets' seed corpus and fixed files, all made by our own writers:
+// well-formed files of every kind the targets read, small enough that the
+// fuzzer mutates them quickly.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct FuzzSeed
+{
+    std::string name;
+    std::vector<uint8_t> bytes;
+};
+
+// The seeds of one target (empty for an unknown name).
+std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target);
+// Writes every target's seeds into dir/<target>/; false on a write failure.
+bool WriteFuzzSeeds(const std::string& dir);
+
+// The files some loaders read beside their input: the menu pictures and fonts
+// the seeds' menu pages name, a world container for the map lists, one sound.
+struct FuzzFixtures
+{
+    std::vector<uint8_t> menuTextures;  // Textures1.qvx, the ids of kFuzzPictureIds
+    std::vector<uint8_t> fonts;         // Fonts.qvx, the ids of kFuzzFontIds
+    std::vector<uint8_t> worldTextures; // a Textures2.qvx with the ids of kFuzzPictureIds
+    std::vector<uint8_t> sound;         // Sfx1.dat
+};
+FuzzFixtures MakeFuzzFixtures();
+
+// Compile ids and font ids the seeds use and the targets ask for: the demo
+// menus' own, so its pages resolve every picture and font.
+extern const std::vector<int32_t> kFuzzPictureIds;
+extern const std::vector<int32_t> kFuzzFontIds;

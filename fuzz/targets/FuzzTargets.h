@@ -1,0 +1,41 @@
+// The fuzz targets: one function per data file the game loads, each taking
+// the file's bytes, loading them through the game's own loader on the null
+// back-ends and leaving the process as it found it. libFuzzer drives them in
+// the fuzz build (fuzz/main); the ordinary tests replay the seeds and the
+// kept regression inputs through the same functions.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Each returns 0, as libFuzzer wants; a loader's clean failure (log line,
+// exception, empty result) is not a finding.
+int FuzzSettingsIni(const uint8_t* data, size_t size);   // Settings.ini through the INI layer
+int FuzzLanguageFile(const uint8_t* data, size_t size);  // LANG.lng
+int FuzzMenuTextures(const uint8_t* data, size_t size);  // Textures1.qvx (load, then the reload after a race)
+int FuzzWorldTextures(const uint8_t* data, size_t size); // Textures2.qvx (item list, release, reload)
+int FuzzMapTextureList(const uint8_t* data, size_t size); // Map%d.tex over a fixed Textures2.qvx
+int FuzzFonts(const uint8_t* data, size_t size);          // Fonts.qvx, each wanted font drawn once
+int FuzzMenuFile(const uint8_t* data, size_t size);       // Menu.qvx, each page rendered once
+int FuzzMenuStrings(const uint8_t* data, size_t size);    // Menu_c.qvx
+int FuzzMusicTable(const uint8_t* data, size_t size);     // GraphicsSfx.dat
+int FuzzSoundTable(const uint8_t* data, size_t size);     // SndSfx.dat
+int FuzzOggVorbis(const uint8_t* data, size_t size);      // one Sfx%d.dat
+int FuzzImage(const uint8_t* data, size_t size);          // BMP, PNG, TGA, JPEG, DDS from memory
+
+using FuzzFunction = int (*)(const uint8_t* data, size_t size);
+
+struct FuzzTarget
+{
+    const char* name; // folder name of its seeds and regressions, and fuzz_<name> binary
+    FuzzFunction run;
+};
+
+const std::vector<FuzzTarget>& FuzzTargets();
+// Null for an unknown name.
+const FuzzTarget* FindFuzzTarget(const std::string& name);
+
+// The log lines of the last target run, for tests that check a failure's line.
+const std::vector<std::string>& FuzzLogLines();
