@@ -112,20 +112,20 @@ PageFrame RunPageFrame(const char* pageId, int menuInput, const MenuCover& cover
     return frame;
 }
 
-bool RunPageFade(float& fade, const PageFade& spec, const std::function<void(const char*)>& onFrame)
+bool RunPageFade(float& fade, const PageFade& fadePlan, const std::function<void(const char*)>& onFrame)
 {
-    const bool rising = spec.target >= fade;
-    while (rising ? fade < spec.target : fade > spec.target)
+    const bool rising = fadePlan.target >= fade;
+    while (rising ? fade < fadePlan.target : fade > fadePlan.target)
     {
-        const PageFrame frame = RunPageFrame(spec.page, spec.menuInput, {spec.cover, spec.backdropPage, fade});
+        const PageFrame frame = RunPageFrame(fadePlan.page, fadePlan.menuInput, {fadePlan.cover, fadePlan.backdropPage, fade});
         if (frame.gate == FRAME_QUIT)
             return false;
         if (!frame.Drawn())
             continue;
         if (onFrame)
             onFrame(frame.clicked);
-        const float step = spec.factor * MenuFrameMs();
-        fade = rising ? std::min(spec.target, fade + step) : std::max(spec.target, fade - step);
+        const float step = fadePlan.factor * MenuFrameMs();
+        fade = rising ? std::min(fadePlan.target, fade + step) : std::max(fadePlan.target, fade - step);
     }
     return true;
 }

@@ -87,7 +87,7 @@ struct PageFade
 };
 // Runs until the value reaches the target (true) or the gate quits (false).
 // onFrame sees every drawn frame's clicked id.
-bool RunPageFade(float& fade, const PageFade& spec, const std::function<void(const char*)>& onFrame = {});
+bool RunPageFade(float& fade, const PageFade& fadePlan, const std::function<void(const char*)>& onFrame = {});
 
 // An advert page held on screen: nothing ends it in its first second (0.1 x
 // frame ms summed past 100); after that any mouse button, Escape, Space or
