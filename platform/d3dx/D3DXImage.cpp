@@ -204,9 +204,16 @@ class JpegTableCheck
                 at += marker == 0xFF ? 1 : 2; // fill byte, or a marker without a segment
                 continue;
             }
-            const size_t length = ByteAt(at + 2) << 8 | ByteAt(at + 3);
-            if (marker == 0xD9 || length < 2)
+            if (marker == 0xD9)
                 break;
+            // A length too short for itself: the decoder may still read on, so
+            // the walk goes on after the marker.
+            const size_t length = ByteAt(at + 2) << 8 | ByteAt(at + 3);
+            if (length < 2)
+            {
+                at += 2;
+                continue;
+            }
             if (marker == 0xC2)
                 m_Progressive = true;
             if (marker == 0xC4 && !DefineTables(at + 4, at + 2 + length, error))
