@@ -3,7 +3,7 @@
 
 #include "engine/QV7_Engine.h"
 #include "platform/win/Clock.h"
-#include "shell/BinaryWriter.h"
+#include "platform/io/BinaryWriter.h"
 #include "shell/QV7_Logger.h"
 #include "shell/QV7_Windows.h"
 

@@ -17,7 +17,7 @@
 #include "gui/QV7_Menu_ProgressBar.h"
 #include "media/QV7_Input.h"
 #include "platform/d3dx/D3DXTexture.h"
-#include "shell/BinaryReader.h"
+#include "platform/io/BinaryReader.h"
 #include "shell/QV7_Logger.h"
 #include "shell/QV7_Windows.h"
 #include "shell/framegate/QV7_FrameGate.h"

@@ -10,8 +10,8 @@
 // the resolved pointers beside them before a control takes its fields.
 #pragma once
 
-#include "shell/BinaryReader.h"
-#include "shell/BinaryWriter.h"
+#include "platform/io/BinaryReader.h"
+#include "platform/io/BinaryWriter.h"
 
 #include <cstdint>
 #include <cstring>

@@ -7,7 +7,7 @@
 #include "engine/QV7_Scene.h"
 #include "engine/QV7_TextureFont.h"
 #include "platform/d3dx/D3DXTexture.h"
-#include "shell/BinaryReader.h"
+#include "platform/io/BinaryReader.h"
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Logger.h"
 

@@ -4,7 +4,7 @@
 
 #include "media/DirectSoundErrorText.h"
 #include "platform/win/Window.h"
-#include "shell/BinaryReader.h"
+#include "platform/io/BinaryReader.h"
 #include "shell/QV7_Logger.h"
 #include "shell/QV7_Windows.h"
 

@@ -1,7 +1,7 @@
 // Readers of GraphicsSfx.dat and SndSfx.dat.
 #include "media/SoundPackFiles.h"
 
-#include "shell/BinaryReader.h"
+#include "platform/io/BinaryReader.h"
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Logger.h"
 

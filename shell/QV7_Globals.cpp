@@ -1,8 +1,8 @@
 // Shared helpers: folders, length-prefixed strings, error details, random numbers.
 #include "shell/QV7_Globals.h"
 
-#include "shell/BinaryReader.h"
-#include "shell/BinaryWriter.h"
+#include "platform/io/BinaryReader.h"
+#include "platform/io/BinaryWriter.h"
 #include "shell/QV7_Logger.h"
 
 #include <cstdarg>

@@ -2,7 +2,7 @@
 #include "shell/QV7_Windows.h"
 
 #include "platform/win/Ini.h"
-#include "shell/BinaryReader.h"
+#include "platform/io/BinaryReader.h"
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Logger.h"
 #include "shell/QV7_Splash.h"

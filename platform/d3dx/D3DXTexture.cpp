@@ -9,7 +9,7 @@
 
 #include "platform/d3dx/Dds.h"
 #include "platform/d3dx/PixelCodec.h"
-#include "shell/BinaryReader.h"
+#include "platform/io/BinaryReader.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -4,7 +4,7 @@
 // fit in the bytes that are left before it is read.
 #include "platform/d3dx/Dds.h"
 
-#include "shell/BinaryReader.h"
+#include "platform/io/BinaryReader.h"
 
 #include <cstdio>
 

@@ -6,7 +6,7 @@
 #include "EngineTestSupport.h"
 #include "engine/QV7_Scene.h"
 #include "platform/win/Clock.h"
-#include "shell/BinaryReader.h"
+#include "platform/io/BinaryReader.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -5,7 +5,7 @@
 #include "engine/QV7_FrameManager.h"
 #include "engine/QV7_Shaders.h"
 #include "engine/effects/QV7_EffectSources.h"
-#include "shell/BinaryReader.h"
+#include "platform/io/BinaryReader.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 // GraphicsSfx.dat and SndSfx.dat: our writers' output read back, and broken
 // tables ending cleanly.
 #include "media/SoundPackFiles.h"
-#include "shell/BinaryWriter.h"
+#include "platform/io/BinaryWriter.h"
 #include "SoundTestSupport.h"
 
 namespace

@@ -1,6 +1,6 @@
 // Length-prefixed strings, error details and the game's random numbers.
-#include "shell/BinaryReader.h"
-#include "shell/BinaryWriter.h"
+#include "platform/io/BinaryReader.h"
+#include "platform/io/BinaryWriter.h"
 #include "shell/QV7_Globals.h"
 #include "tests/shell/TestLog.h"
 

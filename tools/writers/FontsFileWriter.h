@@ -5,7 +5,7 @@
 // the drawing takes off every advance again.
 #pragma once
 
-#include "shell/BinaryWriter.h"
+#include "platform/io/BinaryWriter.h"
 
 #include <cstdint>
 #include <string>

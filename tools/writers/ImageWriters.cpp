@@ -5,7 +5,7 @@
 #include "tools/writers/ImageWriters.h"
 
 #include "platform/d3dx/Dds.h"
-#include "shell/BinaryWriter.h"
+#include "platform/io/BinaryWriter.h"
 
 #include <stb_dxt.h>
 #include <stb_image_write.h>

@@ -2,7 +2,7 @@
 // group a string count and its length-prefixed strings.
 #pragma once
 
-#include "shell/BinaryWriter.h"
+#include "platform/io/BinaryWriter.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 // Writers of GraphicsSfx.dat, SndSfx.dat and Sfx%d.dat.
 #include "tools/writers/SoundPackWriter.h"
 
-#include "shell/BinaryWriter.h"
+#include "platform/io/BinaryWriter.h"
 #include "shell/QV7_Globals.h"
 #include "tools/writers/VorbisEncoder.h"
 

@@ -4,7 +4,7 @@
 // A record is a compile ID, a byte length and one complete image file.
 #pragma once
 
-#include "shell/BinaryWriter.h"
+#include "platform/io/BinaryWriter.h"
 
 #include <cstdint>
 #include <string>

@@ -5,7 +5,7 @@
 // where the main-menu screenshot is checked against the demo page, and once
 // on the null back-ends.
 #include "gui/MenuFileLayout.h"
-#include "shell/BinaryReader.h"
+#include "platform/io/BinaryReader.h"
 #include "tests/shell/TestLog.h"
 #include "tests/shell/startup/ChildProcess.h"
 #include "tools/demo/DemoData.h"

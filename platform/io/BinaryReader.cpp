@@ -1,5 +1,5 @@
 // Bounds-checked little-endian reads over an in-memory file.
-#include "shell/BinaryReader.h"
+#include "platform/io/BinaryReader.h"
 
 #include <cstring>
 #include <fstream>

@@ -1,5 +1,5 @@
 // Little-endian serialisation into a growing byte buffer.
-#include "shell/BinaryWriter.h"
+#include "platform/io/BinaryWriter.h"
 
 #include <cstring>
 #include <fstream>
