@@ -1,6 +1,7 @@
 // Slider drag, drag-end report, the effects sample and the live music volume.
 #include "gui/QV7_Menu_Slider.h"
 
+#include "engine/QV7_Camera.h"
 #include "engine/QV7_FrameManager.h"
 #include "engine/QV7_TextureList.h"
 #include "gui/MenuFileLayout.h"
@@ -25,8 +26,10 @@ void QV7_Menu_Slider::PlaySample()
     SoundEntry* horn = g_soundSystem->m_Slots[SOUND_STARTHORN];
     if (!horn || !horn->m_Loaded)
         return;
-    // Heard from where positional sounds are heard: the camera eye.
-    g_soundSystem->PlaySoundAt(horn, g_soundSystem->m_EyeX, g_soundSystem->m_EyeY, g_soundSystem->m_EyeZ);
+    // At the camera's eye, where positional sounds are heard from: the sample
+    // plays at the level the effects volume alone gives.
+    const D3DXVECTOR3 eye = g_camera ? g_camera->m_Eye : D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    g_soundSystem->PlaySoundAt(horn, eye.x, eye.y, eye.z);
     m_SampleCountdown = horn->m_DurationMs + 100.0f;
 }
 

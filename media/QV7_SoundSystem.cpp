@@ -2,6 +2,8 @@
 // positional duplicates, pause and the per-frame clean-up.
 #include "media/QV7_SoundSystem.h"
 
+#include "engine/QV7_Camera.h"
+#include "engine/QV7_FrameManager.h"
 #include "media/DirectSoundErrorText.h"
 #include "platform/win/Window.h"
 #include "platform/io/BinaryReader.h"
@@ -389,16 +391,10 @@ void QV7_SoundSystem::SetVolume(SoundEntry* entry, int volume)
     entry->m_Buffer->SetVolume(ClampVolume(volume));
 }
 
-void QV7_SoundSystem::SetEyePosition(float x, float y, float z)
-{
-    m_EyeX = x;
-    m_EyeY = y;
-    m_EyeZ = z;
-}
-
 bool QV7_SoundSystem::PositionalVolume(float x, float y, float z, int& volume) const
 {
-    const float dx = x - m_EyeX, dy = y - m_EyeY, dz = z - m_EyeZ;
+    const D3DXVECTOR3 eye = g_camera ? g_camera->m_Eye : D3DXVECTOR3(x, y, z);
+    const float dx = x - eye.x, dy = y - eye.y, dz = z - eye.z;
     const float distance = std::clamp(std::sqrt(dx * dx + dy * dy + dz * dz), 0.0f, kMaxHearingDistance);
     const float level = float(Settings().SoundVolume) - 0.01f * distance;
     if (!(level > 0.0f))
@@ -518,10 +514,11 @@ void QV7_SoundSystem::StopAllWhilePaused()
     ForEachInstance(m_LoadedSounds, [](SoundInstance& instance, bool) { instance.m_Buffer->Stop(); });
 }
 
-void QV7_SoundSystem::Update(float lastFrameMs)
+void QV7_SoundSystem::Update()
 {
     if (!Usable())
         return;
+    const float lastFrameMs = g_frameManager ? g_frameManager->m_LastFrameMs : 0.0f;
     for (SoundEntry* entry : m_LoadedSounds)
     {
         QV7_Collection<SoundInstance>& oneShots = entry->m_OneShots;

@@ -4,7 +4,7 @@
 // play duplicates of it (SoundInstance), one-shots dropped once their time is
 // up and persistent ones owned by an object (a buggy's engine, its horn).
 // A positional sound is placed only through its volume, which falls linearly
-// with the distance from the camera eye; there is no panning.
+// with the distance from the scene camera's eye (g_camera); there is no panning.
 //
 // GraphicsSfx.dat picks the music pair of the front end and of each island;
 // SndSfx.dat binds sound files to the 25 named slots the race code plays.
@@ -125,12 +125,9 @@ class QV7_SoundSystem
     // 1 pauses every duplicate, 0 resumes the persistent ones that were playing.
     void Pause(int pause);
     void StopAllWhilePaused();
-    // Once per race frame with the last frame's milliseconds: ages the
-    // one-shots and drops those whose sound has ended.
-    void Update(float lastFrameMs);
-
-    // Where positional sounds are heard from: the camera eye, in render units.
-    void SetEyePosition(float x, float y, float z);
+    // Once per race frame: ages the one-shots by the frame manager's last
+    // frame time and drops those whose sound has ended.
+    void Update();
 
     // The music table without the front-end row.
     QV7_Collection<MusicTableRow> m_MusicTable;
@@ -144,14 +141,15 @@ class QV7_SoundSystem
     std::unique_ptr<snd::SoundDevice> m_Device;
     snd::Caps m_Caps;
     int m_Disabled = 0;
-    float m_EyeX = 0.0f, m_EyeY = 0.0f, m_EyeZ = 0.0f;
 
   private:
     bool Usable() const { return !m_Disabled && m_Device; }
     void FreeAllSounds();
     void LoadMusicPair(int32_t sfxA, int32_t sfxB);
     SoundEntry* LoadNumberedSfx(int32_t number, bool frequencyControl);
-    // The volume of a sound at (x, y, z); false when it is out of hearing.
+    // The volume of a sound at (x, y, z) heard from the camera's eye; false
+    // when it is out of hearing. Without a camera there is nowhere to hear
+    // from, so the sound counts as at the listener.
     bool PositionalVolume(float x, float y, float z, int& volume) const;
     void LogCaps(snd::HRESULT capsResult) const;
 };

@@ -4,6 +4,7 @@
 // decoded into a buffer and played.
 #include "fuzz/targets/FuzzTargets.h"
 #include "fuzz/targets/FuzzWorld.h"
+#include "engine/QV7_FrameManager.h"
 #include "media/QV7_SoundSystem.h"
 
 using fuzzworld::ScratchFile;
@@ -37,11 +38,13 @@ int FuzzOggVorbis(const uint8_t* data, size_t size)
     ScratchFile sound(fuzzworld::DataDir() + "Sfx7.dat", data, size);
     QV7_SoundSystem sounds;
     sounds.InitDevice(nullptr);
+    QV7_FrameManager frames;
+    frames.m_LastFrameMs = 10.0f;
     if (SoundEntry* entry = sounds.LoadSfx(sound.Path(), true))
     {
         sounds.PlaySound(entry, false);
         sounds.PlaySoundAt(entry, 1.0f, 2.0f, 3.0f);
-        sounds.Update(10.0f);
+        sounds.Update();
     }
     return 0;
 }

@@ -4,6 +4,8 @@
 // lines while the game goes on.
 #include "media/QV7_SoundSystem.h"
 #include "SoundTestSupport.h"
+#include "engine/QV7_Camera.h"
+#include "engine/QV7_FrameManager.h"
 
 namespace
 {
@@ -50,6 +52,17 @@ class SoundSystemTest : public SoundTestBase
         EXPECT_TRUE(sound->InitDevice(nullptr));
         return sound;
     }
+
+    // One race frame of the given length, as the frame manager measured it.
+    void Frame(QV7_SoundSystem& sound, float ms)
+    {
+        if (!m_Frames)
+            m_Frames = std::make_unique<QV7_FrameManager>();
+        m_Frames->m_LastFrameMs = ms;
+        sound.Update();
+    }
+
+    std::unique_ptr<QV7_FrameManager> m_Frames;
 };
 
 TEST_F(SoundSystemTest, ConstructionReadsTheMusicTable)
@@ -198,7 +211,7 @@ TEST_F(SoundSystemTest, EveryCallIsSafeWithoutADevice)
     sound.Pause(1);
     sound.StopAllWhilePaused();
     sound.Pause(0);
-    sound.Update(16.0f);
+    Frame(sound, 16.0f);
 }
 
 TEST_F(SoundSystemTest, MenuSoundsAreTheFrontEndPairAndTheStartHorn)
@@ -341,12 +354,13 @@ TEST_F(SoundSystemTest, PositionalVolumeFallsWithDistance)
         {100, 10000.0f, false, 0},   {100, 25000.0f, false, 0},   {30, 2000.0f, true, -4500},
         {30, 3000.0f, false, 0},     {30, 3500.0f, false, 0},     {0, 0.0f, false, 0},
     };
+    QV7_Camera camera;
+    camera.SetEye(100.0f, 50.0f, -20.0f);
     for (const Case& c : cases)
     {
         Settings().SoundVolume = c.soundVolume;
         auto sound = Start();
         sound->LoadMapSounds(4);
-        sound->SetEyePosition(100.0f, 50.0f, -20.0f);
         SoundEntry* cannon = sound->m_Slots[SOUND_CANNON];
         // Along a diagonal, so all three axes count.
         const float d = c.distance / std::sqrt(3.0f);
@@ -361,6 +375,38 @@ TEST_F(SoundSystemTest, PositionalVolumeFallsWithDistance)
     }
 }
 
+TEST_F(SoundSystemTest, LevelsFollowTheCameraEyeAndNeedNoCamera)
+{
+    WriteStandardPack();
+    Settings().SoundVolume = 100;
+    auto sound = Start();
+    sound->LoadMapSounds(4);
+    SoundInstance* engine = sound->CreateInstance(sound->m_Slots[SOUND_ENGINE]);
+    ASSERT_NE(engine, nullptr);
+    auto camera = std::make_unique<QV7_Camera>(); // its start eye is (0, 20, 0)
+    sound->UpdateInstance(engine, 0.0f, 20.0f, 2000.0f);
+    EXPECT_EQ(VolumeOf(*engine->m_Buffer), -1000);
+    // The race camera moves; the next update hears the buggy from there.
+    SetCameraEye(0.0f, 20.0f, 1000.0f);
+    sound->UpdateInstance(engine, 0.0f, 20.0f, 2000.0f);
+    EXPECT_EQ(VolumeOf(*engine->m_Buffer), -500);
+    SetCameraEye(0.0f, 20.0f, 13000.0f);
+    sound->UpdateInstance(engine, 0.0f, 20.0f, 2000.0f);
+    EXPECT_EQ(StatusOf(*engine->m_Buffer), 0u) << "out of hearing";
+
+    // With no camera there is nowhere to hear from: a sound counts as at the
+    // listener and plays at the level of the effects volume alone.
+    camera.reset();
+    ASSERT_EQ(g_camera, nullptr);
+    sound->UpdateInstance(engine, 0.0f, 20.0f, 2000.0f);
+    EXPECT_EQ(VolumeOf(*engine->m_Buffer), 0);
+    Settings().SoundVolume = 60;
+    SoundEntry* cannon = sound->m_Slots[SOUND_CANNON];
+    sound->PlaySoundAt(cannon, 50000.0f, 0.0f, 0.0f);
+    ASSERT_EQ(cannon->m_OneShots.Count(), 1);
+    EXPECT_EQ(VolumeOf(*cannon->m_OneShots[0]->m_Buffer), -2000);
+}
+
 TEST_F(SoundSystemTest, UpdateDropsOneShotsOnceTheirSoundHasEnded)
 {
     WriteStandardPack();
@@ -369,15 +415,17 @@ TEST_F(SoundSystemTest, UpdateDropsOneShotsOnceTheirSoundHasEnded)
     SoundEntry* cannon = sound->m_Slots[SOUND_CANNON]; // 200 ms
     const int buffersBefore = null::LiveBufferCount();
     sound->PlaySoundAt(cannon, 0, 0, 0);
-    sound->Update(100.0f);
+    sound->Update(); // no frame manager yet: no time has passed
+    EXPECT_EQ(cannon->m_OneShots[0]->m_ElapsedMs, 0.0f);
+    Frame(*sound, 100.0f);
     sound->PlaySoundAt(cannon, 0, 0, 0);
     EXPECT_EQ(null::LiveBufferCount(), buffersBefore + 2);
-    sound->Update(100.0f); // first at 200: not past its length yet
+    Frame(*sound, 100.0f); // first at 200: not past its length yet
     EXPECT_EQ(cannon->m_OneShots.Count(), 2);
-    sound->Update(0.5f);
+    Frame(*sound, 0.5f);
     ASSERT_EQ(cannon->m_OneShots.Count(), 1);
     EXPECT_FLOAT_EQ(cannon->m_OneShots[0]->m_ElapsedMs, 100.5f);
-    sound->Update(100.0f);
+    Frame(*sound, 100.0f);
     EXPECT_EQ(cannon->m_OneShots.Count(), 0);
     EXPECT_EQ(null::LiveBufferCount(), buffersBefore);
 }
@@ -386,6 +434,8 @@ TEST_F(SoundSystemTest, PersistentInstancesFollowTheirObject)
 {
     WriteStandardPack();
     Settings().SoundVolume = 100;
+    QV7_Camera camera;
+    camera.SetEye(0.0f, 0.0f, 0.0f);
     auto sound = Start();
     sound->LoadMapSounds(4);
     SoundInstance* engine = sound->CreateInstance(sound->m_Slots[SOUND_ENGINE]);
@@ -439,7 +489,7 @@ TEST_F(SoundSystemTest, PauseStopsEverythingAndResumesOnlyPlayingPersistentSound
     EXPECT_EQ(StatusOf(*idle->m_Buffer), 0u);
     EXPECT_EQ(StatusOf(*oneShot->m_Buffer), 0u);
     EXPECT_EQ(oneShot->m_WasPlaying, 0);
-    sound->Update(250.0f);
+    Frame(*sound, 250.0f);
     EXPECT_EQ(explosion->m_OneShots.Count(), 0);
 
     sound->StopAllWhilePaused(); // not paused: nothing happens
