@@ -51,6 +51,8 @@ float Distance(const D3DXPLANE& plane, const D3DXVECTOR3& point)
 QV7_Camera::QV7_Camera()
 {
     m_Fov = kPi / 4.0f;
+    m_Eye = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    m_Target = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     g_camera = this;
     // The first pose looks slightly up and to the side; after a reset the
     // camera looks level along x.
@@ -68,8 +70,8 @@ void QV7_Camera::StartPose(const D3DXVECTOR3& target)
     D3DXMatrixIdentity(&m_World);
     D3DXMatrixIdentity(&m_View);
     D3DXMatrixIdentity(&m_Projection);
-    m_Eye = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
-    m_Target = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    // The eye is set only through SetEye, so that a reset during movie mode
+    // leaves the frozen eye where it is.
     UpdateProjection();
     SetEye(0.0f, 20.0f, 0.0f);
     SetTarget(target.x, target.y, target.z);

@@ -214,4 +214,21 @@ TEST_F(CameraTest, MovieModeFreezesEyeAndView)
     EXPECT_FLOAT_EQ(g_camera->m_Target.x, -5.0f) << "the target is stored, without effect";
     EXPECT_EQ(std::memcmp(&view, &g_camera->m_View, sizeof view), 0);
 }
+
+TEST_F(CameraTest, ResetInMovieModeKeepsTheFrozenEye)
+{
+    g_camera->SetEye(1.0f, 2.0f, 3.0f);
+    QV7_Camera::s_MovieMode = [] { return true; };
+    g_camera->OnLostReset(0);
+    EXPECT_FLOAT_EQ(g_camera->m_Eye.x, 1.0f);
+    EXPECT_FLOAT_EQ(g_camera->m_Eye.y, 2.0f);
+    EXPECT_FLOAT_EQ(g_camera->m_Eye.z, 3.0f);
+    EXPECT_FLOAT_EQ(g_camera->m_Target.y, 20.0f) << "the target is stored as always";
+    // Back out of movie mode the next view looks from the kept eye.
+    QV7_Camera::s_MovieMode = nullptr;
+    g_camera->UpdateView();
+    D3DXVECTOR3 eye(1.0f, 2.0f, 3.0f), inView;
+    D3DXVec3TransformCoord(&inView, &eye, &g_camera->m_View);
+    EXPECT_NEAR(D3DXVec3Length(&inView), 0.0f, 1e-4);
+}
 } // namespace
