@@ -52,9 +52,10 @@ void QV7_ShadowMap::Create()
 
 void QV7_ShadowMap::CreateUnguarded()
 {
-    m_Texture = nullptr;
-    m_TextureSurf = nullptr;
-    m_Shader = nullptr;
+    // A race created again starts from nothing: what an earlier creation made
+    // is given back first, so neither the textures nor the effect leak and
+    // the registry takes "ShadowMap" again.
+    Destroy();
     const GameSettings* settings = g_windowsData ? &g_windowsData->m_Settings : nullptr;
     if (!settings || !(settings->Detail > 3 || settings->force_Shadow == 1))
     {

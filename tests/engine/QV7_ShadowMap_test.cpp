@@ -6,6 +6,7 @@
 #include "engine/QV7_Shaders.h"
 #include "engine/QV7_ShadowMap.h"
 #include "engine/effects/QV7_EffectSources.h"
+#include "platform/gfx/DeviceBase.h"
 
 #include <cmath>
 
@@ -25,6 +26,12 @@ class ShadowMapTest : public enginetest::EngineFixture
     {
         QV7_ShadowMap::s_SunDirection = nullptr;
         EngineFixture::TearDown();
+    }
+    static int LivePool() { return static_cast<gfx::DeviceBase*>(g_device)->LiveDefaultPool(); }
+    static int EffectsNamed(const char* name)
+    {
+        return int(std::count_if(g_shaders->m_Entries.begin(), g_shaders->m_Entries.end(),
+                                 [&](const ShaderEntry* entry) { return entry->m_Name == std::string(name); }));
     }
     size_t ShadowLogLines() const
     {
@@ -172,6 +179,33 @@ TEST_F(ShadowMapTest, ShadowPassPlacesTheLightAndRestoresTheCamera)
     EXPECT_NEAR(shadow.m_LightEye.x, 100.0f - 7000.0f * 0.6f, 1e-2);
     EXPECT_NEAR(shadow.m_LightEye.y, 50.0f + 7000.0f * 0.8f, 1e-2);
     shadow.EndShadowPass();
+}
+
+TEST_F(ShadowMapTest, CreatingAgainReleasesWhatTheFirstCreationMade)
+{
+    const int baseline = LivePool();
+    QV7_ShadowMap shadow;
+    shadow.Create();
+    ASSERT_EQ(shadow.m_Enabled, 1);
+    const int afterFirst = LivePool();
+    EXPECT_EQ(afterFirst, baseline + 2);
+
+    enginetest::Log().clear();
+    shadow.Create();
+    EXPECT_EQ(shadow.m_Enabled, 1) << "the effect registry takes the effect again";
+    EXPECT_EQ(ShadowLogLines(), 0u);
+    EXPECT_EQ(LivePool(), afterFirst);
+    EXPECT_EQ(EffectsNamed("ShadowMap"), 1);
+    ASSERT_EQ(shadow.BeginShadowPass(), 1);
+    shadow.EndShadowPass();
+
+    // Switched off by the settings, a new creation still gives everything back.
+    windows->m_Settings.Detail = 2;
+    shadow.Create();
+    EXPECT_EQ(shadow.m_Enabled, 0);
+    EXPECT_EQ(shadow.m_Texture, nullptr);
+    EXPECT_EQ(LivePool(), baseline);
+    EXPECT_EQ(EffectsNamed("ShadowMap"), 0);
 }
 
 TEST_F(ShadowMapTest, ResetRecreatesOnlyWhenOn)
