@@ -74,7 +74,9 @@ void MenuPage::RenderChain(int inputOff, int depth)
 
     if (!inputOff)
     {
-        g_mouseHeld = MenuLeftButtonDown() ? 1 : 0;
+        // The button itself: a press begun while the page saw no mouse is
+        // held, not fresh, when the mouse comes back.
+        g_mouseHeld = MenuLeftButtonPhysicallyDown() ? 1 : 0;
         if (!g_mouseHeld)
             g_capturedWidget = nullptr;
     }

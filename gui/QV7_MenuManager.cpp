@@ -255,8 +255,11 @@ const char* QV7_MenuManager::RenderCurrentPage(int)
         g_screen2D->End2D();
         return nullptr;
     }
-    // With the cursor off the page sees no mouse at all.
+    // With the cursor off the page sees no mouse at all, and no control may
+    // keep holding it (a slider drag ends there).
     g_menuMouseInput = m_CursorFlag ? 1 : 0;
+    if (!g_menuMouseInput)
+        g_capturedWidget = nullptr;
     page->Render(0);
     if (m_CursorFlag == 1)
         DrawCursor();

@@ -48,7 +48,11 @@ float MenuPrevMouseY()
 }
 bool MenuLeftButtonDown()
 {
-    return g_menuMouseInput && g_input && (g_input->m_MouseState.rgbButtons[0] & 0x80);
+    return g_menuMouseInput && MenuLeftButtonPhysicallyDown();
+}
+bool MenuLeftButtonPhysicallyDown()
+{
+    return g_input && (g_input->m_MouseState.rgbButtons[0] & 0x80);
 }
 
 void DrawMenuSprite(const TextureRecord* picture, float x, float y, float width, float height)

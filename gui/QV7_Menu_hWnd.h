@@ -127,6 +127,9 @@ float MenuMouseY();
 float MenuPrevMouseX();
 float MenuPrevMouseY();
 bool MenuLeftButtonDown();
+// The left button itself, seen also while the page takes no mouse input: a
+// press made then must not count as fresh once input comes back.
+bool MenuLeftButtonPhysicallyDown();
 // The picture blended at its own size, as every sprite of the controls is drawn.
 void DrawMenuSprite(const TextureRecord* picture, float x, float y, float width, float height);
 // A width and height pair of 4 and 4 means "the picture's own size", filled in

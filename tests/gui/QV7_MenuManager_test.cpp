@@ -199,6 +199,41 @@ TEST(MenuManager, CursorFlagOffHidesTheCursorAndTakesNoMouseInput)
     EXPECT_GT(gfx::null::CountCalls("DrawPrimitiveUP"), drawsWithout);
 }
 
+TEST(MenuManager, APressMadeWhileTheCursorWasOffIsNotFreshWhenItComesBack)
+{
+    ScreenLoopHarness h;
+    QV7_MenuManager& menus = h.StartMenus(TwoPages());
+    auto at = [](float x, float y, bool left)
+    {
+        ScriptedFrame f;
+        f.x = x;
+        f.y = y;
+        f.left = left;
+        return f;
+    };
+    // Pressed over the button with the cursor off, still held when it comes
+    // back: no click until the button is released and pressed again.
+    menus.m_CursorFlag = 0;
+    h.Play({at(150, 120, false), at(150, 120, true)});
+    menus.m_CursorFlag = 1;
+    EXPECT_EQ(h.Play({at(150, 120, true), at(150, 120, true), at(150, 120, false), at(150, 120, true)}),
+              (std::vector<std::string>{"", "", "", "IDOK"}));
+
+    // A slider drag ends where the cursor goes off: it reports its id once,
+    // its knob stays where the drag left it, and it is not dragged on when
+    // the cursor comes back with the button still down.
+    auto* slider = static_cast<QV7_Menu_Slider*>(menus.FindControl("IDSLIDER", kMenuSlider));
+    h.Play({at(150, 410, false), at(150, 410, true), at(200, 410, true)});
+    ASSERT_EQ(slider->m_Position, 100);
+    menus.m_CursorFlag = 0;
+    EXPECT_EQ(h.Play({at(250, 410, true), at(250, 410, true)}), (std::vector<std::string>{"IDSLIDER", ""}));
+    EXPECT_EQ(slider->m_Position, 100);
+    menus.m_CursorFlag = 1;
+    EXPECT_EQ(h.Step(at(250, 410, true)).clicked, "");
+    EXPECT_EQ(slider->m_Position, 100);
+    EXPECT_EQ(g_capturedWidget, nullptr);
+}
+
 TEST(MenuManager, PopUpChainDrawsOutermostFirstAndOnlyTheInnermostTakesInput)
 {
     MenuFileRecord file = TwoPages();
