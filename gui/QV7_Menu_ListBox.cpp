@@ -98,7 +98,7 @@ void QV7_Menu_List::Draw(int inputOff)
 {
     FillPictureSize(m_KnobPicture, m_KnobWidth, m_KnobHeight);
     if (IsFocused() && !m_KeyboardOff)
-        HandleArrowKeys();
+        HandleArrowKeys(inputOff);
 
     if (m_Rows.Count() > 0)
     {
@@ -107,7 +107,8 @@ void QV7_Menu_List::Draw(int inputOff)
         const int rowHeight = RowHeight();
         const int first = FirstVisibleRow();
         const int visible = std::min((m_Bottom - m_Top) / rowHeight, m_Rows.Count() - first);
-        SelectUnderMouse(first, visible, rowHeight);
+        if (!inputOff)
+            SelectUnderMouse(first, visible, rowHeight);
         MenuFont* font = m_Font ? m_Font->m_Font : nullptr;
         if (m_Visible && font)
             DrawRows(font, first, visible, rowHeight, inputOff);
@@ -122,13 +123,15 @@ void QV7_Menu_List::Draw(int inputOff)
     QV7_Menu_hWnd::Draw(inputOff);
 }
 
-void QV7_Menu_List::HandleArrowKeys()
+void QV7_Menu_List::HandleArrowKeys(int inputOff)
 {
     const int up = KeyDown(input::DIK_UP);
     const int down = KeyDown(input::DIK_DOWN);
-    if (up && !g_listUpWasDown)
+    // Under a pop-up the arrows only bring their state up to date, so an
+    // arrow held when the pop-up closes does not move the selection either.
+    if (up && !g_listUpWasDown && !inputOff)
         m_SelectedRow = std::max(m_SelectedRow - 1, 0);
-    if (down && !g_listDownWasDown)
+    if (down && !g_listDownWasDown && !inputOff)
         m_SelectedRow = std::min(m_SelectedRow + 1, m_Rows.Count() - 1);
     g_listUpWasDown = up;
     g_listDownWasDown = down;

@@ -102,7 +102,8 @@ class QV7_Menu_List : public QV7_Menu_hWnd
     int32_t m_KeyboardOff = 0;
 
   private:
-    void HandleArrowKeys();
+    // inputOff (under a pop-up): the keys are followed but move nothing.
+    void HandleArrowKeys(int inputOff);
     void SelectUnderMouse(int first, int visible, int rowHeight);
     void DrawRows(MenuFont* font, int first, int visible, int rowHeight, int inputOff);
     void DrawRowColumns(MenuFont* font, const ListRow& row, bool selected, float y, int inputOff);

@@ -64,6 +64,10 @@ MenuFileRecord ListPage()
     page.controls.push_back(list);
     page.controls.push_back(menufile::Button("IDOTHER", 500, 500, 600, 550, 0));
     file.pages.push_back(page);
+    // A pop-up over the list's page, with a button of its own away from the list.
+    MenuPageRecord popup = menufile::Page("ID_LIST_POPUP", 2, 0, 1);
+    popup.controls.push_back(menufile::Button("IDPOPUPOK", 500, 100, 600, 150, 0));
+    file.pages.push_back(popup);
     return file;
 }
 
@@ -189,6 +193,38 @@ TEST_F(ListBoxTest, PressingOnARowSelectsItAndDraggingOverRowsFollows)
     Frame(150, RowY(7), false);
     EXPECT_EQ(list->m_SelectedRow, 5);
     EXPECT_EQ(g_capturedWidget, nullptr);
+}
+
+TEST_F(ListBoxTest, AListUnderAPopUpKeepsItsSelection)
+{
+    Fill(30);
+    // Pressed on a row, and a pop-up opens while the button is still down:
+    // the list stays captured, yet dragging over its rows changes nothing.
+    Frame(150, RowY(2), true);
+    Frame(150, RowY(2), true);
+    ASSERT_EQ(list->m_SelectedRow, 2);
+    g_menuManager->m_CurrentPage = g_menuManager->FindPageIndex("ID_LIST_POPUP");
+    Frame(150, RowY(5), true);
+    Frame(150, RowY(6), true);
+    EXPECT_EQ(list->m_SelectedRow, 2);
+    // A fresh press on a row under the pop-up.
+    Frame(150, RowY(7), false);
+    Frame(150, RowY(7), true);
+    Frame(150, RowY(7), true);
+    EXPECT_EQ(list->m_SelectedRow, 2);
+    Frame();
+
+    // The list keeps its page's focus, but the arrows do not reach it; an
+    // arrow still held when the pop-up closes does not move it either.
+    ASSERT_EQ(list->m_Page->m_Focused, list);
+    harness.Play({At(700, 300, false, {input::DIK_DOWN}), At(700, 300, false)});
+    harness.Step(At(700, 300, false, {input::DIK_UP}));
+    EXPECT_EQ(list->m_SelectedRow, 2);
+    g_menuManager->m_CurrentPage = g_menuManager->FindPageIndex("ID_LIST_PAGE");
+    harness.Play({At(700, 300, false, {input::DIK_UP}), At(700, 300, false)});
+    EXPECT_EQ(list->m_SelectedRow, 2);
+    harness.Play({At(700, 300, false, {input::DIK_UP}), At(700, 300, false)});
+    EXPECT_EQ(list->m_SelectedRow, 1) << "back on its own page the list takes keys again";
 }
 
 TEST_F(ListBoxTest, APressThatStartsOutsideTheListSelectsNothing)
