@@ -101,6 +101,7 @@ HRESULT CTextureRenderer::DoRenderSample(const movie::VideoFrame* sample)
         std::memcpy(m_Waiting.data() + size_t(y) * size_t(m_SourcePitch), sample->data + from, rowBytes);
     }
     m_PictureWaiting = true;
+    m_WaitingTimeMs = sample->timeMs;
     m_DeliveredFrames.fetch_add(1);
     return S_OK;
 }
@@ -166,6 +167,7 @@ HRESULT CTextureRenderer::UpdateVideoTexture()
     if (FAILED(m_Texture->UnlockRect(0)))
         return E_FAIL;
     m_PictureWaiting = false;
+    m_ShownTimeMs = m_WaitingTimeMs;
     ++m_ShownFrames;
     return S_OK;
 }

@@ -64,6 +64,8 @@ class CTextureRenderer : public movie::FrameSink
     // Pictures handed over by the decoder thread, and written to the texture.
     int DeliveredFrames() const { return m_DeliveredFrames.load(); }
     int ShownFrames() const { return m_ShownFrames; }
+    // Presentation time of the picture in the texture (game thread).
+    uint32_t ShownTimeMs() const { return m_ShownTimeMs; }
 
     uint8_t m_DynamicTextures = 0;
     int m_VideoWidth = 0; // texture width: rounded up to 32 for YUV
@@ -84,6 +86,8 @@ class CTextureRenderer : public movie::FrameSink
     // The waiting picture, in the source layout, rows m_SourcePitch apart.
     std::vector<uint8_t> m_Waiting;
     bool m_PictureWaiting = false;
+    uint32_t m_WaitingTimeMs = 0;
+    uint32_t m_ShownTimeMs = 0;
     std::atomic<int> m_DeliveredFrames{0};
     int m_ShownFrames = 0;
 };

@@ -99,6 +99,7 @@ void QV7_VideoPlayer::RenderFrame()
                 if (m_Ended)
                     return;
             }
+            m_Filter->Graph()->FollowSoundTrack();
             m_Filter->DrawFrame();
             if (m_Filter->Graph()->Completed())
                 m_Ended = 1;

@@ -189,6 +189,10 @@ HRESULT VideoGraph::Run(int volume)
     {
         m_Sound->SetVolume(volume);
         m_Sound->Play(0);
+        // Pictures and sound start (or resume) together from where they
+        // stopped; only a cursor that moves from here says where the sound is.
+        uint32_t cursor = 0;
+        m_LastSoundCursor = snd::Succeeded(m_Sound->GetCurrentPosition(&cursor, nullptr)) ? cursor : -1;
     }
     return S_OK;
 }
@@ -206,4 +210,26 @@ HRESULT VideoGraph::Stop()
 bool VideoGraph::Completed() const
 {
     return m_Movie && m_Movie->Completed();
+}
+
+void VideoGraph::FollowSoundTrack()
+{
+    if (!m_Movie || !m_Sound || !m_Movie->Running())
+        return;
+    uint32_t status = 0;
+    uint32_t cursor = 0;
+    if (!snd::Succeeded(m_Sound->GetStatus(status)) || !(status & snd::DSBSTATUS_PLAYING) ||
+        !snd::Succeeded(m_Sound->GetCurrentPosition(&cursor, nullptr)))
+        return;
+    // A cursor that has not moved since the last look says nothing new: the
+    // device mixes in blocks, and between two blocks (or on a device that
+    // never moves) the clock seam carries the pictures on.
+    if (int64_t(cursor) == m_LastSoundCursor)
+        return;
+    m_LastSoundCursor = cursor;
+    const snd::WaveFormat& format = m_Sound->Format();
+    if (format.blockAlign == 0 || format.samplesPerSec == 0)
+        return;
+    const uint64_t frames = cursor / format.blockAlign;
+    m_Movie->SyncToPosition(uint32_t(frames * 1000u / format.samplesPerSec));
 }

@@ -2,7 +2,9 @@
 // connected to it and the sound track in a sound buffer of the sound layer.
 // Building it checks the file the way the game's graph building does and
 // logs each failure with its own line; running and stopping start and stop
-// pictures and sound together.
+// pictures and sound together. While both play, the pictures follow the
+// sound track's play position, so a long movie stays in sync however the
+// sound device's clock drifts from the system clock.
 #pragma once
 
 #include "media/CTextureRenderer.h"
@@ -32,6 +34,11 @@ class VideoGraph
     HRESULT Stop();
     // The movie's end (the graph's completion event).
     bool Completed() const;
+    // Game thread, once a frame: moves the pictures' timeline to the sound
+    // track's play position whenever that has moved on. With no sound track,
+    // no sound device, a device whose position stands still, or once the
+    // track has played out, the timeline runs on the clock seam.
+    void FollowSoundTrack();
 
     CTextureRenderer* Renderer() const { return m_Renderer.get(); }
 
@@ -41,6 +48,9 @@ class VideoGraph
     int m_Yuv = 1;
 
   private:
+    // The play cursor (bytes) last seen while the sound track played.
+    int64_t m_LastSoundCursor = -1;
+
     HRESULT ConnectVideo(bool mpeg, bool dynamicTextures);
     void ConnectAudio();
 };

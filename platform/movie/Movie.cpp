@@ -1,7 +1,8 @@
 // The movie front end: the decoder thread, its timeline and its stop. The
 // timeline is win::timeGetTime with the movie's start at a base time; a stop
 // remembers how far the movie had got, and the next Run sets the base so that
-// the movie carries on from there.
+// the movie carries on from there. Following a master clock only moves the
+// base; the decoder thread reads it afresh each time it looks at the clock.
 #include "platform/movie/Movie.h"
 
 #include "platform/movie/Pacing.h"
@@ -56,7 +57,7 @@ class DecodedMovie : public Movie
             return m_Thread.joinable();
         m_Sink = sink;
         m_Stop.store(false);
-        m_Base = win::timeGetTime() - m_PositionMs;
+        m_Base.store(win::timeGetTime() - m_PositionMs);
         try
         {
             m_Thread = std::thread([this] { DecodeLoop(); });
@@ -79,7 +80,21 @@ class DecodedMovie : public Movie
         m_Wake.notify_all();
         m_Thread.join();
         if (!m_Completed.load())
-            m_PositionMs = win::timeGetTime() - m_Base;
+            m_PositionMs = win::timeGetTime() - m_Base.load();
+    }
+
+    void SyncToPosition(uint32_t positionMs) override
+    {
+        if (!m_Thread.joinable())
+            return;
+        m_Base.store(win::timeGetTime() - positionMs);
+        // A picture the move made due need not wait out the pacing's poll.
+        m_Wake.notify_all();
+    }
+
+    uint32_t PositionMs() const override
+    {
+        return m_Thread.joinable() ? win::timeGetTime() - m_Base.load() : m_PositionMs;
     }
 
     bool Running() const override { return m_Thread.joinable(); }
@@ -107,7 +122,7 @@ class DecodedMovie : public Movie
                 }
                 m_HavePicture = true;
             }
-            if (!m_Pacing->WaitUntil(m_Base + m_Picture.timeMs, m_Stop, lock, m_Wake))
+            if (!m_Pacing->WaitUntil(m_Base, m_Picture.timeMs, m_Stop, lock, m_Wake))
                 return;
             Deliver();
         }
@@ -115,7 +130,7 @@ class DecodedMovie : public Movie
         // and the sound track has played out.
         const uint32_t audioEnd = m_Audio ? m_Audio->DurationMs() : 0;
         const uint32_t end = std::max(m_VideoEndMs, audioEnd);
-        if (!m_Pacing->WaitUntil(m_Base + end, m_Stop, lock, m_Wake))
+        if (!m_Pacing->WaitUntil(m_Base, end, m_Stop, lock, m_Wake))
             return;
         m_Completed.store(true);
     }
@@ -153,7 +168,7 @@ class DecodedMovie : public Movie
     bool m_VideoEnded = false;
     uint32_t m_VideoEndMs = 0;
 
-    uint32_t m_Base = 0;
+    std::atomic<uint32_t> m_Base{0}; // moved by the game thread to follow a master clock
     uint32_t m_PositionMs = 0;
     std::atomic<bool> m_Completed{false};
     std::atomic<int> m_Delivered{0};

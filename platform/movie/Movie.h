@@ -12,6 +12,11 @@
 // (win::timeGetTime), so a test moves the movie by moving a ManualClock.
 // Decoding itself needs no device and is the same in both.
 //
+// The timeline can follow a master clock: while the movie runs, the game
+// thread may tell it where the sound track being heard has got to, and the
+// pictures are timed from there on (SyncToPosition). Without it, or between
+// two calls, the clock seam moves the timeline.
+//
 // Stopping is bounded: it interrupts any wait or read of the decoder thread
 // and always joins it. A stopped movie keeps its position and the next Run
 // carries on from there.
@@ -113,6 +118,12 @@ class Movie
     virtual bool Run(FrameSink* sink) = 0;
     // Interrupts the decoder thread and joins it; the position is kept.
     virtual void Stop() = 0;
+    // Only while running: the timeline reads positionMs now and goes on from
+    // there on the clock seam, so pictures follow the master clock even when
+    // it runs slower or faster than the clock seam.
+    virtual void SyncToPosition(uint32_t positionMs) = 0;
+    // Where the timeline is now: the time of the picture due now.
+    virtual uint32_t PositionMs() const = 0;
     virtual bool Running() const = 0;
     // Every picture delivered and the movie's length passed on the clock.
     virtual bool Completed() const = 0;

@@ -14,10 +14,12 @@ class Pacing
 {
   public:
     virtual ~Pacing() = default;
-    // Returns true once win::timeGetTime() has reached target, false as soon
-    // as stop is set (the stopper notifies wake under lock).
-    virtual bool WaitUntil(uint32_t target, const std::atomic<bool>& stop, std::unique_lock<std::mutex>& lock,
-                           std::condition_variable& wake) = 0;
+    // Returns true once win::timeGetTime() has reached base + offset, false as
+    // soon as stop is set (the stopper notifies wake under lock). base is read
+    // afresh on every look, as the game thread may move the timeline to
+    // follow the sound track while a picture waits.
+    virtual bool WaitUntil(const std::atomic<uint32_t>& base, uint32_t offset, const std::atomic<bool>& stop,
+                           std::unique_lock<std::mutex>& lock, std::condition_variable& wake) = 0;
 };
 
 // The real timeline (ffmpeg/).

@@ -3,7 +3,8 @@
 // lines; a clip's pictures reach the video texture in order and the movie
 // ends; the texture is written only on the game thread, after the frame lock
 // hands a picture over; device loss stops and resumes; the sound track plays
-// at the music volume; destroying the player mid-play joins the decoder.
+// at the music volume; the pictures follow the sound track's clock through a
+// long clip; destroying the player mid-play joins the decoder.
 #include "media/QV7_VideoPlayer.h"
 
 #include "SoundTestSupport.h"
@@ -423,6 +424,84 @@ TEST_F(VideoPlayerTest, EachFrameConvertsThePictureThenDrawsItFullScreenThroughT
     {
         effect->GetFloatArray(c.name, value, 1);
         EXPECT_EQ(value[0], c.want) << c.name;
+    }
+}
+
+// A 20-second clip played with the sound device's clock drifting from the
+// system clock: at the end the picture shown is within one picture of what
+// is heard. With no sound to follow (no device, or a device whose position
+// never moves) the pictures keep to the system clock instead.
+TEST_F(VideoPlayerTest, PicturesFollowTheSoundTrackToTheEndOfALongClip)
+{
+    constexpr int kFps = 5;
+    constexpr int kPictureMs = 1000 / kFps;
+    WmvClip clip;
+    clip.width = 64;
+    clip.height = 48;
+    clip.framesPerSecond = kFps;
+    clip.frameCount = 20 * kFps;
+    clip.quantiser = 31;
+    clip.drawFrame = [](int index, std::vector<uint32_t>& pixels) {
+        std::fill(pixels.begin(), pixels.end(), uint32_t(index * 2) * 0x010101u);
+    };
+    clip.audio.assign(size_t(22050 * 20), 2000);
+    ASSERT_TRUE(WriteWmvFile(m_Dir + "intro.wmv", clip));
+
+    const struct
+    {
+        const char* what;
+        double soundRate; // sound milliseconds per clock millisecond
+        bool soundDevice;
+        bool followsSound;
+    } cases[] = {
+        {"sound slower than the clock", 0.9, true, true},
+        {"sound faster than the clock", 1.1, true, true},
+        {"a sound position that never moves", 0.0, true, false},
+        {"no sound device", 0.9, false, false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        if (!c.soundDevice)
+            m_Sound.reset();
+        QV7_VideoPlayer player;
+        player.Start();
+        ASSERT_FALSE(player.HasEnded());
+        player.RenderFrame(); // runs the graph: pictures and sound start here
+        snd::SoundBuffer* sound = player.m_Filter->Graph()->m_Sound.get();
+        ASSERT_EQ(sound != nullptr, c.soundDevice);
+        const uint32_t start = m_Clock.Now();
+        // What the pictures should keep to.
+        auto master = [&]() -> uint32_t {
+            if (!c.followsSound)
+                return m_Clock.Now() - start;
+            uint32_t cursor = 0;
+            sound->GetCurrentPosition(&cursor, nullptr);
+            return uint32_t(uint64_t(cursor / 2) * 1000u / 22050u);
+        };
+        while (master() < 19700)
+        {
+            m_Clock.Advance(50);
+            snd::null::AdvanceTime(50 * c.soundRate);
+            player.RenderFrame();
+            ASSERT_FALSE(player.HasEnded()) << master();
+        }
+        const uint32_t heard = master();
+        if (c.followsSound) // the two clocks are far enough apart to tell
+            EXPECT_GT(std::abs(int(m_Clock.Now() - start) - int(heard)), 1500);
+        const int due = int(heard) / kPictureMs + 1;
+        ASSERT_TRUE(Eventually([&] { return Renderer(player)->DeliveredFrames() >= due; }));
+        player.RenderFrame();
+        EXPECT_NEAR(double(Renderer(player)->ShownTimeMs()), double(heard), kPictureMs);
+
+        // The movie ends once what is heard has played out.
+        m_Clock.Advance(1000);
+        snd::null::AdvanceTime(1000 * c.soundRate);
+        player.RenderFrame();
+        ASSERT_TRUE(Eventually([&] { return Movie(player)->Completed(); }));
+        player.RenderFrame();
+        EXPECT_TRUE(player.HasEnded());
+        EXPECT_EQ(Renderer(player)->DeliveredFrames(), clip.frameCount);
     }
 }
 

@@ -2,6 +2,7 @@
 #include "platform/gfx/null/NullGfx.h"
 
 #include "platform/gfx/DeviceBase.h"
+#include "platform/gfx/Resources.h"
 #include "platform/gfx/null/NullDirect3D.h"
 #include "platform/win/Window.h"
 
@@ -15,6 +16,7 @@ namespace
 {
 Config s_config;
 std::vector<std::string> s_calls;
+std::vector<UserDraw> s_userDraws;
 
 bool Refused(D3DFORMAT format)
 {
@@ -61,6 +63,22 @@ class NullDevice : public DeviceBase
     }
 
   protected:
+    HRESULT Draw(const DrawCall& call) override
+    {
+        if (!s_config.keepUserDraws || !call.userVertices || call.indexed)
+            return D3D_OK;
+        UserDraw draw;
+        draw.call = s_calls.empty() ? 0 : s_calls.size() - 1;
+        draw.type = call.type;
+        draw.fvf = m_Fvf;
+        draw.texture = ResourceName(m_Textures[0]);
+        draw.stride = call.userStride;
+        const auto* bytes = static_cast<const uint8_t*>(call.userVertices);
+        draw.vertices.assign(bytes, bytes + size_t(VerticesOf(call.type, call.primitiveCount)) * call.userStride);
+        s_userDraws.push_back(std::move(draw));
+        return D3D_OK;
+    }
+
     HRESULT PresentBackBuffer() override
     {
         const ImageMemory& image = m_BackBuffer->Image();
@@ -152,11 +170,18 @@ void ResetSettings()
 {
     s_config = Config{};
     s_calls.clear();
+    s_userDraws.clear();
 }
 
 std::vector<std::string>& Calls() { return s_calls; }
 
-void ClearCalls() { s_calls.clear(); }
+void ClearCalls()
+{
+    s_calls.clear();
+    s_userDraws.clear();
+}
+
+std::vector<UserDraw>& UserDraws() { return s_userDraws; }
 
 size_t CountCalls(std::string_view prefix)
 {

@@ -58,6 +58,20 @@ struct Config
     std::vector<D3DFORMAT> refusedFormats;
     // As on Direct3D, a reset is refused while default-pool resources live.
     bool resetNeedsDefaultPoolReleased = true;
+    // Keep a copy of every draw from user memory (UserDraws), so that a test
+    // can read what a 2D pass drew: its vertex colours and its texture.
+    bool keepUserDraws = false;
+};
+
+// A non-indexed draw from user memory (DrawPrimitiveUP), as it was drawn.
+struct UserDraw
+{
+    size_t call = 0; // its line in Calls()
+    D3DPRIMITIVETYPE type = D3DPT_TRIANGLELIST;
+    DWORD fvf = 0;
+    std::string texture; // ResourceName of stage 0's texture ("null" for none)
+    UINT stride = 0;
+    std::vector<uint8_t> vertices;
 };
 
 // The settings the next calls use; ResetSettings restores the defaults and clears the record.
@@ -66,7 +80,10 @@ void ResetSettings();
 
 // Every call, in order.
 std::vector<std::string>& Calls();
+// Clears the calls and the kept user draws.
 void ClearCalls();
+// The kept user draws, in order (Config::keepUserDraws).
+std::vector<UserDraw>& UserDraws();
 // How many recorded calls begin with prefix ("SetRenderState(" or "Present").
 size_t CountCalls(std::string_view prefix);
 // The index of the first recorded call beginning with prefix at or after from; -1 when none.

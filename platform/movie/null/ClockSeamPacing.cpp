@@ -13,14 +13,14 @@ namespace
 class ClockSeamPacing : public Pacing
 {
   public:
-    bool WaitUntil(uint32_t target, const std::atomic<bool>& stop, std::unique_lock<std::mutex>& lock,
-                   std::condition_variable& wake) override
+    bool WaitUntil(const std::atomic<uint32_t>& base, uint32_t offset, const std::atomic<bool>& stop,
+                   std::unique_lock<std::mutex>& lock, std::condition_variable& wake) override
     {
         for (;;)
         {
             if (stop.load())
                 return false;
-            if (int32_t(target - win::timeGetTime()) <= 0)
+            if (int32_t(base.load() + offset - win::timeGetTime()) <= 0)
                 return true;
             wake.wait_for(lock, std::chrono::milliseconds(1), [&] { return stop.load(); });
         }
