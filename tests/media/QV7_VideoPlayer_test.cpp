@@ -487,8 +487,9 @@ TEST_F(VideoPlayerTest, PicturesFollowTheSoundTrackToTheEndOfALongClip)
             ASSERT_FALSE(player.HasEnded()) << master();
         }
         const uint32_t heard = master();
-        if (c.followsSound) // the two clocks are far enough apart to tell
+        if (c.followsSound) { // the two clocks are far enough apart to tell
             EXPECT_GT(std::abs(int(m_Clock.Now() - start) - int(heard)), 1500);
+        }
         const int due = int(heard) / kPictureMs + 1;
         ASSERT_TRUE(Eventually([&] { return Renderer(player)->DeliveredFrames() >= due; }));
         player.RenderFrame();
