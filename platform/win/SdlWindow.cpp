@@ -257,14 +257,17 @@ bool IsInvisibleVideoDriver(const char* driver)
     return driver && (SDL_strcasecmp(driver, "offscreen") == 0 || SDL_strcasecmp(driver, "dummy") == 0);
 }
 
-const char* SdlVideoDriverInUse() { return SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr; }
+const char* SdlVideoDriverInUse()
+{
+    return SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr;
+}
 
 std::string LastWindowError() { return s_lastError; }
 
 void SdlWindow::SetIcon(const uint32_t* argb, int width, int height)
 {
-    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(argb), width, height, 32, width * 4,
-                                                           SDL_PIXELFORMAT_ARGB8888);
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(argb), width, height, 32,
+                                                           width * 4, SDL_PIXELFORMAT_ARGB8888);
     if (!icon)
         return;
     SDL_SetWindowIcon(m_Window, icon); // SDL keeps its own copy

@@ -5,8 +5,9 @@
 // SDL events are translated into messages: window close -> WM_CLOSE (whose
 // default handling destroys the window: WM_DESTROY), focus -> WM_ACTIVATE,
 // expose -> WM_PAINT, pointer entering -> WM_SETCURSOR, keys ->
-// WM_KEYDOWN/WM_KEYUP, mouse -> WM_MOUSEMOVE and button messages. SIGINT and SIGTERM arrive as WM_CLOSE, so they take the same
-// quit path as closing the window.
+// WM_KEYDOWN/WM_KEYUP, mouse -> WM_MOUSEMOVE and button messages. SIGINT and
+// SIGTERM arrive as WM_CLOSE, so they take the same quit path as closing the
+// window.
 #pragma once
 
 #include <cstdint>

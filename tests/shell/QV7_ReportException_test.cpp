@@ -96,7 +96,8 @@ namespace
 // Runs body in a child whose log is a fresh Logger.dat in folder, made in a
 // time zone east of UTC, then a real access violation (a write to a page with
 // no access). The child's exit code; the times it ran between, in *before and *after.
-int FaultInChild(const std::string& folder, bool withSettings, int debug, std::time_t* before, std::time_t* after)
+int FaultInChild(const std::string& folder, bool withSettings, int debug, std::time_t* before,
+                 std::time_t* after)
 {
     *before = std::time(nullptr);
     const pid_t child = fork();
@@ -162,8 +163,8 @@ TEST_F(ReportExceptionTest, AHardwareFaultIsLoggedInTheLoggersFormatAndEndsThePr
         std::tm civil{};
         gmtime_r(&local, &civil);
         char prefix[64];
-        std::snprintf(prefix, sizeof(prefix), "[%02d-%02d-%02d %02d:%02d:%02d] : ", civil.tm_mon + 1, civil.tm_mday,
-                      civil.tm_year + 1900, civil.tm_hour, civil.tm_min, civil.tm_sec);
+        std::snprintf(prefix, sizeof(prefix), "[%02d-%02d-%02d %02d:%02d:%02d] : ", civil.tm_mon + 1,
+                      civil.tm_mday, civil.tm_year + 1900, civil.tm_hour, civil.tm_min, civil.tm_sec);
         prefixes.push_back(prefix);
     }
     for (size_t i = 20; i < lines.size(); ++i)
@@ -189,7 +190,8 @@ TEST_F(ReportExceptionTest, AHardwareFaultKeepsTheDebugGate)
         std::time_t before = 0, after = 0;
         ASSERT_EQ(FaultInChild(dir.Path(), c.withSettings, c.debug, &before, &after), 3);
         const std::vector<std::string> texts = LogTexts(dir.Path() + "Logger.dat");
-        const bool logged = std::find(texts.begin(), texts.end(), "ERROR: Game Exception, Error Code E1.A") != texts.end();
+        const bool logged =
+            std::find(texts.begin(), texts.end(), "ERROR: Game Exception, Error Code E1.A") != texts.end();
         EXPECT_EQ(logged, c.faultLines) << "Debug " << c.debug << ": " << ::testing::PrintToString(texts);
     }
 }

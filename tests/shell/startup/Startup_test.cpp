@@ -155,7 +155,8 @@ TEST_F(StartupTest, WithoutAVisibleDisplayTheGameSaysSoAndEndsUnlessHeadlessWasA
     const Case cases[] = {{"real", nullptr, false}, {"real", "offscreen", true}, {"null", nullptr, true}};
     for (const Case& c : cases)
     {
-        SCOPED_TRACE(std::string(c.backend) + " back-end, SDL_VIDEODRIVER " + (c.videoDriver ? c.videoDriver : "unset"));
+        SCOPED_TRACE(std::string(c.backend) + " back-end, SDL_VIDEODRIVER " +
+                     (c.videoDriver ? c.videoDriver : "unset"));
         const int code = Wait(Start(5, {{"QV7_BACKEND", c.backend},
                                         {"SDL_VIDEODRIVER", c.videoDriver},
                                         {"DISPLAY", ":59"},
