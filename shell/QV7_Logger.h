@@ -3,6 +3,7 @@
 // also echoed to the debug console once that exists.
 #pragma once
 
+#include <ctime>
 #include <string>
 
 class QV7_Logger
@@ -19,6 +20,16 @@ class QV7_Logger
     // the console only. Never fails.
     static void Log(const QV7_Logger* logger, const char* format, ...) __attribute__((format(printf, 2, 3)));
     static void WriteLine(const QV7_Logger* logger, const char* text);
+
+    // WriteLine for the hardware-fault reporter, which runs in a signal
+    // handler: the same line and the same Debug gate, made with
+    // async-signal-safe calls only (the local time comes from time() and the
+    // UTC offset last seen by the logger). The console echo is left out, as
+    // the console allocates. path is the log file's, copied beforehand.
+    static void WriteLineFromSignal(const char* path, const char* text);
+    // "[MM-DD-YYYY hh:mm:ss] : " for the moment now at utcOffset seconds east
+    // of UTC, without the C library's time zone code; returns its length.
+    static size_t FormatTimePrefix(std::time_t now, long utcOffset, char (&out)[32]);
 
     // The debug console registers itself here to receive every text (without the
     // time prefix); null unregisters it.

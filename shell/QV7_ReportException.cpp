@@ -70,42 +70,53 @@ const ExceptionEntry* FindEntry(uint32_t code)
     return nullptr;
 }
 
-// Inside a signal handler: the log path is copied beforehand and lines are
-// written with the async-signal-safe appender, without a time prefix source
-// that could lock.
+// Inside a signal handler: the log path is copied beforehand, and lines go
+// through the logger's async-signal-safe writer, which keeps its line format
+// and its Debug gate. Without a log they go to stderr.
 char s_faultLogPath[512];
 
 void AppendFaultLine(const char* text)
 {
     if (s_faultLogPath[0])
-        win::SignalSafeAppendLine(s_faultLogPath, text);
-    else
-        (void)!write(STDERR_FILENO, text, __builtin_strlen(text));
+    {
+        QV7_Logger::WriteLineFromSignal(s_faultLogPath, text);
+        return;
+    }
+    (void)!write(STDERR_FILENO, text, __builtin_strlen(text));
+    (void)!write(STDERR_FILENO, "\n", 1);
 }
 
-void AppendFaultNumberLine(const char* prefix, long long value)
+void AppendFaultNumberLine(const char* prefix, long long value, bool hex = false)
 {
     char line[128];
     size_t length = 0;
     for (const char* p = prefix; *p && length < sizeof(line) - 32; ++p)
         line[length++] = *p;
-    length += win::SignalSafeFormatInt(value, line + length, sizeof(line) - length - 1);
+    if (hex)
+        length += win::SignalSafeFormatHex(uint64_t(value), 8, line + length, sizeof(line) - length - 1);
+    else
+        length += win::SignalSafeFormatInt(value, line + length, sizeof(line) - length - 1);
     line[length] = '\0';
     AppendFaultLine(line);
 }
 
-void ReportHardwareFault(uint32_t code, const void*)
+// The lines ReportException and the entry's handler write, except the retry:
+// resuming after a hardware fault is undefined here, so the process ends.
+void ReportHardwareFault(uint32_t code, const void* faultAddress)
 {
     AppendFaultLine("ERROR: Game Exception, Error Code E1.A");
     AppendFaultNumberLine("OUTPUT: Exception Code ", int32_t(code));
     AppendFaultNumberLine("OUTPUT: Crash Locator ", g_crashLocator);
+    AppendFaultNumberLine("OUTPUT: Exception Code ", int32_t(code));
     if (const ExceptionEntry* entry = FindEntry(code))
     {
         if (entry->nameLine)
             AppendFaultLine(entry->nameLine);
         AppendFaultLine(entry->descriptionLine);
     }
+    AppendFaultNumberLine("OUTPUT: Exception Pointer 0x", (long long)uint32_t(uintptr_t(faultAddress)), true);
     AppendFaultLine("ERROR: Game Exception, Error Code E1");
+    AppendFaultNumberLine("OUTPUT: Exception Code ", int32_t(code));
 }
 } // namespace
 

@@ -187,6 +187,9 @@ bool QV7_Windows::CreateGameWindow()
     m_Window = win::Window::Create(desc, &QV7_Windows::WindowProc);
     if (!m_Window)
         return false;
+    // The class icon, large and small: one picture, scaled by the desktop.
+    const SplashImage& icon = WindowIcon();
+    m_Window->SetIcon(icon.pixels.data(), icon.width, icon.height);
     m_Window->Move(desktopWidth / 2 - 242, desktopHeight / 2 - 108, kSplashWidth, kSplashHeight);
     m_Window->SetTitle(m_Title);
     m_Window->Show();
@@ -219,6 +222,7 @@ intptr_t QV7_Windows::WindowProc(win::Window* window, uint32_t message, uintptr_
             self->PaintSplash();
         return 0;
     case win::WM_SETCURSOR:
+        window->SetCursor(win::Cursor::Arrow);
         return 1;
     default:
         return win::DefWindowProc(window, message, wParam, lParam);

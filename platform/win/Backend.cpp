@@ -1,6 +1,8 @@
 // Back-end selection from the environment.
 #include "platform/win/Backend.h"
 
+#include "platform/win/SdlWindow.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -14,7 +16,7 @@ std::optional<Backend> s_backend;
 bool VideoDriverIsHeadless()
 {
     const char* driver = std::getenv("SDL_VIDEODRIVER");
-    return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+    return driver && IsInvisibleVideoDriver(driver);
 }
 } // namespace
 
@@ -32,7 +34,12 @@ void SetBackend(Backend backend) { s_backend = backend; }
 
 bool IsHeadless()
 {
-    if (SelectedBackend() == Backend::Null || VideoDriverIsHeadless())
+    if (SelectedBackend() == Backend::Null)
+        return true;
+    // Once SDL runs, the driver it chose decides, not what the environment hoped for.
+    if (const char* driver = SdlVideoDriverInUse())
+        return IsInvisibleVideoDriver(driver);
+    if (VideoDriverIsHeadless())
         return true;
     return !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY");
 }

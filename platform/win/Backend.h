@@ -16,7 +16,9 @@ Backend SelectedBackend();
 void SetBackend(Backend backend);
 
 // True when no person can see the window: the null back-end, or SDL's
-// offscreen or dummy video drivers. Headless runs count the window as active
-// and never open a browser or a blocking message box.
+// offscreen or dummy video drivers (the driver SDL actually chose once its
+// video has started; before that, what SDL_VIDEODRIVER and DISPLAY promise).
+// Headless runs count the window as active and never open a browser or a
+// blocking message box.
 bool IsHeadless();
 } // namespace win

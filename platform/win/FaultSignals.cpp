@@ -198,4 +198,13 @@ void SignalSafeAppendLine(const char* path, const char* text)
     WriteAll(fd, "\n", 1);
     ::close(fd);
 }
+
+void SignalSafeAppendBytes(const char* path, const char* bytes, size_t length)
+{
+    int fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    WriteAll(fd, bytes, length);
+    ::close(fd);
+}
 } // namespace win

@@ -64,4 +64,6 @@ size_t SignalSafeFormatHex(uint64_t value, unsigned minDigits, char* out, size_t
 size_t SignalSafeAppend(char* out, size_t outSize, const char* text);
 // Appends text and a line end to the file at path, creating it if needed.
 void SignalSafeAppendLine(const char* path, const char* text);
+// Appends exactly length bytes to the file at path, creating it if needed.
+void SignalSafeAppendBytes(const char* path, const char* bytes, size_t length);
 } // namespace win

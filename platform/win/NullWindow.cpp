@@ -33,6 +33,13 @@ void NullWindow::GetPosition(int& x, int& y) const
     y = m_Y;
 }
 
+void NullWindow::SetIcon(const uint32_t* argb, int width, int height)
+{
+    m_Icon.assign(argb, argb + size_t(width) * size_t(height));
+    m_IconWidth = width;
+    m_IconHeight = height;
+}
+
 void NullWindow::PaintPixels(const uint32_t* argb, int width, int height, int pitch, int x, int y)
 {
     ++m_PaintCount;

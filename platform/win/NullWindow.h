@@ -24,6 +24,12 @@ class NullWindow : public Window
     bool IsMinimized() const override { return m_Minimized; }
     bool IsVisible() const override { return m_Visible; }
     void PaintPixels(const uint32_t* argb, int width, int height, int pitch, int x, int y) override;
+    void SetIcon(const uint32_t* argb, int width, int height) override;
+    void SetCursor(Cursor cursor) override
+    {
+        m_Cursor = cursor;
+        ++m_CursorSets;
+    }
     void* NativeHandle() const override { return nullptr; }
 
     // Test controls and records.
@@ -34,5 +40,10 @@ class NullWindow : public Window
     // The client area as last painted, A8R8G8B8.
     std::vector<uint32_t> m_Pixels;
     int m_PaintCount = 0;
+    // The icon as last set (empty: none) and the cursor the window asked for.
+    std::vector<uint32_t> m_Icon;
+    int m_IconWidth = 0, m_IconHeight = 0;
+    Cursor m_Cursor = Cursor::Arrow;
+    int m_CursorSets = 0;
 };
 } // namespace win

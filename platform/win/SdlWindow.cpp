@@ -7,6 +7,9 @@
 
 #include <SDL.h>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
 
 namespace win
@@ -14,9 +17,43 @@ namespace win
 namespace
 {
 std::vector<SdlWindow*> s_windows;
+std::string s_lastError;
+// Set once SDL has come up on a driver nobody can see without being asked to:
+// the refusal stands for the rest of the run instead of being retried.
+bool s_noVisibleDisplay = false;
+constexpr int kHitClient = 1; // HTCLIENT
+
+void Fail(std::string reason)
+{
+    s_lastError = std::move(reason);
+    std::fprintf(stderr, "%s\n", s_lastError.c_str());
+    std::fflush(stderr);
+}
+
+// True when SDL_VIDEODRIVER (a comma-separated list) names the driver.
+bool DriverWasAskedFor(const char* driver)
+{
+    const char* wanted = std::getenv("SDL_VIDEODRIVER");
+    if (!wanted)
+        return false;
+    const size_t length = std::strlen(driver);
+    for (const char* at = wanted; *at;)
+    {
+        const char* end = std::strchr(at, ',');
+        const size_t n = end ? size_t(end - at) : std::strlen(at);
+        if (n == length && SDL_strncasecmp(at, driver, n) == 0)
+            return true;
+        if (!end)
+            break;
+        at = end + 1;
+    }
+    return false;
+}
 
 bool EnsureVideo()
 {
+    if (s_noVisibleDisplay)
+        return false;
     if (SDL_WasInit(SDL_INIT_VIDEO))
         return true;
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -24,7 +61,22 @@ bool EnsureVideo()
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
     {
-        std::fprintf(stderr, "SDL video could not start: %s\n", SDL_GetError());
+        Fail(std::string("SDL video could not start: ") + SDL_GetError());
+        return false;
+    }
+    // When no display answers, SDL quietly settles on its offscreen driver.
+    // A window there never gets the focus a real desktop would give it, so
+    // the game would wait for it forever: that is no display at all, unless
+    // a headless run asked for exactly this driver.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (IsInvisibleVideoDriver(driver) && !DriverWasAskedFor(driver))
+    {
+        const char* display = std::getenv("DISPLAY");
+        Fail(std::string("No display could be opened (DISPLAY=") + (display ? display : "unset") +
+             ", SDL fell back to its " + driver +
+             " video driver); set SDL_VIDEODRIVER=offscreen or QV7_BACKEND=null to run without one");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        s_noVisibleDisplay = true;
         return false;
     }
     return true;
@@ -56,6 +108,12 @@ void TranslateWindowEvent(SdlWindow* window, const SDL_WindowEvent& e)
                 SetActiveWindow(nullptr);
             PostMessage(window, WM_ACTIVATE, WA_INACTIVE);
         }
+        break;
+    case SDL_WINDOWEVENT_ENTER:
+        // SDL keeps a cursor until it is changed, so asking once per entry is
+        // enough where Windows asks before every mouse move. lParam: the
+        // client area hit-test code and the mouse message that asked.
+        PostMessage(window, WM_SETCURSOR, 0, intptr_t((WM_MOUSEMOVE << 16) | kHitClient));
         break;
     case SDL_WINDOWEVENT_EXPOSED:
         PostMessage(window, WM_PAINT);
@@ -126,7 +184,7 @@ std::unique_ptr<Window> SdlWindow::Make(const WindowDesc& desc, WindowProc proc)
         sdl = SDL_CreateWindow(desc.title.c_str(), desc.x, desc.y, desc.width, desc.height, flags & ~SDL_WINDOW_OPENGL);
     if (!sdl)
     {
-        std::fprintf(stderr, "SDL window could not be created: %s\n", SDL_GetError());
+        Fail(std::string("SDL window could not be created: ") + SDL_GetError());
         return nullptr;
     }
     std::unique_ptr<SdlWindow> window(new SdlWindow(sdl, proc));
@@ -140,6 +198,8 @@ SdlWindow::~SdlWindow()
 {
     std::erase(s_windows, this);
     SDL_DestroyWindow(m_Window);
+    if (m_Arrow)
+        SDL_FreeCursor(m_Arrow);
 }
 
 uint32_t SdlWindow::SdlId() const { return SDL_GetWindowID(m_Window); }
@@ -190,6 +250,36 @@ void SdlWindow::PaintPixels(const uint32_t* argb, int width, int height, int pit
     SDL_BlitSurface(source, nullptr, target, &destination);
     SDL_FreeSurface(source);
     SDL_UpdateWindowSurface(m_Window);
+}
+
+bool IsInvisibleVideoDriver(const char* driver)
+{
+    return driver && (SDL_strcasecmp(driver, "offscreen") == 0 || SDL_strcasecmp(driver, "dummy") == 0);
+}
+
+const char* SdlVideoDriverInUse()
+{
+    return SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr;
+}
+
+std::string LastWindowError() { return s_lastError; }
+
+void SdlWindow::SetIcon(const uint32_t* argb, int width, int height)
+{
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(argb), width, height, 32,
+                                                           width * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!icon)
+        return;
+    SDL_SetWindowIcon(m_Window, icon); // SDL keeps its own copy
+    SDL_FreeSurface(icon);
+}
+
+void SdlWindow::SetCursor(Cursor)
+{
+    if (!m_Arrow)
+        m_Arrow = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
+    if (m_Arrow)
+        SDL_SetCursor(m_Arrow);
 }
 
 void PumpSdlEvents()

@@ -4,6 +4,7 @@
 #include "platform/win/Window.h"
 
 struct SDL_Window;
+struct SDL_Cursor;
 
 namespace win
 {
@@ -24,6 +25,8 @@ class SdlWindow : public Window
     bool IsMinimized() const override;
     bool IsVisible() const override;
     void PaintPixels(const uint32_t* argb, int width, int height, int pitch, int x, int y) override;
+    void SetIcon(const uint32_t* argb, int width, int height) override;
+    void SetCursor(Cursor cursor) override;
     void* NativeHandle() const override { return m_Window; }
 
     uint32_t SdlId() const;
@@ -31,6 +34,7 @@ class SdlWindow : public Window
   private:
     SdlWindow(SDL_Window* window, WindowProc proc) : Window(proc), m_Window(window) {}
     SDL_Window* m_Window;
+    SDL_Cursor* m_Arrow = nullptr; // made on the first WM_SETCURSOR
 };
 
 // Translates every pending SDL event into window messages.
@@ -38,4 +42,8 @@ void PumpSdlEvents();
 void WaitForSdlEvent(int timeoutMs);
 void ShowSdlCursor(bool show);
 void GetSdlDesktopSize(int& width, int& height);
+// The video driver SDL is running on; null before SDL video has started.
+const char* SdlVideoDriverInUse();
+// SDL's offscreen and dummy drivers: windows there are seen by nobody.
+bool IsInvisibleVideoDriver(const char* driver);
 } // namespace win

@@ -4,9 +4,10 @@
 //
 // SDL events are translated into messages: window close -> WM_CLOSE (whose
 // default handling destroys the window: WM_DESTROY), focus -> WM_ACTIVATE,
-// expose -> WM_PAINT, keys -> WM_KEYDOWN/WM_KEYUP, mouse -> WM_MOUSEMOVE and
-// button messages. SIGINT and SIGTERM arrive as WM_CLOSE, so they take the same
-// quit path as closing the window.
+// expose -> WM_PAINT, pointer entering -> WM_SETCURSOR, keys ->
+// WM_KEYDOWN/WM_KEYUP, mouse -> WM_MOUSEMOVE and button messages. SIGINT and
+// SIGTERM arrive as WM_CLOSE, so they take the same quit path as closing the
+// window.
 #pragma once
 
 #include <cstdint>
@@ -59,6 +60,12 @@ struct MSG
 
 using WindowProc = intptr_t (*)(Window* window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
+// The system cursors the game asks for (LoadCursor with IDC_*).
+enum class Cursor
+{
+    Arrow
+};
+
 struct WindowDesc
 {
     std::string title;
@@ -71,7 +78,9 @@ struct WindowDesc
 class Window
 {
   public:
-    // Makes a window on the selected back-end; null when it cannot be made.
+    // Makes a window on the selected back-end; null when it cannot be made
+    // (LastWindowError says why). On the real back-end a display nobody can
+    // see counts as none, unless SDL_VIDEODRIVER asked for that driver.
     static std::unique_ptr<Window> Create(const WindowDesc& desc, WindowProc proc);
     virtual ~Window();
 
@@ -88,6 +97,10 @@ class Window
     virtual bool IsVisible() const = 0;
     // Copies an A8R8G8B8 picture (pitch in pixels) to (x, y) of the client area.
     virtual void PaintPixels(const uint32_t* argb, int width, int height, int pitch, int x, int y) = 0;
+    // The icon of the title bar and task bar, A8R8G8B8, width x height pixels.
+    virtual void SetIcon(const uint32_t* argb, int width, int height) = 0;
+    // SetCursor while the pointer is over this window, as WM_SETCURSOR handlers do.
+    virtual void SetCursor(Cursor cursor) = 0;
     // The SDL_Window* behind this window, for the other platform layers; null on the null back-end.
     virtual void* NativeHandle() const = 0;
 
@@ -104,6 +117,9 @@ class Window
     WindowProc m_Proc;
     bool m_Destroyed = false;
 };
+
+// Why the last Window::Create failed, in words for the log.
+std::string LastWindowError();
 
 // The default handling of a message (DefWindowProc): WM_CLOSE destroys the window.
 intptr_t DefWindowProc(Window* window, uint32_t message, uintptr_t wParam, intptr_t lParam);

@@ -85,6 +85,19 @@ void FailDeviceCreation(std::unique_ptr<QV7_Engine>& engine, std::unique_ptr<QV7
     windows.reset();
 }
 
+// No window could be opened (no display): said in the log and on stderr, and
+// the game ends with a failure code instead of waiting for a window nobody sees.
+int FailWithoutWindow(std::unique_ptr<QV7_Windows>& windows)
+{
+    // The settings go first, so the lines reach the log whatever Debug says.
+    windows.reset();
+    QV7_Logger::Log(g_logger, "ERROR: Game window could not be opened: %s", win::LastWindowError().c_str());
+    QV7_Logger::Log(g_logger, "ERROR: Game Could not start, closing game");
+    delete g_logger;
+    g_logger = nullptr;
+    return 1;
+}
+
 void MoveWindowToFinalMode(QV7_Engine& engine)
 {
     win::Window* window = g_windowsData->m_Window.get();
@@ -149,7 +162,8 @@ int WinMain()
     {
         std::unique_ptr<QV7_Windows> windows = std::make_unique<QV7_Windows>();
         windows->LoadSettings();
-        windows->CreateGameWindow();
+        if (!windows->CreateGameWindow())
+            return FailWithoutWindow(windows);
         SetPercent(1);
         SetPercent(50);
 

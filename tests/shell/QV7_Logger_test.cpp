@@ -71,3 +71,25 @@ TEST(Logger, DebugGateDecidesWhatReachesTheFileAndTheConsole)
     EXPECT_EQ(LogTexts(logger.Path()), (std::vector<std::string>{"before settings", "debug on"}));
     EXPECT_EQ(s_echoed, (std::vector<std::string>{"before settings", "debug on", "console only"}));
 }
+
+// The fault path cannot call localtime_r; its own civil-date arithmetic must
+// agree with the C library's across leap days, year ends and both sides of UTC.
+TEST(Logger, SignalSafeTimePrefixMatchesTheCLibrary)
+{
+    const std::time_t moments[] = {0,          951782400,  951868799, 978307199, 1709164800,
+                                   1735689599, 4107542400, 1234567890};
+    const long offsets[] = {0, 19800, -36000, 46800};
+    for (std::time_t now : moments)
+        for (long offset : offsets)
+        {
+            const std::time_t shifted = now + offset;
+            std::tm civil{};
+            gmtime_r(&shifted, &civil);
+            char expected[64];
+            std::snprintf(expected, sizeof(expected), "[%02d-%02d-%02d %02d:%02d:%02d] : ", civil.tm_mon + 1,
+                          civil.tm_mday, civil.tm_year + 1900, civil.tm_hour, civil.tm_min, civil.tm_sec);
+            char prefix[32];
+            const size_t length = QV7_Logger::FormatTimePrefix(now, offset, prefix);
+            EXPECT_EQ(std::string(prefix, length), expected) << "time " << now << " offset " << offset;
+        }
+}

@@ -1,11 +1,16 @@
 // The crash reporter: its table, the retry count and the hardware-fault lines.
 #include "platform/win/FaultSignals.h"
 #include "shell/QV7_ReportException.h"
+#include "shell/QV7_Windows.h"
 #include "tests/shell/TestLog.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <ctime>
+#include <memory>
+#include <sys/mman.h>
 #include <sys/wait.h>
 
 namespace
@@ -86,23 +91,107 @@ TEST_F(ReportExceptionTest, AGuardAbandonsTheCallOnAnExceptionButLetsDataErrorsT
     EXPECT_TRUE(RunGuarded([] {}));
 }
 
-TEST_F(ReportExceptionTest, AHardwareFaultIsLoggedWithTheTableAndEndsTheProcess)
+namespace
 {
-    const std::string path = g_logger->Path();
+// Runs body in a child whose log is a fresh Logger.dat in folder, made in a
+// time zone east of UTC, then a real access violation (a write to a page with
+// no access). The child's exit code; the times it ran between, in *before and *after.
+int FaultInChild(const std::string& folder, bool withSettings, int debug, std::time_t* before,
+                 std::time_t* after)
+{
+    *before = std::time(nullptr);
     const pid_t child = fork();
     if (child == 0)
     {
+        setenv("TZ", "QVT-05:30", 1);
+        tzset();
+        QV7_Logger logger(folder + "Logger.dat");
+        g_logger = &logger;
+        QV7_Logger::Log(g_logger, "before the fault");
+        std::unique_ptr<QV7_Windows> windows;
+        if (withSettings)
+        {
+            windows = std::make_unique<QV7_Windows>();
+            windows->m_Settings.Debug = debug;
+        }
         InstallHardwareFaultReporter();
-        raise(SIGSEGV);
+        void* page = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        *static_cast<volatile int*>(page) = 1;
         _exit(0);
     }
     int status = 0;
     waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 3);
-    std::ifstream in(path);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_NE(text.find("ERROR: Game Exception, Error Code E1.A"), std::string::npos) << text;
-    EXPECT_NE(text.find("OUTPUT: [EXCEPTION_ACCESS_VIOLATION]"), std::string::npos) << text;
-    EXPECT_NE(text.find("OUTPUT: Exception Code -1073741819"), std::string::npos) << text;
+    *after = std::time(nullptr);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::vector<std::string> RawLines(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+} // namespace
+
+TEST_F(ReportExceptionTest, AHardwareFaultIsLoggedInTheLoggersFormatAndEndsTheProcess)
+{
+    TempDir dir;
+    std::time_t before = 0, after = 0;
+    ASSERT_EQ(FaultInChild(dir.Path(), false, 0, &before, &after), 3);
+    const std::vector<std::string> texts = LogTexts(dir.Path() + "Logger.dat");
+    const std::vector<std::string> expected = {"before the fault",
+                                               "ERROR: Game Exception, Error Code E1.A",
+                                               "OUTPUT: Exception Code -1073741819",
+                                               "OUTPUT: Crash Locator 0",
+                                               "OUTPUT: Exception Code -1073741819",
+                                               "OUTPUT: [EXCEPTION_ACCESS_VIOLATION]"};
+    ASSERT_GE(texts.size(), expected.size() + 4) << ::testing::PrintToString(texts);
+    EXPECT_EQ(std::vector<std::string>(texts.begin(), texts.begin() + long(expected.size())), expected);
+    EXPECT_EQ(texts[expected.size() + 1].rfind("OUTPUT: Exception Pointer 0x", 0), 0u);
+    EXPECT_EQ(texts.back(), "OUTPUT: Exception Code -1073741819");
+
+    // Every line after the banner has the logger's prefix in the child's local
+    // time (UTC+5:30) and ends in CR LF, the fault lines as the ordinary one.
+    const std::vector<std::string> lines = RawLines(dir.Path() + "Logger.dat");
+    ASSERT_EQ(lines.size(), 20 + texts.size());
+    std::vector<std::string> prefixes;
+    for (std::time_t t = before; t <= after; ++t)
+    {
+        const std::time_t local = t + 19800;
+        std::tm civil{};
+        gmtime_r(&local, &civil);
+        char prefix[64];
+        std::snprintf(prefix, sizeof(prefix), "[%02d-%02d-%02d %02d:%02d:%02d] : ", civil.tm_mon + 1,
+                      civil.tm_mday, civil.tm_year + 1900, civil.tm_hour, civil.tm_min, civil.tm_sec);
+        prefixes.push_back(prefix);
+    }
+    for (size_t i = 20; i < lines.size(); ++i)
+    {
+        const std::string& line = lines[i];
+        ASSERT_GE(line.size(), 25u) << line;
+        EXPECT_NE(std::find(prefixes.begin(), prefixes.end(), line.substr(0, 24)), prefixes.end()) << line;
+        EXPECT_EQ(line.back(), '\r') << line;
+    }
+}
+
+TEST_F(ReportExceptionTest, AHardwareFaultKeepsTheDebugGate)
+{
+    struct Case
+    {
+        bool withSettings;
+        int debug;
+        bool faultLines;
+    };
+    for (const Case c : {Case{true, 0, false}, Case{true, 1, true}})
+    {
+        TempDir dir;
+        std::time_t before = 0, after = 0;
+        ASSERT_EQ(FaultInChild(dir.Path(), c.withSettings, c.debug, &before, &after), 3);
+        const std::vector<std::string> texts = LogTexts(dir.Path() + "Logger.dat");
+        const bool logged =
+            std::find(texts.begin(), texts.end(), "ERROR: Game Exception, Error Code E1.A") != texts.end();
+        EXPECT_EQ(logged, c.faultLines) << "Debug " << c.debug << ": " << ::testing::PrintToString(texts);
+    }
 }

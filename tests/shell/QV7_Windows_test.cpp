@@ -1,5 +1,6 @@
 // Settings.ini values and defaults, the language file and the key-action list.
 #include "platform/win/NullWindow.h"
+#include "shell/QV7_Splash.h"
 #include "shell/QV7_Windows.h"
 #include "tests/shell/TestLog.h"
 #include "tools/writers/LanguageFileWriter.h"
@@ -206,4 +207,25 @@ TEST_F(WindowsTest, TheSplashWindowIsCentredAndPaintsTheLoadingText)
         win::DispatchMessage(msg);
     EXPECT_EQ(window->m_PaintCount, paints);
     QV7_Windows::s_EngineIsFullScreen = nullptr;
+}
+
+TEST_F(WindowsTest, TheWindowWearsTheIconAndTakesTheArrowWhenTheCursorIsAskedFor)
+{
+    QV7_Windows windows;
+    windows.LoadSettings();
+    ASSERT_TRUE(windows.CreateGameWindow());
+    auto* window = static_cast<win::NullWindow*>(windows.m_Window.get());
+    const SplashImage& icon = WindowIcon();
+    EXPECT_EQ(window->m_IconWidth, 32);
+    EXPECT_EQ(window->m_IconHeight, 32);
+    EXPECT_EQ(window->m_Icon, icon.pixels);
+
+    EXPECT_EQ(window->m_CursorSets, 0) << "only the set-cursor message sets it";
+    win::PostMessage(window, win::WM_SETCURSOR, 0, (win::WM_MOUSEMOVE << 16) | 1);
+    win::MSG msg;
+    while (win::PeekMessage(msg, true))
+        win::DispatchMessage(msg);
+    EXPECT_EQ(window->m_CursorSets, 1);
+    EXPECT_EQ(window->m_Cursor, win::Cursor::Arrow);
+    EXPECT_EQ(window->CallProc(win::WM_SETCURSOR, 0, 0), 1) << "handled: the default cursor must not follow";
 }

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <sys/wait.h>
 #include <thread>
 
@@ -24,16 +25,22 @@ class StartupTest : public ::testing::Test
         std::ofstream(dir.Path() + "Settings.ini") << "[MAIN]\nDebug=1\nWindowed=1\n";
     }
 
+    // Variables set for one run over the defaults below; a null value unsets.
+    using Env = std::vector<std::pair<const char*, const char*>>;
+
     // Starts the game; quitAfterFrames 0 runs until it is told to stop.
-    pid_t Start(int quitAfterFrames)
+    pid_t Start(int quitAfterFrames, const Env& env = {}, const std::string& programDir = "")
     {
+        const std::string folder = programDir.empty() ? dir.Path() : programDir;
         const pid_t pid = fork();
         if (pid == 0)
         {
             setenv("QV7_BACKEND", "null", 1);
-            setenv("QV7_PROGRAM_DIR", dir.Path().c_str(), 1);
-            setenv("QV7_LOCK_DIR", dir.Path().c_str(), 1);
+            setenv("QV7_PROGRAM_DIR", folder.c_str(), 1);
+            setenv("QV7_LOCK_DIR", folder.c_str(), 1);
             setenv("QV7_QUIT_AFTER_FRAMES", std::to_string(quitAfterFrames).c_str(), 1);
+            for (const auto& [name, value] : env)
+                value ? setenv(name, value, 1) : unsetenv(name);
             execl(QV7_BIN_DIR "/qv7", "qv7", nullptr);
             _exit(127);
         }
@@ -43,7 +50,21 @@ class StartupTest : public ::testing::Test
     // The exit code, or -1 when it did not end within a generous bound.
     static int Wait(pid_t pid) { return WaitForChild(pid, 30); }
 
-    std::vector<std::string> Log() const { return LogTexts(dir.Path() + "Logger.dat"); }
+    std::vector<std::string> Log(const std::string& folder = "") const
+    {
+        return LogTexts((folder.empty() ? dir.Path() : folder) + "Logger.dat");
+    }
+
+    // Waits until the run logging into folder is in its main loop: the device
+    // created, reset into its final mode and reset by the quality set-up.
+    void WaitForMainLoop(const std::string& folder = "") const
+    {
+        const std::string done = "INFO: Engine Initialize/Reset: DONE";
+        for (int i = 0; i < 200 && !InOrder(Log(folder), {done, done, done}); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+
+    static bool StillRunning(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == 0; }
 
     // True when the lines appear in this order (other lines may lie between).
     static bool InOrder(const std::vector<std::string>& log, const std::vector<std::string>& expected)
@@ -78,11 +99,7 @@ TEST_F(StartupTest, RunsTheSequenceAndShutsDownInOrder)
 TEST_F(StartupTest, ASecondInstanceLeavesAtOnceAndSigtermQuitsCleanly)
 {
     const pid_t first = Start(0);
-    // Wait until the first instance is in its main loop: after the device is
-    // created, reset into its final mode and reset by the quality set-up.
-    const std::string done = "INFO: Engine Initialize/Reset: DONE";
-    for (int i = 0; i < 200 && !InOrder(Log(), {done, done, done}); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    WaitForMainLoop();
     const auto before = Log();
 
     EXPECT_EQ(Wait(Start(1)), 0);
@@ -91,4 +108,73 @@ TEST_F(StartupTest, ASecondInstanceLeavesAtOnceAndSigtermQuitsCleanly)
     kill(first, SIGTERM);
     EXPECT_EQ(Wait(first), 0);
     EXPECT_EQ(Log().back(), "Unloading Log/Memory Mannager...");
+}
+
+TEST_F(StartupTest, RunsWithDifferentLockFoldersRunSideBySide)
+{
+    // A second program folder over the same data, so each run has its own log.
+    TempDir other, stranger;
+    for (const TempDir* folder : {&other, &stranger})
+    {
+        std::filesystem::create_directory_symlink(dir.Path() + "Data", folder->Path() + "Data");
+        std::filesystem::copy_file(dir.Path() + "Settings.ini", folder->Path() + "Settings.ini");
+    }
+    const std::string lockA = dir.Path() + "lockA", lockB = dir.Path() + "lockB";
+    std::filesystem::create_directory(lockA);
+    std::filesystem::create_directory(lockB);
+
+    const pid_t first = Start(0, {{"QV7_LOCK_DIR", lockA.c_str()}});
+    WaitForMainLoop();
+    const pid_t second = Start(0, {{"QV7_LOCK_DIR", lockB.c_str()}}, other.Path());
+    WaitForMainLoop(other.Path());
+    EXPECT_TRUE(StillRunning(first));
+    EXPECT_TRUE(StillRunning(second));
+
+    // The lock folder, not the program folder, decides who is the same game.
+    EXPECT_EQ(Wait(Start(1, {{"QV7_LOCK_DIR", lockA.c_str()}}, stranger.Path())), 0);
+    EXPECT_FALSE(std::filesystem::exists(stranger.Path() + "Logger.dat")) << "the refused run started";
+
+    kill(first, SIGTERM);
+    kill(second, SIGTERM);
+    EXPECT_EQ(Wait(first), 0);
+    EXPECT_EQ(Wait(second), 0);
+    EXPECT_EQ(Log().back(), "Unloading Log/Memory Mannager...");
+    EXPECT_EQ(Log(other.Path()).back(), "Unloading Log/Memory Mannager...");
+}
+
+TEST_F(StartupTest, WithoutAVisibleDisplayTheGameSaysSoAndEndsUnlessHeadlessWasAskedFor)
+{
+    // DISPLAY names an X server that is not running: SDL would settle on its
+    // offscreen driver, where no window manager ever gives the window focus.
+    struct Case
+    {
+        const char* backend;
+        const char* videoDriver; // null: unset
+        bool runs;
+    };
+    const Case cases[] = {{"real", nullptr, false}, {"real", "offscreen", true}, {"null", nullptr, true}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.backend) + " back-end, SDL_VIDEODRIVER " +
+                     (c.videoDriver ? c.videoDriver : "unset"));
+        const int code = Wait(Start(5, {{"QV7_BACKEND", c.backend},
+                                        {"SDL_VIDEODRIVER", c.videoDriver},
+                                        {"DISPLAY", ":59"},
+                                        {"WAYLAND_DISPLAY", nullptr},
+                                        {"ASAN_OPTIONS", "detect_leaks=0"}}));
+        const auto log = Log();
+        ASSERT_FALSE(log.empty());
+        if (c.runs)
+        {
+            EXPECT_EQ(code, 0);
+            EXPECT_EQ(log.back(), "Unloading Log/Memory Mannager...");
+            continue;
+        }
+        EXPECT_GT(code, 0) << "-1: still waiting for a window nobody sees";
+        const auto failed = std::find_if(log.begin(), log.end(), [](const std::string& line) {
+            return line.rfind("ERROR: Game window could not be opened: ", 0) == 0;
+        });
+        EXPECT_NE(failed, log.end()) << ::testing::PrintToString(log);
+        EXPECT_EQ(log.back(), "ERROR: Game Could not start, closing game");
+    }
 }
