@@ -125,7 +125,8 @@ constexpr size_t kMenuStringChars = 259;
 class MenuFileReadIo
 {
   public:
-    MenuFileReadIo(BinaryReader& reader, std::string fileName) : m_Reader(reader), m_FileName(std::move(fileName))
+    MenuFileReadIo(BinaryReader& reader, std::string fileName)
+        : m_Reader(reader), m_FileName(std::move(fileName))
     {
     }
     static constexpr bool kReading = true;
@@ -186,8 +187,8 @@ class MenuFileReadIo
     }
     void LogBroken(const std::string& what, size_t at)
     {
-        QV7_Logger::Log(g_logger, "ERROR: Menu file %s is broken: %s (at byte %zu of %zu).", m_FileName.c_str(),
-                        what.c_str(), at, m_Reader.Size());
+        QV7_Logger::Log(g_logger, "ERROR: Menu file %s is broken: %s (at byte %zu of %zu).",
+                        m_FileName.c_str(), what.c_str(), at, m_Reader.Size());
     }
 
     BinaryReader& m_Reader;
@@ -409,7 +410,8 @@ inline void WriteMenuFile(BinaryWriter& writer, MenuFileRecord& file)
     MenuFileFields(io, file);
 }
 
-inline void ReadMenuStrings(BinaryReader& reader, std::vector<std::string>& strings, const std::string& fileName)
+inline void ReadMenuStrings(BinaryReader& reader, std::vector<std::string>& strings,
+                            const std::string& fileName)
 {
     MenuFileReadIo io(reader, fileName);
     MenuStringsFields(io, strings);

@@ -128,9 +128,10 @@ void QV7_MenuManager::BuildPages(MenuFileRecord& file)
         {
             if (!MenuControlGeometryPlausible(record))
             {
-                QV7_Logger::Log(g_logger,
-                                "WARNING: Menu page %s: control %s dropped, its place or size lies past any screen.",
-                                page->m_Id, record.id.c_str());
+                QV7_Logger::Log(
+                    g_logger,
+                    "WARNING: Menu page %s: control %s dropped, its place or size lies past any screen.",
+                    page->m_Id, record.id.c_str());
                 continue;
             }
             const float percent = MenuProgressPercent(record.percent);
@@ -177,8 +178,10 @@ void QV7_MenuManager::ResolveParents()
         {
             if (std::find(chain.begin(), chain.end(), p->m_Parent) != chain.end())
             {
-                QV7_Logger::Log(g_logger, "WARNING: Menu page %s: its parent %s leads back to it; shown without a parent.",
-                                p->m_Id, p->m_Parent->m_Id);
+                QV7_Logger::Log(
+                    g_logger,
+                    "WARNING: Menu page %s: its parent %s leads back to it; shown without a parent.", p->m_Id,
+                    p->m_Parent->m_Id);
                 p->m_Parent = nullptr;
                 break;
             }

@@ -138,7 +138,7 @@ TEST(MenuFile, BrokenFilesEndTheReadWithTheirLines)
     {
         const char* what;
         std::function<void(std::vector<uint8_t>&)> breakIt;
-        bool brokenText; // the string reader's lines come first
+        bool brokenText;    // the string reader's lines come first
         const char* reason; // the start of what the broken-file line says
     };
     const std::vector<uint8_t> good = BuildMenuFile(EveryControlType()).Bytes();
@@ -160,24 +160,34 @@ TEST(MenuFile, BrokenFilesEndTheReadWithTheirLines)
         {"empty", [](auto& b) { b.clear(); }, false, "it ends inside a record"},
         {"cut in the texture count", [](auto& b) { b.resize(2); }, false, "it ends inside a record"},
         {"cut in the texture ids", [](auto& b) { b.resize(6); }, false, "a count of 3 "},
-        {"cut in the last page's name", [&](auto& b) { b.resize(lastPageAt + 7); }, true, "a text can't be read"},
+        {"cut in the last page's name", [&](auto& b) { b.resize(lastPageAt + 7); }, true,
+         "a text can't be read"},
         {"cut in the last page's numbers", [](auto& b) { b.resize(b.size() - 2); }, false,
          "it ends inside a record"},
-        {"texture count past the end", [&](auto& b) { putInt(b, 0, 1 << 28); }, false, "a count of 268435456 "},
+        {"texture count past the end", [&](auto& b) { putInt(b, 0, 1 << 28); }, false,
+         "a count of 268435456 "},
         {"negative texture count", [&](auto& b) { putInt(b, 0, -1); }, false, "a count of -1 "},
-        {"font count past the end", [&](auto& b) { putInt(b, fontCountAt, 100000); }, false, "a count of 100000 "},
-        {"page count past the end", [&](auto& b) { putInt(b, pageCountAt, 1000000); }, false, "a count of 1000000 "},
+        {"font count past the end", [&](auto& b) { putInt(b, fontCountAt, 100000); }, false,
+         "a count of 100000 "},
+        {"page count past the end", [&](auto& b) { putInt(b, pageCountAt, 1000000); }, false,
+         "a count of 1000000 "},
         {"control count past the end", [&](auto& b) { putInt(b, controlsCountAt, 50000); }, false,
          "a count of 50000 "},
-        {"page name length past the end", [&](auto& b) { putInt(b, firstPageAt, 1 << 30); }, true, "a text can't be read"},
-        {"page name longer than its buffer", [&](auto& b) { putInt(b, firstPageAt, 261); }, true, "a text can't be read"},
+        {"page name length past the end", [&](auto& b) { putInt(b, firstPageAt, 1 << 30); }, true,
+         "a text can't be read"},
+        {"page name longer than its buffer", [&](auto& b) { putInt(b, firstPageAt, 261); }, true,
+         "a text can't be read"},
         {"page name of length 0", [&](auto& b) { putInt(b, firstPageAt, 0); }, true, "a text can't be read"},
-        {"page name of negative length", [&](auto& b) { putInt(b, firstPageAt, -5); }, true, "a text can't be read"},
-        {"page name without its zero", [&](auto& b) { b[firstPageAt + 4 + 6] = 'X'; }, true, "a text can't be read"},
+        {"page name of negative length", [&](auto& b) { putInt(b, firstPageAt, -5); }, true,
+         "a text can't be read"},
+        {"page name without its zero", [&](auto& b) { b[firstPageAt + 4 + 6] = 'X'; }, true,
+         "a text can't be read"},
         {"control id longer than its buffer", [&](auto& b) { putInt(b, firstControlIdAt, 161); }, true,
          "a text can't be read"},
-        {"unknown type code", [&](auto& b) { putInt(b, firstControlAt, 10); }, false, "unknown control type 10"},
-        {"negative type code", [&](auto& b) { putInt(b, firstControlAt, -3); }, false, "unknown control type -3"},
+        {"unknown type code", [&](auto& b) { putInt(b, firstControlAt, 10); }, false,
+         "unknown control type 10"},
+        {"negative type code", [&](auto& b) { putInt(b, firstControlAt, -3); }, false,
+         "unknown control type -3"},
         {"type codes that disagree", [&](auto& b) { putInt(b, firstControlAt + 4 + 4 + 5, 1); }, false,
          "control IDOK gives its type as 0 and 1"},
     };
@@ -199,7 +209,9 @@ TEST(MenuFile, BrokenFilesEndTheReadWithTheirLines)
         if (c.brokenText)
         {
             ASSERT_GE(lines.size(), 3u);
-            EXPECT_EQ(lines[0], "Critical Problem, File Broken, Application will crash to avoid any additional problems.");
+            EXPECT_EQ(
+                lines[0],
+                "Critical Problem, File Broken, Application will crash to avoid any additional problems.");
             EXPECT_EQ(lines[1].rfind("ERROR DETAILS: FILE .\\QV7_Globals LINE ", 0), 0u) << lines[1];
             EXPECT_EQ(lines[2], *broken);
         }

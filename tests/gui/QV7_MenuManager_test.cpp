@@ -256,8 +256,10 @@ TEST(MenuManager, AParentCycleIsCutAndEveryPageStays)
     EXPECT_EQ(menus.FindPage("ID_MAIN")->m_Parent, menus.FindPage("ID_SECOND"));
     EXPECT_EQ(menus.FindPage("ID_SECOND")->m_Parent, nullptr);
     EXPECT_EQ(menus.FindPage("ID_OWN_PARENT")->m_Parent, nullptr);
-    EXPECT_TRUE(h.Logged("WARNING: Menu page ID_SECOND: its parent ID_MAIN leads back to it; shown without a parent."));
-    EXPECT_TRUE(h.Logged("WARNING: Menu page ID_OWN_PARENT: its parent ID_OWN_PARENT leads back to it; shown without a parent."));
+    EXPECT_TRUE(h.Logged(
+        "WARNING: Menu page ID_SECOND: its parent ID_MAIN leads back to it; shown without a parent."));
+    EXPECT_TRUE(h.Logged("WARNING: Menu page ID_OWN_PARENT: its parent ID_OWN_PARENT leads back to it; shown "
+                         "without a parent."));
 
     menus.m_CurrentPage = menus.FindPageIndex("ID_OWN_PARENT");
     h.Step({});
@@ -291,7 +293,8 @@ TEST(MenuManager, AMenuFileWithoutPagesToShowEndsTheLoad)
     EXPECT_THROW(QV7_MenuManager(), CDException);
     EXPECT_EQ(g_menuManager, nullptr);
     // The last field of the file is a caption's text.
-    EXPECT_TRUE(h.Logged("ERROR: Menu file " + h.DataDir() + "Menu.qvx is broken: a text can't be read (at byte " +
+    EXPECT_TRUE(h.Logged("ERROR: Menu file " + h.DataDir() +
+                         "Menu.qvx is broken: a text can't be read (at byte " +
                          std::to_string(bytes.size() - 3) + " of " + std::to_string(bytes.size()) + ")."))
         << ::testing::PrintToString(h.LogLines());
     EXPECT_EQ(g_particles2D->m_Emitters.Count(), 0) << "no cursor trail left behind";
@@ -306,7 +309,8 @@ TEST(MenuManager, AMissingStringsFileIsLoggedAndLeavesNoStrings)
     QV7_MenuManager menus;
     EXPECT_EQ(menus.m_Pages.Count(), 2);
     EXPECT_EQ(menus.m_Strings.Count(), 0);
-    EXPECT_TRUE(h.Logged("ERROR: File Menu_c.qvx in Data directory can't be accessed. " + h.DataDir() + "Menu_c.qvx"));
+    EXPECT_TRUE(h.Logged("ERROR: File Menu_c.qvx in Data directory can't be accessed. " + h.DataDir() +
+                         "Menu_c.qvx"));
 }
 
 TEST(MenuManager, BrokenMenuStringsEndTheLoad)
@@ -352,15 +356,17 @@ TEST(MenuManager, BrokenMenuStringsEndTheLoad)
         ASSERT_GE(n, 3u);
         if (c.brokenText)
         {
-            EXPECT_EQ(lines[n - 3],
-                      "Critical Problem, File Broken, Application will crash to avoid any additional problems.");
+            EXPECT_EQ(
+                lines[n - 3],
+                "Critical Problem, File Broken, Application will crash to avoid any additional problems.");
             EXPECT_EQ(lines[n - 2].rfind("ERROR DETAILS: FILE .\\QV7_Globals LINE ", 0), 0u) << lines[n - 2];
             EXPECT_EQ(lines[n - 1].rfind(prefix + "a text can't be read", 0), 0u) << lines[n - 1];
         }
         else
         {
             EXPECT_EQ(lines[n - 2].rfind(prefix, 0), 0u) << lines[n - 2];
-            EXPECT_EQ(lines[n - 1].rfind("ERROR DETAILS: FILE .\\MenuFileLayout LINE ", 0), 0u) << lines[n - 1];
+            EXPECT_EQ(lines[n - 1].rfind("ERROR DETAILS: FILE .\\MenuFileLayout LINE ", 0), 0u)
+                << lines[n - 1];
         }
     }
 }
@@ -410,7 +416,8 @@ TEST(MenuManager, ImpossibleControlsAreDroppedAndProgressIsClamped)
     const std::vector<Percent> percents = {
         {100.5f, 100.0f, "WARNING: Menu page ID_MAIN: progress IDPROGRESSBAR at 100.5 percent, kept at 100."},
         {-3.0f, 0.0f, "WARNING: Menu page ID_MAIN: progress IDPROGRESSBAR at -3 percent, kept at 0."},
-        {std::nanf(""), 0.0f, "WARNING: Menu page ID_MAIN: progress IDPROGRESSBAR at nan percent, kept at 0."},
+        {std::nanf(""), 0.0f,
+         "WARNING: Menu page ID_MAIN: progress IDPROGRESSBAR at nan percent, kept at 0."},
         {100.0f, 100.0f, ""},
     };
     for (const Percent& p : percents)
