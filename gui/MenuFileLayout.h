@@ -12,6 +12,8 @@
 
 #include "platform/io/BinaryReader.h"
 #include "platform/io/BinaryWriter.h"
+#include "shell/QV7_Globals.h"
+#include "shell/QV7_Logger.h"
 
 #include <cstdint>
 #include <cstring>
@@ -113,48 +115,84 @@ constexpr size_t kMenuPageTextChars = 259;
 constexpr size_t kMenuCaptionChars = 499;
 constexpr size_t kMenuStringChars = 259;
 
-// Reading side: every count and length is checked against the bytes left, and
-// a text longer than its buffer or without its terminating zero fails the read.
+// Reading side: every count and length is checked against the bytes left.
+// A text goes through the game's string reader, so a broken one ends the load
+// the way every data file's strings do (its log line, then CDException); this
+// reader names the file after it. Any other damage (the file ends inside a
+// number, a count its bytes can't hold, an unknown control type) is just as
+// fatal: the game can't run without its menus. Either way the read ends in
+// CDException after an "ERROR: Menu file ... is broken" line.
 class MenuFileReadIo
 {
   public:
-    explicit MenuFileReadIo(BinaryReader& reader) : m_Reader(reader) {}
+    MenuFileReadIo(BinaryReader& reader, std::string fileName)
+        : m_Reader(reader), m_FileName(std::move(fileName))
+    {
+    }
     static constexpr bool kReading = true;
 
-    void Int(int32_t& v) { v = m_Reader.ReadInt32(); }
-    void UInt(uint32_t& v) { v = m_Reader.ReadUInt32(); }
-    void Float(float& v) { v = m_Reader.ReadFloat(); }
+    void Int(int32_t& v)
+    {
+        v = m_Reader.ReadInt32();
+        CheckNotCut(__LINE__);
+    }
+    void UInt(uint32_t& v)
+    {
+        v = m_Reader.ReadUInt32();
+        CheckNotCut(__LINE__);
+    }
+    void Float(float& v)
+    {
+        v = m_Reader.ReadFloat();
+        CheckNotCut(__LINE__);
+    }
     void Text(std::string& text, size_t maxChars)
     {
-        const int32_t length = m_Reader.ReadInt32();
-        if (m_Reader.Failed() || length <= 0 || size_t(length) > maxChars + 1 ||
-            size_t(length) > m_Reader.Remaining())
+        const size_t at = m_Reader.Position();
+        std::vector<char> buffer(maxChars + 1);
+        try
         {
-            m_Reader.Fail();
-            text.clear();
-            return;
+            ReadString(buffer.data(), buffer.size(), m_Reader);
         }
-        std::vector<char> bytes(static_cast<size_t>(length));
-        m_Reader.ReadBytes(bytes.data(), bytes.size());
-        if (bytes.back() != '\0')
+        catch (const CDException&)
         {
-            m_Reader.Fail();
-            text.clear();
-            return;
+            LogBroken("a text can't be read", at);
+            throw;
         }
-        text.assign(bytes.data());
+        text.assign(buffer.data());
     }
     // A count followed by records of at least minRecordSize bytes each.
     template <typename T> void Count(std::vector<T>& list, size_t minRecordSize)
     {
-        const int32_t n = m_Reader.ReadCount(minRecordSize);
-        list.assign(m_Reader.Failed() ? 0 : size_t(n), T());
+        const size_t at = m_Reader.Position();
+        const int32_t n = m_Reader.ReadInt32();
+        CheckNotCut(__LINE__);
+        if (n < 0 || size_t(n) > m_Reader.Remaining() / minRecordSize)
+            Broken("a count of " + std::to_string(n) + " that its bytes can't hold", at, __LINE__);
+        list.assign(size_t(n), T());
     }
-    bool Failed() const { return m_Reader.Failed(); }
-    void Fail() { m_Reader.Fail(); }
+    // Logs the damage and ends the read with CDException.
+    [[noreturn]] void Broken(const std::string& what, size_t at, int line)
+    {
+        LogBroken(what, at);
+        ThrowDataError(".\\MenuFileLayout", line);
+    }
+    size_t Position() const { return m_Reader.Position(); }
 
   private:
+    void CheckNotCut(int line)
+    {
+        if (m_Reader.Failed())
+            Broken("it ends inside a record", m_Reader.Position(), line);
+    }
+    void LogBroken(const std::string& what, size_t at)
+    {
+        QV7_Logger::Log(g_logger, "ERROR: Menu file %s is broken: %s (at byte %zu of %zu).",
+                        m_FileName.c_str(), what.c_str(), at, m_Reader.Size());
+    }
+
     BinaryReader& m_Reader;
+    std::string m_FileName;
 };
 
 // Writing side: a string is its int32 length (characters + 1) and the
@@ -178,8 +216,7 @@ class MenuFileWriteIo
         int32_t n = int32_t(list.size());
         m_Writer.WriteInt32(n);
     }
-    bool Failed() const { return false; }
-    void Fail() {}
+    size_t Position() const { return m_Writer.Bytes().size(); }
 
   private:
     BinaryWriter& m_Writer;
@@ -266,52 +303,57 @@ template <typename Io> void MenuControlTypeFields(Io& io, MenuControlRecord& c)
         io.Int(c.flag);
         io.Int(c.value);
         break;
-    default: // the file must hold only the ten types
-        io.Fail();
+    default: // the reader admits only the ten types
         break;
     }
 }
 
-// Screen coordinates and sizes far past any screen, or a progress outside
-// 0 to 100 percent, only come from a damaged file: refused when read, so the
-// controls never compute their edges, spans and row counts from them (which
-// overflows an int).
+// Screen coordinates and sizes far past any screen only come from a damaged
+// record; the controls compute their edges, spans and row counts from them
+// (which overflows an int), so the loader drops such a control and keeps the
+// rest of its page.
 constexpr int32_t kMenuCoordinateLimit = 16384;
 
-inline bool MenuControlNumbersPlausible(const MenuControlRecord& c)
+inline bool MenuControlGeometryPlausible(const MenuControlRecord& c)
 {
     for (int32_t v :
          {c.left, c.top, c.right, c.bottom, c.width, c.height, c.knobWidth, c.knobHeight, c.dropListHeight})
         if (v < -kMenuCoordinateLimit || v > kMenuCoordinateLimit)
             return false;
-    return c.percent >= 0.0f && c.percent <= 100.0f; // false for NaN too
+    return true;
+}
+
+// A progress is a percentage: one outside 0 to 100 is brought into it (NaN to 0).
+inline float MenuProgressPercent(float percent)
+{
+    if (!(percent >= 0.0f))
+        return 0.0f;
+    return percent > 100.0f ? 100.0f : percent;
 }
 
 // A control: type code, then the common header (with the code again), then the type's fields.
 template <typename Io> void MenuControlFields(Io& io, MenuControlRecord& c)
 {
+    const size_t at = io.Position();
     io.Int(c.type);
-    if (c.type < 0 || c.type > 9)
-    {
-        io.Fail();
-        return;
-    }
+    if constexpr (Io::kReading)
+        if (c.type < 0 || c.type > 9)
+            io.Broken("unknown control type " + std::to_string(c.type), at, __LINE__);
     io.Text(c.id, kMenuIdChars);
     int32_t again = c.type;
     io.Int(again);
-    if (again != c.type)
-        io.Fail();
+    if constexpr (Io::kReading)
+        if (again != c.type)
+            io.Broken("control " + c.id + " gives its type as " + std::to_string(c.type) + " and " +
+                          std::to_string(again),
+                      at, __LINE__);
     io.Int(c.left);
     io.Int(c.top);
     io.Int(c.right);
     io.Int(c.bottom);
     io.Int(c.reserved);
     io.Int(c.visible);
-    if (!io.Failed())
-        MenuControlTypeFields(io, c);
-    if constexpr (Io::kReading)
-        if (!io.Failed() && !MenuControlNumbersPlausible(c))
-            io.Fail();
+    MenuControlTypeFields(io, c);
 }
 
 // Smallest sizes of the records, for counts checked against the bytes left.
@@ -327,11 +369,7 @@ template <typename Io> void MenuPageFields(Io& io, MenuPageRecord& p)
     io.Int(p.backgroundId);
     io.Count(p.controls, kMinControlBytes);
     for (MenuControlRecord& c : p.controls)
-    {
-        if (io.Failed())
-            return;
         MenuControlFields(io, c);
-    }
 }
 
 template <typename Io> void MenuFileFields(Io& io, MenuFileRecord& f)
@@ -346,11 +384,7 @@ template <typename Io> void MenuFileFields(Io& io, MenuFileRecord& f)
     io.Int(f.trailId);
     io.Count(f.pages, kMinPageBytes);
     for (MenuPageRecord& p : f.pages)
-    {
-        if (io.Failed())
-            return;
         MenuPageFields(io, p);
-    }
 }
 
 // Menu_c.qvx: a count, then the strings in order.
@@ -358,22 +392,16 @@ template <typename Io> void MenuStringsFields(Io& io, std::vector<std::string>& 
 {
     io.Count(strings, 5);
     for (std::string& s : strings)
-    {
-        if (io.Failed())
-            return;
         io.Text(s, kMenuStringChars);
-    }
 }
 
-// Whole-file helpers: false when the bytes are broken (short, a count or
-// length past the end, a text too long, an unknown type code, a control's
-// numbers past any screen). Bytes after the last record are not looked at, as
-// the game never reads them.
-inline bool ReadMenuFile(BinaryReader& reader, MenuFileRecord& file)
+// Whole-file readers: a broken file (see MenuFileReadIo) is logged under
+// fileName and throws CDException. Bytes after the last record are not looked
+// at, as the game never reads them.
+inline void ReadMenuFile(BinaryReader& reader, MenuFileRecord& file, const std::string& fileName)
 {
-    MenuFileReadIo io(reader);
+    MenuFileReadIo io(reader, fileName);
     MenuFileFields(io, file);
-    return !reader.Failed();
 }
 
 inline void WriteMenuFile(BinaryWriter& writer, MenuFileRecord& file)
@@ -382,11 +410,11 @@ inline void WriteMenuFile(BinaryWriter& writer, MenuFileRecord& file)
     MenuFileFields(io, file);
 }
 
-inline bool ReadMenuStrings(BinaryReader& reader, std::vector<std::string>& strings)
+inline void ReadMenuStrings(BinaryReader& reader, std::vector<std::string>& strings,
+                            const std::string& fileName)
 {
-    MenuFileReadIo io(reader);
+    MenuFileReadIo io(reader, fileName);
     MenuStringsFields(io, strings);
-    return !reader.Failed();
 }
 
 inline void WriteMenuStrings(BinaryWriter& writer, std::vector<std::string>& strings)

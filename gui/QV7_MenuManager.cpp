@@ -11,6 +11,7 @@
 #include "shell/QV7_Logger.h"
 #include "shell/QV7_Windows.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -31,10 +32,24 @@ QV7_MenuManager::QV7_MenuManager()
     // No press carries over from an earlier manager's pages.
     g_mouseHeld = 0;
     g_capturedWidget = nullptr;
-    Load();
+    try
+    {
+        Load();
+    }
+    catch (...)
+    {
+        // The destructor will not run: leave nothing published that points here.
+        Release();
+        throw;
+    }
 }
 
 QV7_MenuManager::~QV7_MenuManager()
+{
+    Release();
+}
+
+void QV7_MenuManager::Release()
 {
     if (g_menuManager == this)
         g_menuManager = nullptr;
@@ -51,29 +66,24 @@ void QV7_MenuManager::Load()
     char language[260] = "EN";
     if (g_windowsData)
         std::snprintf(language, sizeof(language), "%s", g_windowsData->m_Settings.LanguageVersion);
-    if (!LoadMenuFile(g_dataDir + MenuFileName(language)))
-        m_Pages.Clear();
-    if (m_Pages.Count() > 0)
-        MarkPageTexturesUsed(0);
+    LoadMenuFile(g_dataDir + MenuFileName(language));
+    MarkPageTexturesUsed(0);
     CreateCursorTrail();
     LoadStrings(g_dataDir + "Menu_c.qvx");
 }
 
-bool QV7_MenuManager::LoadMenuFile(const std::string& path)
+// Every screen shows a page of this file, so a file that can't be read, is
+// broken or holds no page ends the start-up (CDException after its log line).
+void QV7_MenuManager::LoadMenuFile(const std::string& path)
 {
     BinaryReader reader;
     if (!reader.OpenFile(path))
     {
         QV7_Logger::Log(g_logger, "ERROR: File %s in Data directory can't be accessed.", path.c_str());
-        return false;
+        ThrowDataError(".\\QV7_MenuManager", __LINE__);
     }
     MenuFileRecord file;
-    if (!ReadMenuFile(reader, file))
-    {
-        QV7_Logger::Log(g_logger, "ERROR: Menu file %s is broken (at byte %zu of %zu).", path.c_str(),
-                        reader.Position(), reader.Size());
-        return false;
-    }
+    ReadMenuFile(reader, file, path);
 
     QV7_Collection<int> textureIds;
     for (int32_t id : file.textureIds)
@@ -94,15 +104,16 @@ bool QV7_MenuManager::LoadMenuFile(const std::string& path)
     MarkPictureUsed(m_TrailPicture);
 
     BuildPages(file);
-    if (!ResolveParents())
+    if (m_Pages.Count() == 0)
     {
-        QV7_Logger::Log(g_logger, "ERROR: Menu file %s is broken: its pop-up pages are their own parents.",
-                        path.c_str());
-        return false;
+        QV7_Logger::Log(g_logger, "ERROR: Menu file %s holds no page to show.", path.c_str());
+        ThrowDataError(".\\QV7_MenuManager", __LINE__);
     }
-    return true;
+    ResolveParents();
 }
 
+// A control whose numbers no screen could hold is dropped with its log line and
+// a progress is kept within its percentage: the rest of the page still loads.
 void QV7_MenuManager::BuildPages(MenuFileRecord& file)
 {
     for (MenuPageRecord& pageRecord : file.pages)
@@ -115,6 +126,21 @@ void QV7_MenuManager::BuildPages(MenuFileRecord& file)
         page->m_Background = QV7_TextureList::FindMenuTexture(uint32_t(pageRecord.backgroundId));
         for (MenuControlRecord& record : pageRecord.controls)
         {
+            if (!MenuControlGeometryPlausible(record))
+            {
+                QV7_Logger::Log(
+                    g_logger,
+                    "WARNING: Menu page %s: control %s dropped, its place or size lies past any screen.",
+                    page->m_Id, record.id.c_str());
+                continue;
+            }
+            const float percent = MenuProgressPercent(record.percent);
+            if (record.type == kMenuProgress && !(percent == record.percent))
+            {
+                QV7_Logger::Log(g_logger, "WARNING: Menu page %s: progress %s at %g percent, kept at %g.",
+                                page->m_Id, record.id.c_str(), double(record.percent), double(percent));
+                record.percent = percent;
+            }
             for (int i = 0; i < MenuControlPictureCount(record.type); ++i)
                 record.pictures[i] = QV7_TextureList::FindMenuTexture(uint32_t(record.pictureIds[i]));
             if (MenuControlHasFont(record.type))
@@ -129,7 +155,7 @@ void QV7_MenuManager::BuildPages(MenuFileRecord& file)
     }
 }
 
-bool QV7_MenuManager::ResolveParents()
+void QV7_MenuManager::ResolveParents()
 {
     for (MenuPage* page : m_Pages)
     {
@@ -141,15 +167,27 @@ bool QV7_MenuManager::ResolveParents()
             if (other->m_OwnNumber == page->m_ParentNumber)
                 page->m_Parent = other;
     }
-    // A chain longer than the page count has gone round a cycle.
+    // A pop-up chain that comes back to a page it has passed is cut at the
+    // link that closes it, so every page still draws, the cut one as a page
+    // of its own.
+    std::vector<MenuPage*> chain;
     for (MenuPage* page : m_Pages)
     {
-        int steps = 0;
-        for (MenuPage* p = page->m_Parent; p; p = p->m_Parent)
-            if (++steps > m_Pages.Count())
-                return false;
+        chain.assign(1, page);
+        for (MenuPage* p = page; p->m_Parent; p = p->m_Parent)
+        {
+            if (std::find(chain.begin(), chain.end(), p->m_Parent) != chain.end())
+            {
+                QV7_Logger::Log(
+                    g_logger,
+                    "WARNING: Menu page %s: its parent %s leads back to it; shown without a parent.", p->m_Id,
+                    p->m_Parent->m_Id);
+                p->m_Parent = nullptr;
+                break;
+            }
+            chain.push_back(p->m_Parent);
+        }
     }
-    return true;
 }
 
 void QV7_MenuManager::CreateCursorTrail()
@@ -175,13 +213,9 @@ void QV7_MenuManager::LoadStrings(const std::string& path)
                         path.c_str());
         return;
     }
+    // A broken string ends the start-up like any data file's; see MenuFileReadIo.
     std::vector<std::string> strings;
-    if (!ReadMenuStrings(reader, strings))
-    {
-        QV7_Logger::Log(g_logger, "ERROR: Menu file %s is broken (at byte %zu of %zu).", path.c_str(),
-                        reader.Position(), reader.Size());
-        return;
-    }
+    ReadMenuStrings(reader, strings, path);
     for (const std::string& text : strings)
         std::snprintf(m_Strings.Add()->m_Text, sizeof(MenuString::m_Text), "%s", text.c_str());
 }

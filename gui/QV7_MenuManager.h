@@ -37,9 +37,10 @@ struct MenuString
 class QV7_MenuManager
 {
   public:
-    // Loads everything from g_dataDir and publishes g_menuManager. A file that
-    // can't be read or is broken is logged and leaves the manager with what it
-    // could load (no pages at worst).
+    // Loads everything from g_dataDir and publishes g_menuManager. A menu file
+    // that can't be read, is broken or holds no page, and a broken Menu_c.qvx,
+    // are logged and throw CDException (nothing stays published); a missing
+    // Menu_c.qvx is logged and leaves no strings.
     QV7_MenuManager();
     // Clears g_menuManager; destroys the pages from the last to the first, the strings and the fonts.
     ~QV7_MenuManager();
@@ -105,10 +106,11 @@ class QV7_MenuManager
 
   private:
     void Load();
-    bool LoadMenuFile(const std::string& path);
+    void Release();
+    void LoadMenuFile(const std::string& path);
     void BuildPages(MenuFileRecord& file);
-    // False when the parents form a cycle (a broken file).
-    bool ResolveParents();
+    // Links each pop-up to its parent; a cycle of parents is cut (logged).
+    void ResolveParents();
     void CreateCursorTrail();
     void LoadStrings(const std::string& path);
     void DrawCursor();

@@ -1,11 +1,13 @@
 // The menu files: Menu.qvx and Menu_c.qvx written by our writer and read back
 // through the game's field description, and a table of broken files, each of
-// which must be refused cleanly.
+// which must end the read cleanly with its log lines.
+#include "shell/QV7_Globals.h"
+#include "tests/shell/TestLog.h"
 #include "tools/writers/MenuFileWriter.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 #include <functional>
 
 namespace
@@ -83,7 +85,8 @@ MenuFileRecord EveryControlType()
 bool ReadBack(const std::vector<uint8_t>& bytes, MenuFileRecord& out)
 {
     BinaryReader reader(bytes);
-    return ReadMenuFile(reader, out);
+    ReadMenuFile(reader, out, "Menu.qvx");
+    return true;
 }
 } // namespace
 
@@ -120,19 +123,23 @@ TEST(MenuFile, StringsRoundTripAndLanguageNames)
     const std::vector<std::string> strings = {"first", std::string(259, 's'), "third"};
     BinaryReader reader(BuildMenuStrings(strings).Bytes());
     std::vector<std::string> read;
-    ASSERT_TRUE(ReadMenuStrings(reader, read));
+    ReadMenuStrings(reader, read, "Menu_c.qvx");
     EXPECT_EQ(read, strings);
     EXPECT_EQ(MenuFileNameFor("EN"), "Menu.qvx");
     EXPECT_EQ(MenuFileNameFor("FR"), "Menu_FR.qvx");
 }
 
-// Each case breaks a good file in one way; every one must be refused, never crash.
-TEST(MenuFile, BrokenFilesAreRefused)
+// Each case breaks a good file in one way; every one ends the read with
+// CDException after a line naming the file and the byte, never a crash. A
+// broken text goes through the string reader first, with its own lines.
+TEST(MenuFile, BrokenFilesEndTheReadWithTheirLines)
 {
     struct Case
     {
         const char* what;
         std::function<void(std::vector<uint8_t>&)> breakIt;
+        bool brokenText;    // the string reader's lines come first
+        const char* reason; // the start of what the broken-file line says
     };
     const std::vector<uint8_t> good = BuildMenuFile(EveryControlType()).Bytes();
     auto putInt = [](std::vector<uint8_t>& b, size_t at, int32_t v)
@@ -146,63 +153,72 @@ TEST(MenuFile, BrokenFilesAreRefused)
     const size_t firstPageAt = pageCountAt + 4;
     const size_t controlsCountAt = firstPageAt + (4 + 7) + (4 + 7) + 12;
     const size_t firstControlAt = controlsCountAt + 4;
+    const size_t firstControlIdAt = firstControlAt + 4;
+    // The last page is ID_POPUP without controls: its name "NO NAME", its id, then four ints.
+    const size_t lastPageAt = good.size() - (4 + 8) - (4 + 9) - 16;
     const std::vector<Case> cases = {
-        {"empty", [](auto& b) { b.clear(); }},
-        {"cut in the header", [](auto& b) { b.resize(6); }},
-        {"cut in a page", [&](auto& b) { b.resize(firstPageAt + 9); }},
-        {"cut in the last control", [](auto& b) { b.resize(b.size() - 30); }},
-        {"texture count past the end", [&](auto& b) { putInt(b, 0, 1 << 28); }},
-        {"negative texture count", [&](auto& b) { putInt(b, 0, -1); }},
-        {"font count past the end", [&](auto& b) { putInt(b, fontCountAt, 100000); }},
-        {"page count past the end", [&](auto& b) { putInt(b, pageCountAt, 1000000); }},
-        {"control count past the end", [&](auto& b) { putInt(b, controlsCountAt, 50000); }},
-        {"page name length past the end", [&](auto& b) { putInt(b, firstPageAt, 1 << 30); }},
-        {"page name longer than its buffer", [&](auto& b) { putInt(b, firstPageAt, 261); }},
-        {"page name of length 0", [&](auto& b) { putInt(b, firstPageAt, 0); }},
-        {"page name without its zero", [&](auto& b) { b[firstPageAt + 4 + 6] = 'X'; }},
-        {"unknown type code", [&](auto& b) { putInt(b, firstControlAt, 10); }},
-        {"negative type code", [&](auto& b) { putInt(b, firstControlAt, -3); }},
-        {"type codes that disagree", [&](auto& b) { putInt(b, firstControlAt + 4 + 4 + 5, 1); }},
+        {"empty", [](auto& b) { b.clear(); }, false, "it ends inside a record"},
+        {"cut in the texture count", [](auto& b) { b.resize(2); }, false, "it ends inside a record"},
+        {"cut in the texture ids", [](auto& b) { b.resize(6); }, false, "a count of 3 "},
+        {"cut in the last page's name", [&](auto& b) { b.resize(lastPageAt + 7); }, true,
+         "a text can't be read"},
+        {"cut in the last page's numbers", [](auto& b) { b.resize(b.size() - 2); }, false,
+         "it ends inside a record"},
+        {"texture count past the end", [&](auto& b) { putInt(b, 0, 1 << 28); }, false,
+         "a count of 268435456 "},
+        {"negative texture count", [&](auto& b) { putInt(b, 0, -1); }, false, "a count of -1 "},
+        {"font count past the end", [&](auto& b) { putInt(b, fontCountAt, 100000); }, false,
+         "a count of 100000 "},
+        {"page count past the end", [&](auto& b) { putInt(b, pageCountAt, 1000000); }, false,
+         "a count of 1000000 "},
+        {"control count past the end", [&](auto& b) { putInt(b, controlsCountAt, 50000); }, false,
+         "a count of 50000 "},
+        {"page name length past the end", [&](auto& b) { putInt(b, firstPageAt, 1 << 30); }, true,
+         "a text can't be read"},
+        {"page name longer than its buffer", [&](auto& b) { putInt(b, firstPageAt, 261); }, true,
+         "a text can't be read"},
+        {"page name of length 0", [&](auto& b) { putInt(b, firstPageAt, 0); }, true, "a text can't be read"},
+        {"page name of negative length", [&](auto& b) { putInt(b, firstPageAt, -5); }, true,
+         "a text can't be read"},
+        {"page name without its zero", [&](auto& b) { b[firstPageAt + 4 + 6] = 'X'; }, true,
+         "a text can't be read"},
+        {"control id longer than its buffer", [&](auto& b) { putInt(b, firstControlIdAt, 161); }, true,
+         "a text can't be read"},
+        {"unknown type code", [&](auto& b) { putInt(b, firstControlAt, 10); }, false,
+         "unknown control type 10"},
+        {"negative type code", [&](auto& b) { putInt(b, firstControlAt, -3); }, false,
+         "unknown control type -3"},
+        {"type codes that disagree", [&](auto& b) { putInt(b, firstControlAt + 4 + 4 + 5, 1); }, false,
+         "control IDOK gives its type as 0 and 1"},
     };
     for (const Case& c : cases)
     {
+        SCOPED_TRACE(c.what);
+        ScopedTestLogger log;
         std::vector<uint8_t> bytes = good;
         c.breakIt(bytes);
         MenuFileRecord read;
-        EXPECT_FALSE(ReadBack(bytes, read)) << c.what;
-    }
-}
-
-// Geometry far past any screen and a progress outside 0 to 100 percent are a
-// damaged file; the limits themselves still load. (Found by fuzzing: a picture
-// at x = -2147483148 overflowed its width.)
-TEST(MenuFile, ImpossibleControlNumbersAreRefused)
-{
-    struct Case
-    {
-        const char* what;
-        size_t control; // index in EveryControlType's first page
-        std::function<void(MenuControlRecord&)> change;
-        bool ok;
-    };
-    const std::vector<Case> cases = {
-        {"left far off screen", 1, [](auto& c) { c.left = -2147483148; }, false},
-        {"right past the limit", 0, [](auto& c) { c.right = kMenuCoordinateLimit + 1; }, false},
-        {"bottom at the limit", 0, [](auto& c) { c.bottom = kMenuCoordinateLimit; }, true},
-        {"top at the negative limit", 0, [](auto& c) { c.top = -kMenuCoordinateLimit; }, true},
-        {"picture width huge", 1, [](auto& c) { c.width = 1 << 30; }, false},
-        {"knob height huge", 7, [](auto& c) { c.knobHeight = 1 << 20; }, false},
-        {"drop list height negative", 6, [](auto& c) { c.dropListHeight = -(1 << 20); }, false},
-        {"progress not a number", 8, [](auto& c) { c.percent = std::nanf(""); }, false},
-        {"progress over 100 percent", 8, [](auto& c) { c.percent = 100.5f; }, false},
-        {"progress at 100 percent", 8, [](auto& c) { c.percent = 100.0f; }, true},
-    };
-    for (const Case& c : cases)
-    {
-        MenuFileRecord file = EveryControlType();
-        ASSERT_LT(c.control, file.pages[0].controls.size());
-        c.change(file.pages[0].controls[c.control]);
-        MenuFileRecord read;
-        EXPECT_EQ(ReadBack(BuildMenuFile(file).Bytes(), read), c.ok) << c.what;
+        EXPECT_THROW(ReadBack(bytes, read), CDException);
+        const std::vector<std::string> lines = log.Lines();
+        ASSERT_FALSE(lines.empty());
+        const std::string prefix = std::string("ERROR: Menu file Menu.qvx is broken: ") + c.reason;
+        const auto broken = std::find_if(lines.begin(), lines.end(),
+                                         [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+        ASSERT_NE(broken, lines.end()) << ::testing::PrintToString(lines);
+        EXPECT_NE(broken->find(" of " + std::to_string(bytes.size()) + ")."), std::string::npos) << *broken;
+        if (c.brokenText)
+        {
+            ASSERT_GE(lines.size(), 3u);
+            EXPECT_EQ(
+                lines[0],
+                "Critical Problem, File Broken, Application will crash to avoid any additional problems.");
+            EXPECT_EQ(lines[1].rfind("ERROR DETAILS: FILE .\\QV7_Globals LINE ", 0), 0u) << lines[1];
+            EXPECT_EQ(lines[2], *broken);
+        }
+        else
+        {
+            ASSERT_EQ(lines.size(), 2u) << ::testing::PrintToString(lines);
+            EXPECT_EQ(lines[1].rfind("ERROR DETAILS: FILE .\\MenuFileLayout LINE ", 0), 0u) << lines[1];
+        }
     }
 }

@@ -1,6 +1,6 @@
 // The menu manager on the null back-ends through the screen-loop harness:
 // what it loads, its page helpers, clicks on the press edge, pop-up chains,
-// the cursor flag, and broken or missing menu files.
+// the cursor flag, and broken, impossible or missing menu files.
 #include "engine/QV7_Engine.h"
 #include "engine/QV7_Scene.h"
 #include "engine/QV7_Screen2D.h"
@@ -13,13 +13,18 @@
 #include "gui/QV7_Menu_Slider.h"
 #include "gui/QV7_Particles2D.h"
 #include "platform/gfx/null/NullGfx.h"
+#include "shell/QV7_Globals.h"
 #include "shell/QV7_Windows.h"
 #include "tests/gui/ScreenLoopHarness.h"
 #include "tools/writers/MenuFileWriter.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 
 using namespace screentest;
 using namespace menufile;
@@ -271,63 +276,204 @@ TEST(MenuManager, PopUpChainDrawsOutermostFirstAndOnlyTheInnermostTakesInput)
     EXPECT_NE(textures[1], textures[2]);
 }
 
-TEST(MenuManager, ParentCycleIsABrokenFile)
+TEST(MenuManager, AParentCycleIsCutAndEveryPageStays)
 {
     MenuFileRecord file = TwoPages();
     file.pages[0].parentNumber = 11;
     file.pages[1].parentNumber = 10;
+    MenuPageRecord own = Page("ID_OWN_PARENT", 12, kBackdrop, 12);
+    own.controls.push_back(Button("IDOWN", 0, 0, 50, 50, kRedPicture));
+    file.pages.push_back(own);
     ScreenLoopHarness h;
     QV7_MenuManager& menus = h.StartMenus(file);
-    EXPECT_EQ(menus.m_Pages.Count(), 0);
-    EXPECT_FALSE(h.Step({}).anyClick);
+    ASSERT_EQ(menus.m_Pages.Count(), 3);
+    // Walked from ID_MAIN, the link back from ID_SECOND closes the cycle.
+    EXPECT_EQ(menus.FindPage("ID_MAIN")->m_Parent, menus.FindPage("ID_SECOND"));
+    EXPECT_EQ(menus.FindPage("ID_SECOND")->m_Parent, nullptr);
+    EXPECT_EQ(menus.FindPage("ID_OWN_PARENT")->m_Parent, nullptr);
+    EXPECT_TRUE(h.Logged(
+        "WARNING: Menu page ID_SECOND: its parent ID_MAIN leads back to it; shown without a parent."));
+    EXPECT_TRUE(h.Logged("WARNING: Menu page ID_OWN_PARENT: its parent ID_OWN_PARENT leads back to it; shown "
+                         "without a parent."));
+
+    menus.m_CurrentPage = menus.FindPageIndex("ID_OWN_PARENT");
+    h.Step({});
+    ScriptedFrame press;
+    press.x = press.y = 25;
+    press.left = true;
+    EXPECT_EQ(h.Step(press).clicked, "IDOWN");
 }
 
-TEST(MenuManager, MissingOrBrokenFilesLeaveAnEmptyManager)
+// Without its menus no screen has a page to show: a menu file that is missing,
+// broken or empty ends the load, and nothing stays published.
+TEST(MenuManager, AMenuFileWithoutPagesToShowEndsTheLoad)
 {
     ScreenLoopHarness h;
-    {
-        QV7_MenuManager menus; // no files at all
-        EXPECT_EQ(menus.m_Pages.Count(), 0);
-        EXPECT_EQ(menus.FindPageIndex("ID_MAIN"), 0);
-        EXPECT_EQ(menus.FindControl("IDOK", kMenuAnyType), nullptr);
-        EXPECT_TRUE(h.Logged("ERROR: File " + h.DataDir() + "Menu.qvx in Data directory can't be accessed."));
-        EXPECT_TRUE(h.Logged("ERROR: File Menu_c.qvx in Data directory can't be accessed. " + h.DataDir() +
-                             "Menu_c.qvx"));
-        menus.m_CursorFlag = 1;
-        EXPECT_FALSE(h.Step({}).anyClick);
-    }
-    // A control whose type code is unknown.
+    EXPECT_THROW(QV7_MenuManager(), CDException); // no files at all
+    EXPECT_EQ(g_menuManager, nullptr);
+    EXPECT_TRUE(h.Logged("ERROR: File " + h.DataDir() + "Menu.qvx in Data directory can't be accessed."));
+
     h.WriteStandardPicturesAndFonts();
-    MenuFileRecord file = TwoPages();
-    std::vector<uint8_t> bytes = BuildMenuFile(file).Bytes();
-    BinaryWriter broken;
+    MenuFileRecord none = TwoPages();
+    none.pages.clear();
+    h.WriteMenus(none);
+    EXPECT_THROW(QV7_MenuManager(), CDException);
+    EXPECT_TRUE(h.Logged("ERROR: Menu file " + h.DataDir() + "Menu.qvx holds no page to show."));
+
+    std::vector<uint8_t> bytes = BuildMenuFile(TwoPages()).Bytes();
     bytes.resize(bytes.size() - 3);
-    broken.WriteBytes(bytes.data(), bytes.size());
-    ASSERT_TRUE(broken.SaveToFile(h.DataDir() + "Menu.qvx"));
-    QV7_MenuManager menus;
-    EXPECT_EQ(menus.m_Pages.Count(), 0);
+    BinaryWriter cut;
+    cut.WriteBytes(bytes.data(), bytes.size());
+    ASSERT_TRUE(cut.SaveToFile(h.DataDir() + "Menu.qvx"));
+    EXPECT_THROW(QV7_MenuManager(), CDException);
+    EXPECT_EQ(g_menuManager, nullptr);
+    // The last field of the file is a caption's text.
+    EXPECT_TRUE(h.Logged("ERROR: Menu file " + h.DataDir() +
+                         "Menu.qvx is broken: a text can't be read (at byte " +
+                         std::to_string(bytes.size() - 3) + " of " + std::to_string(bytes.size()) + ")."))
+        << ::testing::PrintToString(h.LogLines());
+    EXPECT_EQ(g_particles2D->m_Emitters.Count(), 0) << "no cursor trail left behind";
 }
 
-TEST(MenuManager, BrokenMenuStringsAreLoggedAndLeaveNoStrings)
+TEST(MenuManager, AMissingStringsFileIsLoggedAndLeavesNoStrings)
+{
+    ScreenLoopHarness h;
+    h.WriteStandardPicturesAndFonts();
+    h.WriteMenus(TwoPages());
+    std::filesystem::remove(h.DataDir() + "Menu_c.qvx");
+    QV7_MenuManager menus;
+    EXPECT_EQ(menus.m_Pages.Count(), 2);
+    EXPECT_EQ(menus.m_Strings.Count(), 0);
+    EXPECT_TRUE(h.Logged("ERROR: File Menu_c.qvx in Data directory can't be accessed. " + h.DataDir() +
+                         "Menu_c.qvx"));
+}
+
+TEST(MenuManager, BrokenMenuStringsEndTheLoad)
 {
     ScreenLoopHarness h;
     h.WriteStandardPicturesAndFonts();
     h.WriteMenus(TwoPages(), {"Yes", "No"});
     const std::vector<uint8_t> good = BuildMenuStrings({"Yes", "No"}).Bytes();
-    std::vector<uint8_t> cut(good.begin(), good.end() - 2);
-    std::vector<uint8_t> huge = good;
-    huge[3] = 0x10; // 268435458 strings
-    for (const auto& bytes : {cut, huge})
+    struct Case
     {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        bool brokenText;
+    };
+    auto withInt = [&](size_t at, int32_t v)
+    {
+        std::vector<uint8_t> b = good;
+        for (int i = 0; i < 4; ++i)
+            b[at + i] = uint8_t(uint32_t(v) >> (8 * i));
+        return b;
+    };
+    const std::vector<Case> cases = {
+        {"cut in the last string", {good.begin(), good.end() - 2}, true},
+        {"a huge count", withInt(0, 268435458), false},
+        {"a negative count", withInt(0, -2), false},
+        {"a string of length 0", withInt(4, 0), true},
+        {"a string longer than its buffer", withInt(4, 261), true},
+        {"an empty file", {}, false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
         BinaryWriter file;
-        file.WriteBytes(bytes.data(), bytes.size());
+        file.WriteBytes(c.bytes.data(), c.bytes.size());
         ASSERT_TRUE(file.SaveToFile(h.DataDir() + "Menu_c.qvx"));
-        QV7_MenuManager menus;
-        EXPECT_EQ(menus.m_Pages.Count(), 2) << "the pages do not depend on the strings";
-        EXPECT_EQ(menus.m_Strings.Count(), 0);
-        EXPECT_TRUE(h.Logged("ERROR: Menu file " + h.DataDir() + "Menu_c.qvx is broken (at byte " +
-                             std::to_string(bytes == cut ? 16 : 4) + " of " + std::to_string(bytes.size()) +
-                             ")."));
+        EXPECT_THROW(QV7_MenuManager(), CDException);
+        EXPECT_EQ(g_menuManager, nullptr);
+        // A broken text: the string reader's two lines, then the file named;
+        // other damage: the file named, then the details.
+        const auto lines = h.LogLines();
+        const std::string prefix = "ERROR: Menu file " + h.DataDir() + "Menu_c.qvx is broken: ";
+        const size_t n = lines.size();
+        ASSERT_GE(n, 3u);
+        if (c.brokenText)
+        {
+            EXPECT_EQ(
+                lines[n - 3],
+                "Critical Problem, File Broken, Application will crash to avoid any additional problems.");
+            EXPECT_EQ(lines[n - 2].rfind("ERROR DETAILS: FILE .\\QV7_Globals LINE ", 0), 0u) << lines[n - 2];
+            EXPECT_EQ(lines[n - 1].rfind(prefix + "a text can't be read", 0), 0u) << lines[n - 1];
+        }
+        else
+        {
+            EXPECT_EQ(lines[n - 2].rfind(prefix, 0), 0u) << lines[n - 2];
+            EXPECT_EQ(lines[n - 1].rfind("ERROR DETAILS: FILE .\\MenuFileLayout LINE ", 0), 0u)
+                << lines[n - 1];
+        }
+    }
+}
+
+// Numbers no screen could hold cost their control only (its line logged); a
+// progress outside 0 to 100 percent is brought into it. (Found by fuzzing: a
+// picture at x = -2147483148 overflowed its width.)
+TEST(MenuManager, ImpossibleControlsAreDroppedAndProgressIsClamped)
+{
+    struct Case
+    {
+        const char* what;
+        size_t control; // index in TwoPages' first page
+        std::function<void(MenuControlRecord&)> change;
+        bool kept;
+    };
+    const std::vector<Case> cases = {
+        {"left far off screen", 0, [](auto& c) { c.left = -2147483148; }, false},
+        {"right past the limit", 1, [](auto& c) { c.right = kMenuCoordinateLimit + 1; }, false},
+        {"bottom at the limit", 0, [](auto& c) { c.bottom = kMenuCoordinateLimit; }, true},
+        {"top at the negative limit", 0, [](auto& c) { c.top = -kMenuCoordinateLimit; }, true},
+        {"picture width huge", 0, [](auto& c) { c.width = 1 << 30; }, false},
+        {"slider knob height huge", 4, [](auto& c) { c.height = 1 << 20; }, false},
+    };
+    const std::string dropped = " dropped, its place or size lies past any screen.";
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        MenuFileRecord file = TwoPages();
+        c.change(file.pages[0].controls[c.control]);
+        const std::string id = file.pages[0].controls[c.control].id;
+        ScreenLoopHarness h;
+        QV7_MenuManager& menus = h.StartMenus(file);
+        EXPECT_EQ(menus.m_Pages[0]->m_Controls.Count(), c.kept ? 5 : 4);
+        EXPECT_EQ(menus.FindControl(id.c_str(), kMenuAnyType) != nullptr, c.kept);
+        EXPECT_EQ(h.Logged("WARNING: Menu page ID_MAIN: control " + id + dropped), !c.kept);
+        EXPECT_EQ(menus.m_Pages[1]->m_Controls.Count(), 2);
+        h.Step({});
+    }
+
+    struct Percent
+    {
+        float inFile;
+        float loaded;
+        const char* line; // empty: none
+    };
+    const std::vector<Percent> percents = {
+        {100.5f, 100.0f, "WARNING: Menu page ID_MAIN: progress IDPROGRESSBAR at 100.5 percent, kept at 100."},
+        {-3.0f, 0.0f, "WARNING: Menu page ID_MAIN: progress IDPROGRESSBAR at -3 percent, kept at 0."},
+        {std::nanf(""), 0.0f,
+         "WARNING: Menu page ID_MAIN: progress IDPROGRESSBAR at nan percent, kept at 0."},
+        {100.0f, 100.0f, ""},
+    };
+    for (const Percent& p : percents)
+    {
+        SCOPED_TRACE(p.inFile);
+        MenuFileRecord file = TwoPages();
+        file.pages[0].controls[3].percent = p.inFile;
+        ScreenLoopHarness h;
+        QV7_MenuManager& menus = h.StartMenus(file);
+        auto* progress = static_cast<QV7_Menu_Progress*>(menus.FindControl("IDPROGRESSBAR", kMenuProgress));
+        ASSERT_NE(progress, nullptr);
+        EXPECT_EQ(progress->m_Value, p.loaded);
+        EXPECT_EQ(progress->m_LoadedValue, p.loaded);
+        if (*p.line)
+        {
+            EXPECT_TRUE(h.Logged(p.line));
+        }
+        const auto lines = h.LogLines();
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [](const std::string& l) { return l.rfind("WARNING: Menu page", 0) == 0; }),
+                  *p.line ? 1 : 0);
     }
 }
 
