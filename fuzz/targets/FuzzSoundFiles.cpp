@@ -5,6 +5,7 @@
 #include "fuzz/targets/FuzzTargets.h"
 #include "fuzz/targets/FuzzWorld.h"
 #include "media/QV7_SoundSystem.h"
+#include "shell/QV7_Globals.h"
 
 using fuzzworld::ScratchFile;
 
@@ -26,8 +27,15 @@ int FuzzSoundTable(const uint8_t* data, size_t size)
     ScratchFile table(fuzzworld::DataDir() + "SndSfx.dat", data, size);
     QV7_SoundSystem sounds;
     sounds.InitDevice(nullptr);
-    sounds.LoadEffectTable(true);
-    sounds.LoadEffectTable(false);
+    try
+    {
+        sounds.LoadEffectTable(true);
+        sounds.LoadEffectTable(false);
+    }
+    catch (const CDException&)
+    {
+        // A broken name stops the game with its details: the file's own failure.
+    }
     return 0;
 }
 
