@@ -110,8 +110,8 @@ bool FontNumbersPlausible(const MenuFont& font)
         return false;
     if (!std::isfinite(font.m_TextScale) || font.m_TextScale <= 0.0f)
         return false;
-    return font.m_Height >= 0 && font.m_Height <= int32_t(kMaxAtlas) && font.m_Spacing >= -int32_t(kMaxAtlas) &&
-           font.m_Spacing <= int32_t(kMaxAtlas);
+    return font.m_Height >= 0 && font.m_Height <= int32_t(kMaxAtlas) &&
+           font.m_Spacing >= -int32_t(kMaxAtlas) && font.m_Spacing <= int32_t(kMaxAtlas);
 }
 
 // A glyph cell outside the atlas (or not a number) is dropped on its own: the

@@ -32,7 +32,8 @@ bool ReadSoundEffectTable(const std::string& path, std::vector<SoundEffectRecord
     BinaryReader file;
     if (!file.OpenFile(path))
         return false;
-    auto broken = [&] {
+    auto broken = [&]
+    {
         QV7_Logger::Log(g_logger, "ERROR: Sounds: Broken sound table %s", path.c_str());
         return true;
     };

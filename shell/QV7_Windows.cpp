@@ -127,7 +127,8 @@ void QV7_Windows::LoadLanguageFile()
     // that cannot be read ends the table with the groups before it; a negative
     // count reads as no entries.
     auto brokenAt = [&](size_t offset) {
-        QV7_Logger::Log(g_logger, "ERROR: Language file '%s' is broken at offset %d", path.c_str(), int(offset));
+        QV7_Logger::Log(g_logger, "ERROR: Language file '%s' is broken at offset %d", path.c_str(),
+                        int(offset));
     };
     size_t at = file.Position();
     const int32_t groupCount = file.ReadInt32();

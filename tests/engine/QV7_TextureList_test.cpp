@@ -143,10 +143,18 @@ TEST_F(TextureListTest, BrokenContainersStopTheLoadWithoutReadingPastTheEnd)
         {"menu empty file", true, {}, {}, true},
         {"menu zero records", true, {0, 0, 0, 0}, {}, false},
         // Nine records claimed, one there: it loads, the missing ID stops the load.
-        {"menu count past the end", true, withTail({9, 0, 0, 0}, std::vector<uint8_t>(goodMenu.begin() + 4, goodMenu.end())), {10}, true},
+        {"menu count past the end",
+         true,
+         withTail({9, 0, 0, 0}, std::vector<uint8_t>(goodMenu.begin() + 4, goodMenu.end())),
+         {10},
+         true},
         {"menu count past the bytes", true, {200, 0, 0, 0, 10, 0, 0, 0}, {}, true},
         // The count is not trusted ahead of the records: the ones present load.
-        {"menu huge count", true, withTail({0xFF, 0xFF, 0xFF, 0x7F}, std::vector<uint8_t>(goodMenu.begin() + 4, goodMenu.end())), {10}, true},
+        {"menu huge count",
+         true,
+         withTail({0xFF, 0xFF, 0xFF, 0x7F}, std::vector<uint8_t>(goodMenu.begin() + 4, goodMenu.end())),
+         {10},
+         true},
         {"menu negative count", true, {0xFF, 0xFF, 0xFF, 0xFF}, {}, true},
         {"menu length past the end", true, {1, 0, 0, 0, 10, 0, 0, 0, 0xFF, 0xFF, 0, 0, 1}, {}, true},
     };

@@ -112,9 +112,10 @@ TEST_F(FontsHandlerTest, BrokenFiles)
             EXPECT_NO_THROW(loaded = Load(handler, c.bytes, {5}));
         EXPECT_EQ(handler.m_Fonts.Count(), c.fonts);
         const auto& log = enginetest::Log();
-        EXPECT_EQ(enginetest::Logged(
-                      "Critical Problem, File Broken, Application will crash to avoid any additional problems."),
-                  fatal);
+        EXPECT_EQ(
+            enginetest::Logged(
+                "Critical Problem, File Broken, Application will crash to avoid any additional problems."),
+            fatal);
         if (fatal)
             EXPECT_TRUE(std::any_of(log.begin(), log.end(),
                                     [&](const std::string& line) { return line.rfind(c.details, 0) == 0; }));
@@ -146,7 +147,8 @@ TEST_F(FontsHandlerTest, ImpossibleFontNumbersCostTheRecordOrTheGlyph)
         {"empty atlas", [](FontFileRecord& f) { f.textureWidth = 0; }, false},
         {"atlas past the largest texture", [](FontFileRecord& f) { f.textureHeight = 1 << 20; }, false},
         {"glyph cell outside the atlas", [](FontFileRecord& f) { f.glyphs['A' - 32][2] = 1.5f; }, true},
-        {"glyph coordinate not a number", [](FontFileRecord& f) { f.glyphs['A' - 32][0] = std::nanf(""); }, true},
+        {"glyph coordinate not a number", [](FontFileRecord& f) { f.glyphs['A' - 32][0] = std::nanf(""); },
+         true},
     };
     windows->m_Settings.Debug = 1; // log lines are written in debug mode only
     for (const Case& c : cases)
@@ -157,10 +159,10 @@ TEST_F(FontsHandlerTest, ImpossibleFontNumbersCostTheRecordOrTheGlyph)
         const auto good = BuildFontsFile({fonttest::BlockFont(5, "Plain")}).Bytes();
         enginetest::Log().clear();
         QV7_FontsHandler handler;
-        const bool whole = Load(handler,
-                                BuildFontsFile({fonttest::BlockFont(5, "Plain"), bad, fonttest::BlockFont(7, "After")})
-                                    .Bytes(),
-                                {5, 6, 7});
+        const bool whole = Load(
+            handler,
+            BuildFontsFile({fonttest::BlockFont(5, "Plain"), bad, fonttest::BlockFont(7, "After")}).Bytes(),
+            {5, 6, 7});
         EXPECT_EQ(whole, c.glyphOnly);
         ASSERT_EQ(handler.FindFont(7) != nullptr, true) << "the record after the damage loads";
         EXPECT_NE(handler.FindFont(5), nullptr);

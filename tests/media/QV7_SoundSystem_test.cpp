@@ -2,8 +2,8 @@
 // the volume rules, positional one-shots and persistent instances, pause,
 // the per-frame clean-up, music looping, and every failure path logging its
 // lines while the game goes on.
-#include "media/QV7_SoundSystem.h"
 #include "SoundTestSupport.h"
+#include "media/QV7_SoundSystem.h"
 #include "platform/io/BinaryWriter.h"
 
 namespace
@@ -324,7 +324,8 @@ TEST_F(SoundSystemTest, ABrokenEffectNameThrowsFromTheSoundLoads)
         auto sound = Start();
         EXPECT_THROW(sound->LoadMenuSounds(), CDException);
         EXPECT_THROW(sound->LoadMapSounds(4), CDException);
-        EXPECT_TRUE(Logged("Critical Problem, File Broken, Application will crash to avoid any additional problems."));
+        EXPECT_TRUE(Logged(
+            "Critical Problem, File Broken, Application will crash to avoid any additional problems."));
     }
     Settings().INIT_SoundEnabled = 0;
     auto silent = Start();

@@ -152,13 +152,15 @@ TEST_F(WindowsTest, BrokenLanguageFiles)
     const std::string kBrokenLine =
         "Critical Problem, File Broken, Application will crash to avoid any additional problems.";
     auto bytesOf = [](const LanguageGroups& groups) { return BuildLanguageFile(groups).Bytes(); };
-    auto ints = [](std::vector<uint8_t> bytes, std::initializer_list<int32_t> values) {
+    auto ints = [](std::vector<uint8_t> bytes, std::initializer_list<int32_t> values)
+    {
         for (int32_t v : values)
             for (int i = 0; i < 4; ++i)
                 bytes.push_back(uint8_t(uint32_t(v) >> (8 * i)));
         return bytes;
     };
-    auto cut = [](std::vector<uint8_t> bytes, size_t drop) {
+    auto cut = [](std::vector<uint8_t> bytes, size_t drop)
+    {
         bytes.resize(bytes.size() - drop);
         return bytes;
     };
@@ -171,8 +173,8 @@ TEST_F(WindowsTest, BrokenLanguageFiles)
         const char* what;
         std::vector<uint8_t> bytes;
         bool fatal;
-        std::string line;          // logged (besides the broken-string lines of a fatal case)
-        const char* firstAction;   // name of the first key action when the load goes on
+        std::string line;        // logged (besides the broken-string lines of a fatal case)
+        const char* firstAction; // name of the first key action when the load goes on
     };
     const std::string at = "ERROR: Language file '" + g_dataDir + "LANG.lng' is broken at offset ";
     const std::vector<Case> cases = {
@@ -194,7 +196,8 @@ TEST_F(WindowsTest, BrokenLanguageFiles)
         file.WriteBytes(c.bytes.data(), c.bytes.size());
         ASSERT_TRUE(file.SaveToFile(g_dataDir + "LANG.lng"));
         const size_t linesBefore = log.Lines().size();
-        auto loggedSince = [&](const std::string& text, bool prefix = false) {
+        auto loggedSince = [&](const std::string& text, bool prefix = false)
+        {
             const std::vector<std::string> lines = log.Lines();
             for (size_t i = linesBefore; i < lines.size(); ++i)
                 if (prefix ? lines[i].rfind(text, 0) == 0 : lines[i] == text)
