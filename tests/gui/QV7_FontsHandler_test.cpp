@@ -107,9 +107,13 @@ TEST_F(FontsHandlerTest, BrokenFiles)
         const bool fatal = !c.details.empty();
         bool loaded = false;
         if (fatal)
+        {
             EXPECT_THROW(Load(handler, c.bytes, {5}), CDException);
+        }
         else
+        {
             EXPECT_NO_THROW(loaded = Load(handler, c.bytes, {5}));
+        }
         EXPECT_EQ(handler.m_Fonts.Count(), c.fonts);
         const auto& log = enginetest::Log();
         EXPECT_EQ(
@@ -117,13 +121,19 @@ TEST_F(FontsHandlerTest, BrokenFiles)
                 "Critical Problem, File Broken, Application will crash to avoid any additional problems."),
             fatal);
         if (fatal)
+        {
             EXPECT_TRUE(std::any_of(log.begin(), log.end(),
                                     [&](const std::string& line) { return line.rfind(c.details, 0) == 0; }));
+        }
         else
+        {
             EXPECT_EQ(loaded, c.brokenAt < 0);
+        }
         if (c.brokenAt >= 0)
+        {
             EXPECT_TRUE(enginetest::Logged("Error: Fonts File " + path + " is broken at offset " +
                                            std::to_string(c.brokenAt)));
+        }
     }
 }
 
