@@ -1,8 +1,9 @@
 // Texture lists: the list itself, loose image files, the container loads of
 // Textures1.qvx and Textures2.qvx, the texture swap around a race and the
-// start-up loading screen. Containers are read whole through BinaryReader;
-// every record's length is checked against the bytes left, and a broken record
-// ends the load with what was loaded so far.
+// start-up loading screen. Containers are read whole through BinaryReader and
+// record by record, so no count reserves anything ahead of the bytes: every
+// record's length is checked against the bytes left, and the first record that
+// is not there, or broken, ends the load with what was loaded so far.
 #include "engine/QV7_TextureList.h"
 
 
@@ -57,6 +58,18 @@ bool ReadRecordId(BinaryReader& file, const std::string& path, ContainerRecord& 
     return true;
 }
 
+// As ReadRecordId, for a record the count promises: the end of the file is a
+// broken file too.
+bool ReadCountedRecordId(BinaryReader& file, const std::string& path, ContainerRecord& record)
+{
+    if (ReadRecordId(file, path, record))
+        return true;
+    if (!file.Failed())
+        QV7_Logger::Log(g_logger, "Error: Texture File %s is broken at offset %d", path.c_str(),
+                        int(file.Position()));
+    return false;
+}
+
 // Reads the record's length and takes its bytes; false, logged, when the
 // length runs past the end of the file.
 bool ReadRecordBytes(BinaryReader& file, const std::string& path, ContainerRecord& record)
@@ -72,6 +85,17 @@ bool ReadRecordBytes(BinaryReader& file, const std::string& path, ContainerRecor
     record.bytes = file.Data() + file.Position();
     file.Skip(record.length);
     return true;
+}
+
+// Textures1.qvx's record count; 0, logged, when it cannot be read or is negative.
+// A count larger than the records present is only found at the first missing one.
+int32_t ReadRecordCount(BinaryReader& file, const std::string& path)
+{
+    const int32_t count = file.ReadInt32();
+    if (!file.Failed() && count >= 0)
+        return count;
+    QV7_Logger::Log(g_logger, "Error: Texture File %s is broken at offset %d", path.c_str(), 0);
+    return 0;
 }
 
 HRESULT CreateFromRecord(const ContainerRecord& record, D3DFORMAT format, TextureRecord& target)
@@ -341,24 +365,12 @@ void QV7_TextureList::LoadMenuTextures(const std::string& path, QV7_Collection<i
     for (int* id : wanted)
         ids.push_back(*id);
 
-    const int32_t count = file.ReadCount(8);
-    if (file.Failed())
-    {
-        QV7_Logger::Log(g_logger, "Error: Texture File %s is broken at offset %d", path.c_str(), 0);
-        return;
-    }
+    const int32_t count = ReadRecordCount(file, path);
     int loaded = 0;
     for (int32_t i = 0; i < count; ++i)
     {
         ContainerRecord record;
-        if (!ReadRecordId(file, path, record))
-        {
-            if (!file.Failed())
-                QV7_Logger::Log(g_logger, "Error: Texture File %s is broken at offset %d", path.c_str(),
-                                int(file.Position()));
-            return;
-        }
-        if (!ReadRecordBytes(file, path, record))
+        if (!ReadCountedRecordId(file, path, record) || !ReadRecordBytes(file, path, record))
             return;
         if (!Contains(ids.data(), int(ids.size()), record.id))
             continue;
@@ -387,18 +399,13 @@ void QV7_TextureList::ReloadMenuTextures(const std::string& path, bool showProgr
     if (!OpenContainer(file, path, "Error: Binary Texture File Load Open Error %s") || !g_menuTextures)
         return;
     QV7_TextureList& list = *g_menuTextures;
-    const int32_t count = file.ReadCount(8);
-    if (file.Failed())
-    {
-        QV7_Logger::Log(g_logger, "Error: Texture File %s is broken at offset %d", path.c_str(), 0);
-        return;
-    }
+    const int32_t count = ReadRecordCount(file, path);
     ProgressPage progress(showProgress, progressSpan, list.Count(), "Loading menu textures...");
     int next = 0;
     for (int32_t i = 0; i < count && next < list.Count(); ++i)
     {
         ContainerRecord record;
-        if (!ReadRecordId(file, path, record) || !ReadRecordBytes(file, path, record))
+        if (!ReadCountedRecordId(file, path, record) || !ReadRecordBytes(file, path, record))
             return;
         TextureRecord& target = *list.At(next);
         if (uint32_t(record.id) != target.m_CompileId)
@@ -445,15 +452,19 @@ void QV7_TextureList::LoadMapTextures(const std::string& listPath, const std::st
     BinaryReader idFile;
     if (!OpenContainer(idFile, listPath, "Error: Binary Map Texture File LIST Open Error %s"))
         return;
-    const int32_t idCount = idFile.ReadCount(4);
-    std::vector<int32_t> ids(size_t(std::max(idCount, 0)));
-    for (int32_t& id : ids)
-        id = idFile.ReadInt32();
-    if (idFile.Failed())
+    // The IDs are taken one by one: a count larger than the list keeps the IDs
+    // that are there, and their textures load.
+    const int32_t idCount = idFile.ReadInt32();
+    std::vector<int32_t> ids;
+    for (int32_t i = 0; i < idCount && !idFile.Failed(); ++i)
     {
-        QV7_Logger::Log(g_logger, "Error: Texture List File %s is broken", listPath.c_str());
-        return;
+        const int32_t id = idFile.ReadInt32();
+        if (!idFile.Failed())
+            ids.push_back(id);
     }
+    if (idFile.Failed() || idCount < 0)
+        QV7_Logger::Log(g_logger, "Error: Texture List File %s is broken after %d IDs", listPath.c_str(),
+                        int(ids.size()));
 
     ProgressPage progress(progressOwner != nullptr, 40.0f, int(ids.size()), "Loading Textures...");
     BinaryReader file;

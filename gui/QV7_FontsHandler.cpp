@@ -11,6 +11,7 @@
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Logger.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -28,10 +29,6 @@ constexpr DWORD kGlyphFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 constexpr int kBatchTriangles = 98;
 // Depth testing while the text is drawn.
 constexpr int32_t kFontZEnable = 4;
-
-// Bytes of a font record after its name: five numbers, the glyph table, the
-// spacing and the blend flag.
-constexpr size_t kRecordTail = 5 * 4 + MenuFont::kGlyphs * 4 * 4 + 4 + 1;
 
 bool IsGlyph(unsigned char c) { return c >= MenuFont::kFirstChar && c <= MenuFont::kLastChar; }
 
@@ -91,10 +88,20 @@ void ReadFontNumbers(BinaryReader& file, MenuFont& font)
     font.m_AlphaBlending = file.ReadUInt8();
 }
 
+// The name's length: 0, or no length left to read, is the broken name the
+// format gives this module's details for; ReadString refuses the rest (longer
+// than the field, cut, no terminating zero).
+void ReadFontName(BinaryReader& file, char (&name)[80])
+{
+    if (file.Remaining() < 4 || file.PeekInt32() == 0)
+        ThrowBrokenString(".\\QV7_FontsHandler", 38);
+    ReadString(name, sizeof name, file);
+}
+
 // Numbers a font could have been made with: an atlas no larger than the
-// largest texture, glyph cells inside it, a usable scale, a glyph height and
-// spacing within the atlas. Anything else is a damaged record, refused before
-// row heights, advances and text widths are computed from it in integers.
+// largest texture, a usable scale, a glyph height and spacing within the
+// atlas. Anything else is a damaged record, dropped before row heights,
+// advances and text widths are computed from it in integers.
 bool FontNumbersPlausible(const MenuFont& font)
 {
     constexpr uint32_t kMaxAtlas = 16384;
@@ -103,14 +110,27 @@ bool FontNumbersPlausible(const MenuFont& font)
         return false;
     if (!std::isfinite(font.m_TextScale) || font.m_TextScale <= 0.0f)
         return false;
-    if (font.m_Height < 0 || font.m_Height > int32_t(kMaxAtlas) || font.m_Spacing < -int32_t(kMaxAtlas) ||
-        font.m_Spacing > int32_t(kMaxAtlas))
-        return false;
-    for (const auto& glyph : font.m_Glyphs)
-        for (float value : glyph)
-            if (!(value >= 0.0f && value <= 1.0f))
-                return false;
-    return true;
+    return font.m_Height >= 0 && font.m_Height <= int32_t(kMaxAtlas) &&
+           font.m_Spacing >= -int32_t(kMaxAtlas) && font.m_Spacing <= int32_t(kMaxAtlas);
+}
+
+// A glyph cell outside the atlas (or not a number) is dropped on its own: the
+// cell becomes empty, so the character draws nothing and the rest of the font
+// stays usable.
+void DropImpossibleGlyphs(MenuFont& font, int32_t id)
+{
+    for (int g = 0; g < MenuFont::kGlyphs; ++g)
+    {
+        float* glyph = font.m_Glyphs[g];
+        bool inside = true;
+        for (int k = 0; k < 4; ++k)
+            inside = inside && glyph[k] >= 0.0f && glyph[k] <= 1.0f;
+        if (inside)
+            continue;
+        QV7_Logger::Log(g_logger, "Error: Font %d glyph %d lies outside its atlas, dropped", int(id),
+                        g + MenuFont::kFirstChar);
+        std::fill(glyph, glyph + 4, 0.0f);
+    }
 }
 } // namespace
 
@@ -145,30 +165,37 @@ bool QV7_FontsHandler::LoadFonts(const std::string& path, const QV7_Collection<i
         QV7_Logger::Log(g_logger, "Error: Fonts File Open Error %s", path.c_str());
         return false;
     }
+    bool whole = true;
     auto broken = [&](size_t offset) {
         QV7_Logger::Log(g_logger, "Error: Fonts File %s is broken at offset %d", path.c_str(), int(offset));
-        return false;
+        whole = false;
     };
-    // The smallest record: id, length, a one-character name and the tail.
-    const int32_t count = file.ReadCount(4 + 4 + 5 + kRecordTail);
-    if (file.Failed())
-        return broken(0);
+    // Records are read one at a time as the file lays them out, so a count
+    // larger than the file reads on to the first name that is not there, which
+    // ends the load like any broken name. A record whose numbers are cut or
+    // impossible is dropped on its own.
+    const int32_t count = file.ReadInt32();
+    if (file.Failed() || count < 0)
+    {
+        broken(0);
+        return false;
+    }
     for (int32_t i = 0; i < count; ++i)
     {
         const size_t start = file.Position();
         const int32_t id = file.ReadInt32();
         const uint32_t length = file.ReadUInt32();
-        if (file.Failed() || length > file.Remaining())
-            return broken(start);
         const uint8_t* picture = file.Data() + file.Position();
         file.Skip(length);
-        if (file.Remaining() >= 4 && file.PeekInt32() == 0)
-            ThrowDataError(".\\QV7_FontsHandler", 38);
         auto font = std::make_unique<MenuFont>();
-        ReadString(font->m_Name, sizeof font->m_Name, file);
+        ReadFontName(file, font->m_Name);
         ReadFontNumbers(file, *font);
         if (file.Failed() || !FontNumbersPlausible(*font))
-            return broken(start);
+        {
+            broken(start);
+            continue;
+        }
+        DropImpossibleGlyphs(*font, id);
 
         bool isWanted = false;
         for (const int* wantedId : wanted)
@@ -188,7 +215,7 @@ bool QV7_FontsHandler::LoadFonts(const std::string& path, const QV7_Collection<i
         slot->m_FontId = id;
         slot->m_Font = font.release();
     }
-    return true;
+    return whole;
 }
 
 FontSlot* QV7_FontsHandler::FindFont(int32_t fontId) const

@@ -66,10 +66,12 @@ class QV7_FontsHandler
     QV7_FontsHandler& operator=(const QV7_FontsHandler&) = delete;
 
     // Reads Fonts.qvx and keeps the fonts whose id is in wanted, in file order.
-    // Returns false (with a log line) when the file can't be read whole or a
-    // record's numbers are impossible (glyph cells outside the atlas, an
-    // atlas, height or spacing past the largest texture, a scale that is not
-    // positive); the fonts read before a broken record stay.
+    // Returns false (with a log line) when the file can't be opened, its count
+    // can't be read, or a record was dropped: its numbers cut short or
+    // impossible (an atlas, height or spacing past the largest texture, a scale
+    // that is not positive). A glyph cell outside the atlas drops only that
+    // glyph. A broken or missing name (also one a count larger than the file
+    // asks for) throws CDException, keeping the fonts read before it.
     bool LoadFonts(const std::string& path, const QV7_Collection<int>& wanted);
     // The first slot with this id, null when none.
     FontSlot* FindFont(int32_t fontId) const;

@@ -106,6 +106,7 @@ class QV7_SoundSystem
     // Decodes one Sfx%d.dat into a new entry; null on any failure.
     SoundEntry* LoadSfx(const std::string& path, bool frequencyControl);
     // Fills the 25 slots from SndSfx.dat (front-end mode: the start horn only).
+    // A broken name in the table throws CDException.
     void LoadEffectTable(bool frontEndMode);
 
     // Whole-sound operations; each does nothing for a null or unloaded entry.

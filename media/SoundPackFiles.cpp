@@ -32,32 +32,25 @@ bool ReadSoundEffectTable(const std::string& path, std::vector<SoundEffectRecord
     BinaryReader file;
     if (!file.OpenFile(path))
         return false;
-    // Smallest record: a length, one zero byte, the file number.
-    const int32_t count = file.ReadCount(9);
-    if (file.Failed())
+    auto broken = [&]
     {
         QV7_Logger::Log(g_logger, "ERROR: Sounds: Broken sound table %s", path.c_str());
         return true;
-    }
+    };
+    // Records are read one at a time, so a count larger than the file reads on
+    // to the first missing name rather than allocating for it.
+    const int32_t count = file.ReadInt32();
+    if (file.Failed() || count < 0)
+        return broken();
     for (int32_t i = 0; i < count; ++i)
     {
+        // The names follow the string rule of every data file: a broken or
+        // missing one throws CDException, although sound itself is optional.
         char name[256];
-        try
-        {
-            // Sound is optional: a broken name ends the table instead of the game.
-            ReadString(name, sizeof(name), file);
-        }
-        catch (const CDException&)
-        {
-            QV7_Logger::Log(g_logger, "ERROR: Sounds: Broken sound table %s", path.c_str());
-            return true;
-        }
+        ReadString(name, sizeof(name), file);
         const int32_t number = file.ReadInt32();
         if (file.Failed())
-        {
-            QV7_Logger::Log(g_logger, "ERROR: Sounds: Broken sound table %s", path.c_str());
-            return true;
-        }
+            return broken();
         records.push_back({name, number});
     }
     return true;

@@ -33,6 +33,7 @@ struct SoundEffectRecord
 // False when the file cannot be opened.
 bool ReadMusicTable(const std::string& path, std::vector<MusicTableRow>& rows);
 
-// The records of SndSfx.dat. False when the file cannot be opened; a broken
-// record is logged and ends the table, keeping the records before it.
+// The records of SndSfx.dat. False when the file cannot be opened. A broken or
+// missing name throws CDException; an unreadable count or file number is
+// logged and ends the table, keeping the records before it.
 bool ReadSoundEffectTable(const std::string& path, std::vector<SoundEffectRecord>& records);

@@ -37,6 +37,12 @@ void ThrowDataError(const char* module, int line)
     throw CDException(FormatErrorDetails("FILE %s LINE %d", module, line));
 }
 
+void ThrowBrokenString(const char* module, int line)
+{
+    QV7_Logger::Log(g_logger, "%s", kBrokenFileLine);
+    ThrowDataError(module, line);
+}
+
 void WriteString(const char* text, BinaryWriter& file)
 {
     const int32_t length = static_cast<int32_t>(std::strlen(text) + 1);
@@ -54,8 +60,7 @@ void ReadString(char* destination, size_t destinationSize, BinaryReader& file)
     {
         if (destinationSize)
             destination[0] = '\0';
-        QV7_Logger::Log(g_logger, "%s", kBrokenFileLine);
-        ThrowDataError(".\\QV7_Globals", __LINE__);
+        ThrowBrokenString(".\\QV7_Globals", __LINE__);
     }
 }
 

@@ -32,6 +32,10 @@ std::string FormatErrorDetails(const char* format, ...) __attribute__((format(pr
 // Logs the details of (module, line) and throws CDException.
 [[noreturn]] void ThrowDataError(const char* module, int line);
 
+// Logs the broken-file line, then the details of (module, line), and throws
+// CDException: the end of every load that meets a broken string.
+[[noreturn]] void ThrowBrokenString(const char* module, int line);
+
 // Writes the int32 length (text length + 1) and the text with its zero.
 void WriteString(const char* text, BinaryWriter& file);
 

@@ -121,14 +121,29 @@ void QV7_Windows::LoadLanguageFile()
         QV7_Logger::Log(g_logger, "ERROR: Can't load '%s'", path.c_str());
         return;
     }
-    // Every count is checked against the bytes left: a group needs at least its
-    // string count, a string at least its length and one byte.
-    const int groupCount = file.ReadCount(4);
-    for (int g = 0; g < groupCount && !file.Failed(); ++g)
+    // Groups and strings are read one at a time, so no count allocates ahead of
+    // the bytes. A string that is not there (a count larger than the strings
+    // present, a file cut inside a string) is a broken string: fatal. A count
+    // that cannot be read ends the table with the groups before it; a negative
+    // count reads as no entries.
+    auto brokenAt = [&](size_t offset) {
+        QV7_Logger::Log(g_logger, "ERROR: Language file '%s' is broken at offset %d", path.c_str(),
+                        int(offset));
+    };
+    size_t at = file.Position();
+    const int32_t groupCount = file.ReadInt32();
+    if (file.Failed() || groupCount < 0)
+        return brokenAt(at);
+    for (int32_t g = 0; g < groupCount; ++g)
     {
+        at = file.Position();
+        const int32_t stringCount = file.ReadInt32();
+        if (file.Failed())
+            return brokenAt(at);
         LanguageGroup* group = m_Language.Append(new LanguageGroup());
-        const int stringCount = file.ReadCount(5);
-        for (int i = 0; i < stringCount && !file.Failed(); ++i)
+        if (stringCount < 0)
+            brokenAt(at);
+        for (int32_t i = 0; i < stringCount; ++i)
         {
             LanguageString* entry = group->Add();
             // Refused before anything is copied.
@@ -140,8 +155,6 @@ void QV7_Windows::LoadLanguageFile()
             ReadString(entry->text, sizeof(entry->text), file);
         }
     }
-    if (file.Failed())
-        QV7_Logger::Log(g_logger, "ERROR: Can't load '%s'", path.c_str());
 }
 
 void QV7_Windows::BuildKeyActionList()

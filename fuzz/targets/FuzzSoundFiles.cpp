@@ -6,6 +6,7 @@
 #include "fuzz/targets/FuzzWorld.h"
 #include "engine/QV7_FrameManager.h"
 #include "media/QV7_SoundSystem.h"
+#include "shell/QV7_Globals.h"
 
 using fuzzworld::ScratchFile;
 
@@ -27,8 +28,15 @@ int FuzzSoundTable(const uint8_t* data, size_t size)
     ScratchFile table(fuzzworld::DataDir() + "SndSfx.dat", data, size);
     QV7_SoundSystem sounds;
     sounds.InitDevice(nullptr);
-    sounds.LoadEffectTable(true);
-    sounds.LoadEffectTable(false);
+    try
+    {
+        sounds.LoadEffectTable(true);
+        sounds.LoadEffectTable(false);
+    }
+    catch (const CDException&)
+    {
+        // A broken name stops the game with its details: the file's own failure.
+    }
     return 0;
 }
 

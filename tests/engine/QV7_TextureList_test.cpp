@@ -143,8 +143,18 @@ TEST_F(TextureListTest, BrokenContainersStopTheLoadWithoutReadingPastTheEnd)
         {"menu empty file", true, {}, {}, true},
         {"menu zero records", true, {0, 0, 0, 0}, {}, false},
         // Nine records claimed, one there: it loads, the missing ID stops the load.
-        {"menu count past the end", true, withTail({9, 0, 0, 0}, std::vector<uint8_t>(goodMenu.begin() + 4, goodMenu.end())), {10}, true},
+        {"menu count past the end",
+         true,
+         withTail({9, 0, 0, 0}, std::vector<uint8_t>(goodMenu.begin() + 4, goodMenu.end())),
+         {10},
+         true},
         {"menu count past the bytes", true, {200, 0, 0, 0, 10, 0, 0, 0}, {}, true},
+        // The count is not trusted ahead of the records: the ones present load.
+        {"menu huge count",
+         true,
+         withTail({0xFF, 0xFF, 0xFF, 0x7F}, std::vector<uint8_t>(goodMenu.begin() + 4, goodMenu.end())),
+         {10},
+         true},
         {"menu negative count", true, {0xFF, 0xFF, 0xFF, 0xFF}, {}, true},
         {"menu length past the end", true, {1, 0, 0, 0, 10, 0, 0, 0, 0xFF, 0xFF, 0, 0, 1}, {}, true},
     };
@@ -160,6 +170,11 @@ TEST_F(TextureListTest, BrokenContainersStopTheLoadWithoutReadingPastTheEnd)
             *wanted.Append(new int) = 10;
             QV7_TextureList::LoadMenuTextures(path, wanted);
             EXPECT_EQ(Ids(*g_menuTextures), c.expected);
+            // The reload after a race walks the same records.
+            QV7_TextureList::ReleaseUnused();
+            QV7_TextureList::ReloadMenuTextures(path, false, 0.0f);
+            for (int i = 0; i < g_menuTextures->Count(); ++i)
+                EXPECT_NE(g_menuTextures->At(i)->m_Texture, nullptr);
         }
         else
         {
@@ -254,25 +269,35 @@ TEST_F(TextureListTest, MapTexturesAreCompressedOnLowDetailOnly)
     }
 }
 
-TEST_F(TextureListTest, BrokenMapTextureListsLoadNothing)
+// A broken ID list keeps the IDs before the break, and their textures load.
+TEST_F(TextureListTest, BrokenMapTextureListsKeepTheIdsPresent)
 {
     Save("Textures2.qvx", BuildWorldTextureContainer(Records()).Bytes());
-    const std::vector<std::pair<const char*, std::vector<uint8_t>>> cases = {
-        {"count past the end", {5, 0, 0, 0, 10, 0, 0, 0}},
-        {"huge count", {0xFF, 0xFF, 0xFF, 0x7F, 10, 0, 0, 0}},
-        {"cut inside the count", {2, 0}},
-        {"cut inside the second id", {2, 0, 0, 0, 10, 0, 0, 0, 20}},
-    };
-    for (const auto& [name, bytes] : cases)
+    struct Case
     {
-        SCOPED_TRACE(name);
+        const char* name;
+        std::vector<uint8_t> bytes;
+        std::vector<uint32_t> expected;
+        int idsRead;
+    };
+    const std::vector<Case> cases = {
+        {"count past the end", {5, 0, 0, 0, 10, 0, 0, 0}, {10}, 1},
+        {"huge count", {0xFF, 0xFF, 0xFF, 0x7F, 30, 0, 0, 0, 10, 0, 0, 0}, {10, 30}, 2},
+        {"negative count", {0xFD, 0xFF, 0xFF, 0xFF, 10, 0, 0, 0}, {}, 0},
+        {"cut inside the count", {2, 0}, {}, 0},
+        {"cut inside the second id", {2, 0, 0, 0, 10, 0, 0, 0, 20}, {10}, 1},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
         enginetest::Log().clear();
-        Save("Map2.tex", bytes);
+        Save("Map2.tex", c.bytes);
         QV7_TextureList list;
         list.LoadMapTextures(Path("Map2.tex"), Path("Textures2.qvx"), nullptr);
-        EXPECT_EQ(list.Count(), 0);
-        EXPECT_TRUE(Logged("Error: Texture List File " + Path("Map2.tex") + " is broken"));
-        EXPECT_FALSE(Logged("Info: Map Textures Loaded"));
+        EXPECT_EQ(Ids(list), c.expected);
+        EXPECT_TRUE(Logged("Error: Texture List File " + Path("Map2.tex") + " is broken after " +
+                           std::to_string(c.idsRead) + " IDs"));
+        EXPECT_TRUE(Logged("Info: Map Textures Loaded"));
     }
 }
 

@@ -2,10 +2,11 @@
 // the volume rules, positional one-shots and persistent instances, pause,
 // the per-frame clean-up, music looping, and every failure path logging its
 // lines while the game goes on.
-#include "media/QV7_SoundSystem.h"
 #include "SoundTestSupport.h"
 #include "engine/QV7_Camera.h"
 #include "engine/QV7_FrameManager.h"
+#include "media/QV7_SoundSystem.h"
+#include "platform/io/BinaryWriter.h"
 
 namespace
 {
@@ -318,6 +319,30 @@ TEST_F(SoundSystemTest, BrokenSoundFilesLeaveTheirSlotEmpty)
     EXPECT_TRUE(Logged("ERROR: FAILED to Load (acces filename) Music or Sound " + m_Dir + "Sfx12.dat"));
     EXPECT_TRUE(Logged("ERROR: Vorbis: the stream holds no sound."));
     EXPECT_NE(sound->m_MusicA, nullptr);
+}
+
+// A broken name in SndSfx.dat is a broken data file like any other: the load
+// throws CDException to whoever loads the sounds. With sound disabled the
+// table is never read.
+TEST_F(SoundSystemTest, ABrokenEffectNameThrowsFromTheSoundLoads)
+{
+    WriteStandardPack();
+    BinaryWriter table;
+    table.WriteInt32(2);
+    WriteString("SOUND_STARTHORN", table);
+    table.WriteInt32(10);
+    table.WriteInt32(0); // the second name is empty
+    ASSERT_TRUE(table.SaveToFile(m_Dir + "SndSfx.dat"));
+    {
+        auto sound = Start();
+        EXPECT_THROW(sound->LoadMenuSounds(), CDException);
+        EXPECT_THROW(sound->LoadMapSounds(4), CDException);
+        EXPECT_TRUE(Logged(
+            "Critical Problem, File Broken, Application will crash to avoid any additional problems."));
+    }
+    Settings().INIT_SoundEnabled = 0;
+    auto silent = Start();
+    EXPECT_NO_THROW(silent->LoadMenuSounds());
 }
 
 TEST_F(SoundSystemTest, BufferFailuresAreLoggedAndTheEntryStaysUnloaded)

@@ -60,23 +60,33 @@ TEST_F(SoundPackFilesTest, EffectTableRoundTrip)
     }
 }
 
-TEST_F(SoundPackFilesTest, BrokenEffectTablesKeepTheRecordsBeforeTheFault)
+// A name that is broken or missing follows the string rule and throws; a count
+// or file number that cannot be read ends the table with the records before it.
+TEST_F(SoundPackFilesTest, BrokenEffectTables)
 {
+    const std::string kBrokenLine =
+        "Critical Problem, File Broken, Application will crash to avoid any additional problems.";
     struct Case
     {
         const char* what;
+        int32_t count;
         std::vector<int32_t> tail; // after one good record
-        size_t expected;
+        bool fatal;
+        size_t expected; // records read when the table ends cleanly
     };
     const Case cases[] = {
-        {"zero-length name", {0, 5}, 1},
-        {"cut file number", {2, 0x41}, 1},
-        {"name too long", {100000}, 1},
+        {"zero-length name", 2, {0, 5}, true, 0},
+        {"name too long", 2, {100000}, true, 0},
+        {"negative name length", 2, {-3, 5}, true, 0},
+        {"count past the records present", 1000000, {}, true, 0},
+        {"cut file number", 2, {2, 0x41}, false, 1},
+        {"negative count", -4, {}, false, 0},
     };
     for (const Case& c : cases)
     {
+        SCOPED_TRACE(c.what);
         BinaryWriter file;
-        file.WriteInt32(2);
+        file.WriteInt32(c.count);
         WriteString("SOUND_HORN", file);
         file.WriteInt32(3);
         for (int32_t v : c.tail)
@@ -84,16 +94,26 @@ TEST_F(SoundPackFilesTest, BrokenEffectTablesKeepTheRecordsBeforeTheFault)
         ASSERT_TRUE(file.SaveToFile(m_Dir + "t.dat"));
         std::vector<SoundEffectRecord> records;
         CapturedLog().clear();
-        ASSERT_TRUE(ReadSoundEffectTable(m_Dir + "t.dat", records)) << c.what;
-        EXPECT_EQ(records.size(), c.expected) << c.what;
-        EXPECT_TRUE(Logged("ERROR: Sounds: Broken sound table " + m_Dir + "t.dat")) << c.what;
+        if (c.fatal)
+        {
+            EXPECT_THROW(ReadSoundEffectTable(m_Dir + "t.dat", records), CDException);
+            EXPECT_TRUE(Logged(kBrokenLine));
+            EXPECT_FALSE(Logged("ERROR: Sounds: Broken sound table " + m_Dir + "t.dat"));
+            continue;
+        }
+        ASSERT_TRUE(ReadSoundEffectTable(m_Dir + "t.dat", records));
+        EXPECT_EQ(records.size(), c.expected);
+        EXPECT_TRUE(Logged("ERROR: Sounds: Broken sound table " + m_Dir + "t.dat"));
+        EXPECT_FALSE(Logged(kBrokenLine));
     }
 
-    BinaryWriter huge;
-    huge.WriteInt32(1000000);
-    ASSERT_TRUE(huge.SaveToFile(m_Dir + "h.dat"));
+    // A file too short for its count.
+    BinaryWriter stub;
+    stub.WriteBytes("\x01\x00", 2);
+    ASSERT_TRUE(stub.SaveToFile(m_Dir + "s.dat"));
     std::vector<SoundEffectRecord> records;
-    ASSERT_TRUE(ReadSoundEffectTable(m_Dir + "h.dat", records));
+    ASSERT_TRUE(ReadSoundEffectTable(m_Dir + "s.dat", records));
     EXPECT_TRUE(records.empty());
+    EXPECT_TRUE(Logged("ERROR: Sounds: Broken sound table " + m_Dir + "s.dat"));
 }
 } // namespace

@@ -145,29 +145,80 @@ TEST_F(WindowsTest, OverlongLanguageStringIsFatalBeforeItIsCopied)
     EXPECT_TRUE(log.Contains("ERROR DETAILS: FILE .\\QV7_Windows LINE 275"));
 }
 
-TEST_F(WindowsTest, ACountLargerThanTheFileIsRefusedWithoutReadingPastIt)
+// A string the file promises and does not hold is a broken string and ends
+// the start-up; a count that cannot be read ends the table with the groups
+// before it, and the action names fall back to placeholders.
+TEST_F(WindowsTest, BrokenLanguageFiles)
 {
-    BinaryWriter out;
-    out.WriteInt32(1);
-    out.WriteInt32(1 << 28); // strings that are not there
-    ASSERT_TRUE(out.SaveToFile(g_dataDir + "LANG.lng"));
-    QV7_Windows windows;
-    windows.LoadSettings();
-    EXPECT_TRUE(log.Contains("ERROR: Can't load '" + g_dataDir + "LANG.lng'"));
-    EXPECT_STREQ(windows.m_KeyActions[0]->name, "Respawn");
-}
-
-TEST_F(WindowsTest, ALanguageFileCutInsideAStringIsFatal)
-{
-    std::vector<uint8_t> bytes = BuildLanguageFile({{"Respawn", std::string(40, 'x')}}).Bytes();
-    bytes.resize(bytes.size() - 10); // inside the last string
-    BinaryWriter cut;
-    cut.WriteBytes(bytes.data(), bytes.size());
-    ASSERT_TRUE(cut.SaveToFile(g_dataDir + "LANG.lng"));
-    QV7_Windows windows;
-    EXPECT_THROW(windows.LoadSettings(), CDException);
-    EXPECT_TRUE(log.Contains(
-        "Critical Problem, File Broken, Application will crash to avoid any additional problems."));
+    const std::string kBrokenLine =
+        "Critical Problem, File Broken, Application will crash to avoid any additional problems.";
+    auto bytesOf = [](const LanguageGroups& groups) { return BuildLanguageFile(groups).Bytes(); };
+    auto ints = [](std::vector<uint8_t> bytes, std::initializer_list<int32_t> values)
+    {
+        for (int32_t v : values)
+            for (int i = 0; i < 4; ++i)
+                bytes.push_back(uint8_t(uint32_t(v) >> (8 * i)));
+        return bytes;
+    };
+    auto cut = [](std::vector<uint8_t> bytes, size_t drop)
+    {
+        bytes.resize(bytes.size() - drop);
+        return bytes;
+    };
+    const std::vector<uint8_t> twoStrings = bytesOf({{"Respawn", std::string(40, 'x')}});
+    std::vector<uint8_t> manyGroups = bytesOf({{"A"}});
+    manyGroups[0] = 0;
+    manyGroups[3] = 0x10; // 1 << 28 groups, one of them present
+    struct Case
+    {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        bool fatal;
+        std::string line;        // logged (besides the broken-string lines of a fatal case)
+        const char* firstAction; // name of the first key action when the load goes on
+    };
+    const std::string at = "ERROR: Language file '" + g_dataDir + "LANG.lng' is broken at offset ";
+    const std::vector<Case> cases = {
+        {"zero-length string", ints({}, {1, 1, 0}), true, "", nullptr},
+        {"negative string length", ints({}, {1, 1, -7}), true, "", nullptr},
+        {"string count past the strings present", ints({}, {1, 1 << 28, 2, 0x41}), true, "", nullptr},
+        {"cut right after a string count", ints({}, {1, 3}), true, "", nullptr},
+        {"cut inside a string", cut(twoStrings, 10), true, "", nullptr},
+        {"string without its terminating zero", ints({}, {1, 1, 4, 0x41414141}), true, "", nullptr},
+        {"empty file", {}, false, at + "0", "Respawn"},
+        {"negative group count", ints({}, {-1}), false, at + "0", "Respawn"},
+        {"group count past the groups present", manyGroups, false, at + "14", "A"},
+        {"negative string count", ints({}, {2, -5, 1, 2, 0x42}), false, at + "4", "Respawn"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        BinaryWriter file;
+        file.WriteBytes(c.bytes.data(), c.bytes.size());
+        ASSERT_TRUE(file.SaveToFile(g_dataDir + "LANG.lng"));
+        const size_t linesBefore = log.Lines().size();
+        auto loggedSince = [&](const std::string& text, bool prefix = false)
+        {
+            const std::vector<std::string> lines = log.Lines();
+            for (size_t i = linesBefore; i < lines.size(); ++i)
+                if (prefix ? lines[i].rfind(text, 0) == 0 : lines[i] == text)
+                    return true;
+            return false;
+        };
+        QV7_Windows windows;
+        if (c.fatal)
+        {
+            EXPECT_THROW(windows.LoadSettings(), CDException);
+            EXPECT_TRUE(loggedSince(kBrokenLine));
+            EXPECT_TRUE(loggedSince("ERROR DETAILS: FILE .\\QV7_Globals LINE ", true));
+            continue;
+        }
+        EXPECT_NO_THROW(windows.LoadSettings());
+        EXPECT_TRUE(loggedSince(c.line));
+        EXPECT_FALSE(loggedSince(kBrokenLine));
+        ASSERT_EQ(windows.m_KeyActions.count, 26);
+        EXPECT_STREQ(windows.m_KeyActions[0]->name, c.firstAction);
+    }
 }
 
 TEST_F(WindowsTest, TheSplashWindowIsCentredAndPaintsTheLoadingText)
