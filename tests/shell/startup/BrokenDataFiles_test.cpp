@@ -11,12 +11,14 @@
 #include "tests/shell/TestLog.h"
 #include "tests/shell/startup/ChildProcess.h"
 #include "tools/demo/DemoData.h"
+#include "tools/demo/DemoFonts.h"
 #include "tools/demo/DemoMenus.h"
 #include "tools/writers/MenuFileWriter.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -38,7 +40,8 @@ struct Row
     // Changes the demo's bytes of the file; it may also remove the file (see Missing).
     std::function<void(Bytes&)> damage;
     // Lines expected in this order (others may lie between). "{data}" stands
-    // for the data folder; a line ending in '*' matches as a prefix.
+    // for the data folder, "{size}" for the damaged file's length in bytes; a
+    // line ending in '*' matches as a prefix.
     std::vector<std::string> lines;
     Ending ending;
     // Added to Settings.ini; prepare runs on the data folder before the damage.
@@ -281,10 +284,141 @@ std::vector<Row> MenuStringsRows()
     };
 }
 
+// The string reader's lines, without a file name: every data file but the
+// menus' reports a broken string with these alone.
+std::vector<std::string> BrokenString(const std::string& details = ".\\QV7_Globals")
+{
+    return {"Critical Problem, File Broken, Application will crash to avoid any additional problems.",
+            "ERROR DETAILS: FILE " + details + " LINE *"};
+}
+
+int32_t GetInt(const Bytes& b, size_t at)
+{
+    uint32_t v = 0;
+    for (int i = 0; i < 4; ++i)
+        v |= uint32_t(b.at(at + size_t(i))) << (8 * i);
+    return int32_t(v);
+}
+
+// The demo's LANG.lng holds one group: its count, the group's string count,
+// then the strings, the first being "Respawn".
+const size_t kFirstLanguageString = 8;
+
+std::vector<Row> LanguageFileRows()
+{
+    const std::string lang = "LANG.lng";
+    return {
+        // A string that is not there is a broken string: fatal.
+        {"LanguageStringOfLength0", lang, [](Bytes& b) { PutInt(b, kFirstLanguageString, 0); },
+         BrokenString(), Ending::Crash},
+        {"LanguageStringWithoutItsZero", lang,
+         [](Bytes& b) { b.at(kFirstLanguageString + 4 + std::string("Respawn").size()) = 'X'; },
+         BrokenString(), Ending::Crash},
+        {"LanguageMoreStringsThanPresent", lang, [](Bytes& b) { PutInt(b, 4, GetInt(b, 4) + 1); },
+         BrokenString(), Ending::Crash},
+        // 500 characters and the zero: one more than an entry holds.
+        {"LanguageStringTooLong",
+         lang,
+         [](Bytes& b) { PutInt(b, kFirstLanguageString, 501); },
+         {"ERROR: String too long", "ERROR DETAILS: FILE .\\QV7_Windows LINE 275"},
+         Ending::Crash},
+        // A count that can't be read costs the table, not the game.
+        {"LanguageEmpty",
+         lang,
+         [](Bytes& b) { b.clear(); },
+         {"ERROR: Language file '{data}LANG.lng' is broken at offset 0"},
+         Ending::Runs},
+        {"LanguageGroupCountPastTheEnd",
+         lang,
+         [](Bytes& b) { PutInt(b, 0, 2); },
+         {"ERROR: Language file '{data}LANG.lng' is broken at offset *"},
+         Ending::Runs},
+        {"LanguageMissing", lang, Missing, {"ERROR: Can't load '{data}LANG.lng'"}, Ending::Runs},
+    };
+}
+
+// SndSfx.dat: a record count, then records of a name and a file number.
+std::vector<Row> SoundTableRows()
+{
+    const std::string table = "SndSfx.dat";
+    const std::string settings = "[Sound]\nINIT_SoundEnabled=1\n";
+    const std::vector<std::string> broken = {"ERROR: Sounds: Broken sound table {data}SndSfx.dat"};
+    return {
+        {"SoundNameOfLength0", table, [](Bytes& b) { PutInt(b, 4, 0); }, BrokenString(), Ending::Crash,
+         settings},
+        {"SoundNameLongerThanItsBuffer", table, [](Bytes& b) { PutInt(b, 4, 257); }, BrokenString(),
+         Ending::Crash, settings},
+        {"SoundMoreRecordsThanPresent", table, [](Bytes& b) { PutInt(b, 0, GetInt(b, 0) + 1); },
+         BrokenString(), Ending::Crash, settings},
+        {"SoundNegativeCount", table, [](Bytes& b) { PutInt(b, 0, -1); }, broken, Ending::Runs, settings},
+        {"SoundCountCut", table, [](Bytes& b) { b.resize(2); }, broken, Ending::Runs, settings},
+    };
+}
+
+// Fonts.qvx: a font count, then per font its id, its picture's length and
+// bytes, its name, its numbers and its glyph cells.
+size_t FirstFontNameAt(const Bytes& b)
+{
+    return 12 + size_t(GetInt(b, 8));
+}
+// The first glyph's first coordinate: after the name, height, flags, atlas
+// size and scale.
+size_t FirstGlyphAt(const Bytes& b)
+{
+    const size_t name = FirstFontNameAt(b);
+    return name + 4 + size_t(GetInt(b, name)) + 5 * 4;
+}
+
+std::vector<Row> FontsFileRows()
+{
+    const std::string fonts = "Fonts.qvx";
+    return {
+        {"FontNameOfLength0", fonts, [](Bytes& b) { PutInt(b, FirstFontNameAt(b), 0); },
+         BrokenString(".\\QV7_FontsHandler"), Ending::Crash},
+        // The count reads on past the last font to a name that is not there.
+        {"FontMoreThanPresent", fonts, [](Bytes& b) { PutInt(b, 0, GetInt(b, 0) + 1); },
+         BrokenString(".\\QV7_FontsHandler"), Ending::Crash},
+        // 80 characters and the zero.
+        {"FontNameLongerThanItsBuffer", fonts, [](Bytes& b) { PutInt(b, FirstFontNameAt(b), 81); },
+         BrokenString(), Ending::Crash},
+        {"FontNegativeCount",
+         fonts,
+         [](Bytes& b) { PutInt(b, 0, -1); },
+         {"Error: Fonts File {data}Fonts.qvx is broken at offset 0"},
+         Ending::Runs},
+        {"FontGlyphOutsideItsAtlas",
+         fonts,
+         [](Bytes& b)
+         {
+             const float outside = 2.0f;
+             int32_t bits;
+             std::memcpy(&bits, &outside, sizeof bits);
+             PutInt(b, FirstGlyphAt(b), bits);
+         },
+         {"Error: Font " + std::to_string(demo::kMenuFontId) + " glyph 32 lies outside its atlas, dropped"},
+         Ending::Runs},
+    };
+}
+
+// Textures1.qvx: a record count, then the records. The race maps' lists are
+// read when a race loads, not at start-up.
+std::vector<Row> MenuTexturesRows()
+{
+    const std::string textures = "Textures1.qvx";
+    return {
+        {"MenuTexturesMoreThanPresent",
+         textures,
+         [](Bytes& b) { PutInt(b, 0, GetInt(b, 0) + 1); },
+         {"Error: Texture File {data}Textures1.qvx is broken at offset {size}"},
+         Ending::Runs},
+    };
+}
+
 std::vector<Row> AllRows()
 {
     std::vector<Row> rows;
-    for (auto group : {MenuFileRows, LanguageMenuFileRows, MenuStringsRows})
+    for (auto group : {MenuFileRows, LanguageMenuFileRows, MenuStringsRows, LanguageFileRows, SoundTableRows,
+                        FontsFileRows, MenuTexturesRows})
         for (Row& row : group())
             rows.push_back(std::move(row));
     return rows;
@@ -327,6 +461,7 @@ class BrokenDataFileTest : public ::testing::TestWithParam<Row>
             bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         }
         row.damage(bytes);
+        size = bytes.size();
         if (bytes == kMissing)
             std::filesystem::remove(path);
         else
@@ -353,6 +488,7 @@ class BrokenDataFileTest : public ::testing::TestWithParam<Row>
     }
 
     TempDir dir;
+    size_t size = 0;
 };
 
 TEST_P(BrokenDataFileTest, EndsAsTheDamageRequires)
@@ -369,6 +505,8 @@ TEST_P(BrokenDataFileTest, EndsAsTheDamageRequires)
     {
         for (size_t p; (p = expected.find("{data}")) != std::string::npos;)
             expected.replace(p, 6, Data());
+        for (size_t p; (p = expected.find("{size}")) != std::string::npos;)
+            expected.replace(p, 6, std::to_string(size));
         at = std::find_if(at, log.end(), [&](const std::string& line) { return Matches(line, expected); });
         ASSERT_NE(at, log.end()) << "missing, in order: " << expected << "\n"
                                  << ::testing::PrintToString(log);
