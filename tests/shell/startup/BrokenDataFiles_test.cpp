@@ -418,7 +418,7 @@ std::vector<Row> AllRows()
 {
     std::vector<Row> rows;
     for (auto group : {MenuFileRows, LanguageMenuFileRows, MenuStringsRows, LanguageFileRows, SoundTableRows,
-                        FontsFileRows, MenuTexturesRows})
+                       FontsFileRows, MenuTexturesRows})
         for (Row& row : group())
             rows.push_back(std::move(row));
     return rows;
