@@ -93,7 +93,8 @@ size_t ControlIdAt(size_t page, size_t control)
 // The first control of that type on the page.
 size_t FirstOfType(size_t page, int32_t type)
 {
-    const std::vector<MenuControlRecord>& controls = DemoMenuFile().pages[page].controls;
+    const MenuFileRecord file = DemoMenuFile();
+    const std::vector<MenuControlRecord>& controls = file.pages[page].controls;
     const auto found = std::find_if(controls.begin(), controls.end(),
                                     [&](const MenuControlRecord& c) { return c.type == type; });
     EXPECT_NE(found, controls.end());
