@@ -1,13 +1,124 @@
 // GLSL sources of the fixed-function ubershaders and the effect wrapper.
 #include "platform/gfx/gl/GlShaderSource.h"
 
+#include "platform/gfx/gl/GlFixedFunction.h"
+
+#include <cstring>
+
 namespace gfx::gl
 {
+FixedFunctionKey::FixedFunctionKey(const FixedFunctionBlock& b)
+{
+    // Every byte is compared and hashed: no padding may stay undefined.
+    std::memset(this, 0, sizeof *this);
+    std::memcpy(vertexFlags, b.vertexFlags, sizeof vertexFlags);
+    std::memcpy(vertexFlags2, b.vertexFlags2, sizeof vertexFlags2);
+    std::memcpy(materialSource, b.materialSource, sizeof materialSource);
+    std::memcpy(lightFlags, b.lightFlags, sizeof lightFlags);
+    std::memcpy(stageCoords, b.stageCoords, sizeof stageCoords);
+    std::memcpy(texCoordSize, b.texCoordSize, sizeof texCoordSize);
+    for (int i = 0; i < 8; ++i)
+        lightType[i] = b.lightType[i][0];
+    clipPlaneCount = b.clipPlaneCount;
+    std::memcpy(colourOp, b.colourOp, sizeof colourOp);
+    std::memcpy(alphaOp, b.alphaOp, sizeof alphaOp);
+    std::memcpy(stageFlags, b.stageFlags, sizeof stageFlags);
+    std::memcpy(pixelFlags, b.pixelFlags, sizeof pixelFlags);
+    pixelFlags[2] = 0; // the alpha reference is a uniform
+    std::memcpy(pixelFlags2, b.pixelFlags2, sizeof pixelFlags2);
+}
+
+bool FixedFunctionKey::operator==(const FixedFunctionKey& other) const
+{
+    return std::memcmp(this, &other, sizeof *this) == 0;
+}
+
+size_t FixedFunctionKeyHash::operator()(const FixedFunctionKey& key) const
+{
+    static_assert(sizeof(FixedFunctionKey) % 4 == 0);
+    int32_t words[sizeof(FixedFunctionKey) / 4];
+    std::memcpy(words, &key, sizeof key);
+    uint64_t hash = 1469598103934665603ull;
+    for (int32_t word : words)
+        hash = (hash ^ uint32_t(word)) * 1099511628211ull;
+    return size_t(hash);
+}
+
+namespace
+{
+void Vector(std::string& out, const char* name, const int32_t* v)
+{
+    out += "const ivec4 ";
+    out += name;
+    out += " = ivec4(" + std::to_string(v[0]) + ", " + std::to_string(v[1]) + ", " + std::to_string(v[2]) + ", " +
+           std::to_string(v[3]) + ");\n";
+}
+
+void VectorArray(std::string& out, const char* name, const int32_t (*v)[4], int count)
+{
+    out += "const ivec4 " + std::string(name) + "[" + std::to_string(count) + "] = ivec4[](";
+    for (int i = 0; i < count; ++i)
+    {
+        out += i ? ", ivec4(" : "ivec4(";
+        for (int c = 0; c < 4; ++c)
+            out += (c ? ", " : "") + std::to_string(v[i][c]);
+        out += ")";
+    }
+    out += ");\n";
+}
+
+void IntArray(std::string& out, const char* name, const int32_t* v, int count)
+{
+    out += "const int " + std::string(name) + "[" + std::to_string(count) + "] = int[](";
+    for (int i = 0; i < count; ++i)
+        out += (i ? ", " : "") + std::to_string(v[i]);
+    out += ");\n";
+}
+} // namespace
+
+std::string FixedShaderHeader(const FixedFunctionKey& key, bool fragment)
+{
+    std::string out = "#version 330 core\n";
+    if (!fragment)
+    {
+        // x pre-transformed, y lighting, z vertex fog formula (0 none, 1 exp, 2 exp2, 3 linear), w range fog
+        Vector(out, "u_VertexFlags", key.vertexFlags);
+        // x normal present, y normalise normals, z fog factor from specular alpha, w table fog from w (else z)
+        Vector(out, "u_VertexFlags2", key.vertexFlags2);
+        // Material colour sources: diffuse, ambient, specular, emissive (0 material, 1 vertex diffuse, 2 vertex
+        // specular)
+        Vector(out, "u_MaterialSource", key.materialSource);
+        // x light count, y local viewer, z specular enable, w point size present
+        Vector(out, "u_LightFlags", key.lightFlags);
+        // Per stage: coordinate set, generation (0 pass-through, 1 normal, 2 position, 3 reflection, 4 sphere
+        // map), transform count (0 none), projected
+        VectorArray(out, "u_StageCoords", key.stageCoords, 4);
+        IntArray(out, "u_TexCoordSize", key.texCoordSize, 8);
+        // Per light: x type (1 point, 2 spot, 3 directional)
+        int32_t types[8][4] = {};
+        for (int i = 0; i < 8; ++i)
+            types[i][0] = key.lightType[i];
+        VectorArray(out, "u_LightType", types, 8);
+        out += "const int u_ClipPlaneCount = " + std::to_string(key.clipPlaneCount) + ";\n";
+        return out;
+    }
+    // Per stage: operation, argument 1, argument 2, argument 0.
+    VectorArray(out, "u_ColourOp", key.colourOp, 4);
+    VectorArray(out, "u_AlphaOp", key.alphaOp, 4);
+    // Per stage: x result to temp, y texture bound, z projected coordinates
+    VectorArray(out, "u_StageFlags", key.stageFlags, 4);
+    // x active stages, y alpha function (1 never .. 8 always), w table fog formula
+    Vector(out, "u_PixelFlags", key.pixelFlags);
+    // x add specular, y vertex fog on, z table fog from w
+    Vector(out, "u_PixelFlags2", key.pixelFlags2);
+    return out;
+}
+
 const char* const kAttributeNames[kAttributeCount] = {
     "a_Position",  "a_Normal",    "a_Diffuse",   "a_Specular",  "a_PointSize",  "a_TexCoord0", "a_TexCoord1",
     "a_TexCoord2", "a_TexCoord3", "a_TexCoord4", "a_TexCoord5", "a_TexCoord6", "a_TexCoord7"};
 
-const char* const kFixedVertexShader = R"GLSL(#version 330 core
+const char* const kFixedVertexShader = R"GLSL(
 in vec4 a_Position;
 in vec3 a_Normal;
 in vec4 a_Diffuse;
@@ -22,18 +133,6 @@ in vec4 a_TexCoord5;
 in vec4 a_TexCoord6;
 in vec4 a_TexCoord7;
 
-// x pre-transformed, y lighting, z vertex fog formula (0 none, 1 exp, 2 exp2, 3 linear), w range fog
-uniform ivec4 u_VertexFlags;
-// x normal present, y normalise normals, z fog factor from specular alpha, w table fog from w (else z)
-uniform ivec4 u_VertexFlags2;
-// Material colour sources: diffuse, ambient, specular, emissive (0 material, 1 vertex diffuse, 2 vertex specular)
-uniform ivec4 u_MaterialSource;
-// x light count, y local viewer, z specular enable, w point size present
-uniform ivec4 u_LightFlags;
-// Per stage: coordinate set, generation (0 pass-through, 1 normal, 2 position, 3 reflection, 4 sphere map),
-// transform count (0 none), projected
-uniform ivec4 u_StageCoords[4];
-uniform int u_TexCoordSize[8];
 uniform mat4 u_WorldView;
 uniform mat4 u_Projection;
 uniform mat3 u_NormalMatrix;
@@ -46,7 +145,6 @@ uniform vec4 u_MaterialSpecular;
 uniform vec4 u_MaterialEmissive;
 uniform float u_MaterialPower;
 uniform vec4 u_GlobalAmbient;
-uniform ivec4 u_LightType[8];  // x type (1 point, 2 spot, 3 directional)
 uniform vec4 u_LightDiffuse[8];
 uniform vec4 u_LightSpecular[8];
 uniform vec4 u_LightAmbient[8];
@@ -55,7 +153,6 @@ uniform vec4 u_LightDirection[8]; // view space, normalised
 uniform vec4 u_LightAttenuation[8]; // a0, a1, a2, range
 uniform vec4 u_LightSpot[8];        // cos(theta / 2), cos(phi / 2), falloff
 uniform vec4 u_ClipPlane[6];        // view space
-uniform int u_ClipPlaneCount;
 
 out vec4 v_Diffuse;
 out vec4 v_Specular;
@@ -245,7 +342,7 @@ void main()
 }
 )GLSL";
 
-const char* const kFixedFragmentShader = R"GLSL(#version 330 core
+const char* const kFixedFragmentShader = R"GLSL(
 in vec4 v_Diffuse;
 in vec4 v_Specular;
 in vec4 v_TexCoord[4];
@@ -258,19 +355,11 @@ uniform sampler2D u_Texture0;
 uniform sampler2D u_Texture1;
 uniform sampler2D u_Texture2;
 uniform sampler2D u_Texture3;
-// Per stage: operation, argument 1, argument 2, argument 0.
-uniform ivec4 u_ColourOp[4];
-uniform ivec4 u_AlphaOp[4];
-// Per stage: x result to temp, y texture bound, z projected coordinates
-uniform ivec4 u_StageFlags[4];
 uniform vec4 u_StageConstant[4];
 uniform vec4 u_BumpMatrix[4];      // 00, 01, 10, 11
 uniform vec4 u_BumpLuminance[4];   // scale, offset
 uniform vec4 u_TextureFactor;
-// x active stages, y alpha function (1 never .. 8 always), z alpha reference, w table fog formula
-uniform ivec4 u_PixelFlags;
-// x add specular, y vertex fog on, z table fog from w
-uniform ivec4 u_PixelFlags2;
+uniform int u_AlphaReference;
 uniform vec4 u_FogColour;
 uniform vec4 u_FogTable; // start, end, density
 
@@ -396,7 +485,7 @@ void main()
         current.rgb = clamp(current.rgb + v_Specular.rgb, 0.0, 1.0);
 
     int alpha = int(floor(clamp(current.a, 0.0, 1.0) * 255.0 + 0.5));
-    if (!AlphaPasses(u_PixelFlags.y, alpha, u_PixelFlags.z))
+    if (!AlphaPasses(u_PixelFlags.y, alpha, u_AlphaReference))
         discard;
 
     float fog = 1.0;
