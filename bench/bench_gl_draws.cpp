@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <vector>
@@ -247,8 +248,11 @@ void LitFoggedMesh(benchmark::State& state)
     g_device->SetRenderState(D3DRS_FOGENABLE, TRUE);
     g_device->SetRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_LINEAR);
     const float fogStart = 2.0f, fogEnd = 20.0f;
-    g_device->SetRenderState(D3DRS_FOGSTART, *reinterpret_cast<const DWORD*>(&fogStart));
-    g_device->SetRenderState(D3DRS_FOGEND, *reinterpret_cast<const DWORD*>(&fogEnd));
+    DWORD bits = 0;
+    std::memcpy(&bits, &fogStart, 4);
+    g_device->SetRenderState(D3DRS_FOGSTART, bits);
+    std::memcpy(&bits, &fogEnd, 4);
+    g_device->SetRenderState(D3DRS_FOGEND, bits);
     g_device->SetRenderState(D3DRS_FOGCOLOR, 0xFF8090A0);
     D3DMATERIAL9 material{};
     material.Diffuse = {1, 1, 1, 1};
