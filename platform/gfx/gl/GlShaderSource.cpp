@@ -109,6 +109,7 @@ std::string FixedShaderHeader(const FixedFunctionKey& key, bool fragment)
     VectorArray(out, "u_StageFlags", key.stageFlags, 4);
     // x active stages, y alpha function (1 never .. 8 always), w table fog formula
     Vector(out, "u_PixelFlags", key.pixelFlags);
+    out += "#define QV7_STAGES " + std::to_string(key.pixelFlags[0]) + "\n";
     // x add specular, y vertex fog on, z table fog from w
     Vector(out, "u_PixelFlags2", key.pixelFlags2);
     return out;
@@ -433,6 +434,52 @@ bool AlphaPasses(int function, int alpha, int reference)
     return true;
 }
 
+// One texture stage. Called with a literal stage number, so that once the
+// call is inlined every selector of the stage is a constant and only its own
+// operation is left in the program (a loop over the stages would keep all of
+// them, and a software rasteriser runs every branch it cannot remove).
+void Stage(int stage, inout vec4 current, inout vec4 temp, inout vec2 bump, inout float luminance,
+           inout bool luminanceNext)
+{
+    vec4 tex = Sample(stage, bump);
+    if (luminanceNext)
+        tex.rgb *= luminance;
+    bump = vec2(0.0);
+    luminanceNext = false;
+    ivec4 c = u_ColourOp[stage];
+    if (c.x == 22 || c.x == 23)
+    {
+        // Bump environment mapping: this stage's (du, dv) moves the next stage's coordinates.
+        vec4 m = u_BumpMatrix[stage];
+        bump = vec2(m.x * tex.r + m.z * tex.g, m.y * tex.r + m.w * tex.g);
+        if (c.x == 23)
+        {
+            luminance = clamp(tex.b * u_BumpLuminance[stage].x + u_BumpLuminance[stage].y, 0.0, 1.0);
+            luminanceNext = true;
+        }
+        return;
+    }
+    vec4 nextTex = vec4(1.0);
+    if ((c.x == 17 || u_AlphaOp[stage].x == 17) && stage < 3)
+        nextTex = Sample(stage + 1, vec2(0.0));
+    vec4 colour = Operate(c.x, Argument(c.w, stage, current, tex, temp), Argument(c.y, stage, current, tex, temp),
+                          Argument(c.z, stage, current, tex, temp), current, tex, nextTex);
+    ivec4 a = u_AlphaOp[stage];
+    float alpha;
+    if (c.x == 24)
+        alpha = colour.a;
+    else if (a.x <= 1)
+        alpha = current.a;
+    else
+        alpha = Operate(a.x, Argument(a.w, stage, current, tex, temp), Argument(a.y, stage, current, tex, temp),
+                        Argument(a.z, stage, current, tex, temp), current, tex, nextTex).a;
+    vec4 result = clamp(vec4(colour.rgb, alpha), 0.0, 1.0);
+    if (u_StageFlags[stage].x != 0)
+        temp = result;
+    else
+        current = result;
+}
+
 void main()
 {
     vec4 current = v_Diffuse;
@@ -440,47 +487,18 @@ void main()
     vec2 bump = vec2(0.0);
     float luminance = 1.0;
     bool luminanceNext = false;
-    for (int stage = 0; stage < 4; ++stage)
-    {
-        if (stage >= u_PixelFlags.x) break;
-        vec4 tex = Sample(stage, bump);
-        if (luminanceNext)
-            tex.rgb *= luminance;
-        bump = vec2(0.0);
-        luminanceNext = false;
-        ivec4 c = u_ColourOp[stage];
-        if (c.x == 22 || c.x == 23)
-        {
-            // Bump environment mapping: this stage's (du, dv) moves the next stage's coordinates.
-            vec4 m = u_BumpMatrix[stage];
-            bump = vec2(m.x * tex.r + m.z * tex.g, m.y * tex.r + m.w * tex.g);
-            if (c.x == 23)
-            {
-                luminance = clamp(tex.b * u_BumpLuminance[stage].x + u_BumpLuminance[stage].y, 0.0, 1.0);
-                luminanceNext = true;
-            }
-            continue;
-        }
-        vec4 nextTex = vec4(1.0);
-        if ((c.x == 17 || u_AlphaOp[stage].x == 17) && stage < 3)
-            nextTex = Sample(stage + 1, vec2(0.0));
-        vec4 colour = Operate(c.x, Argument(c.w, stage, current, tex, temp), Argument(c.y, stage, current, tex, temp),
-                              Argument(c.z, stage, current, tex, temp), current, tex, nextTex);
-        ivec4 a = u_AlphaOp[stage];
-        float alpha;
-        if (c.x == 24)
-            alpha = colour.a;
-        else if (a.x <= 1)
-            alpha = current.a;
-        else
-            alpha = Operate(a.x, Argument(a.w, stage, current, tex, temp), Argument(a.y, stage, current, tex, temp),
-                            Argument(a.z, stage, current, tex, temp), current, tex, nextTex).a;
-        vec4 result = clamp(vec4(colour.rgb, alpha), 0.0, 1.0);
-        if (u_StageFlags[stage].x != 0)
-            temp = result;
-        else
-            current = result;
-    }
+#if QV7_STAGES > 0
+    Stage(0, current, temp, bump, luminance, luminanceNext);
+#endif
+#if QV7_STAGES > 1
+    Stage(1, current, temp, bump, luminance, luminanceNext);
+#endif
+#if QV7_STAGES > 2
+    Stage(2, current, temp, bump, luminance, luminanceNext);
+#endif
+#if QV7_STAGES > 3
+    Stage(3, current, temp, bump, luminance, luminanceNext);
+#endif
     if (u_PixelFlags2.x != 0)
         current.rgb = clamp(current.rgb + v_Specular.rgb, 0.0, 1.0);
 
