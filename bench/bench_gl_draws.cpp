@@ -132,8 +132,8 @@ template <class Draw> void Measure(benchmark::State& state, Draw draw)
 
 // kind 0: opaque; 1: blended; 2: depth-tested and alpha-tested, a 1024 x 1024
 // quad clipped to the screen; 3: as 2, its picture rewritten every frame.
-// samples: the back buffer's multisampling (4 is not offered to the game on a
-// software rasteriser, and shows why).
+// samples: the multisampling the engine is asked for (it gets it only where
+// the driver offers it).
 void FullScreenPicture(benchmark::State& state)
 {
     Engine e(int(state.range(1)));

@@ -90,10 +90,10 @@ const GlDirect3D::Probe& GlDirect3D::Driver()
         m_Probe.vendor = text(GL_VENDOR);
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &m_Probe.maxTextureSize);
         glGetIntegerv(GL_MAX_SAMPLES, &m_Probe.maxSamples);
-        // A software rasteriser shades and tests every sample on the CPU: a
-        // full-screen picture at 4x costs about fifty times as much as without
-        // (a tenth of a second per draw on Mesa's llvmpipe), so multisampling
-        // is not offered there and the game falls back to none.
+        // A software rasteriser tests, blends and resolves every sample on the
+        // CPU: at 4x the main menu's frame costs about twice as much on Mesa's
+        // llvmpipe, so multisampling is not offered there (the game falls back
+        // to none); hardware drivers offer what they report.
         for (const char* software : {"llvmpipe", "softpipe", "Software Rasterizer", "swrast"})
             if (m_Probe.renderer.find(software) != std::string::npos)
                 m_Probe.maxSamples = 0;
