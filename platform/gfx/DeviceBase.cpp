@@ -443,7 +443,7 @@ HRESULT DeviceBase::GetRenderTargetData(IDirect3DSurface9* renderTarget, IDirect
     Record("GetRenderTargetData(" + ResourceName(renderTarget) + "," + ResourceName(destination) + ")");
     auto* s = dynamic_cast<MemorySurface*>(renderTarget);
     auto* d = dynamic_cast<MemorySurface*>(destination);
-    if (!s || !d || s->Image().width != d->Image().width || s->Image().height != d->Image().height)
+    if (!s || !d || s->Width() != d->Width() || s->Height() != d->Height())
         return D3DERR_INVALIDCALL;
     if (s == m_BackBuffer)
         return ReadBackBuffer(d->Image());
@@ -455,7 +455,7 @@ HRESULT DeviceBase::GetFrontBufferData(UINT, IDirect3DSurface9* destination)
 {
     Record("GetFrontBufferData(" + ResourceName(destination) + ")");
     auto* d = dynamic_cast<MemorySurface*>(destination);
-    if (!d || d->Image().format != D3DFMT_A8R8G8B8)
+    if (!d || d->Format() != D3DFMT_A8R8G8B8)
         return D3DERR_INVALIDCALL;
     PresentedFrame frame;
     ImageMemory& image = d->Image();
@@ -484,7 +484,7 @@ HRESULT DeviceBase::StretchRect(IDirect3DSurface9* source, const RECT* sourceRec
     if (s == m_BackBuffer)
     {
         ImageMemory copy;
-        copy.Allocate(D3DFMT_A8R8G8B8, s->Image().width, s->Image().height);
+        copy.Allocate(D3DFMT_A8R8G8B8, s->Width(), s->Height());
         const HRESULT result = ReadBackBuffer(copy);
         if (FAILED(result))
             return result;
@@ -504,11 +504,11 @@ HRESULT DeviceBase::ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DC
     if (s == m_BackBuffer)
     {
         const D3DRECT area = rect ? D3DRECT{rect->left, rect->top, rect->right, rect->bottom}
-                                  : D3DRECT{0, 0, LONG(s->Image().width), LONG(s->Image().height)};
+                                  : D3DRECT{0, 0, LONG(s->Width()), LONG(s->Height())};
         return ClearBackBuffer(1, &area, D3DCLEAR_TARGET, color, 1.0f, 0);
     }
     std::lock_guard<std::mutex> lock(s->Mutex());
-    s->Image().Fill(rect, color);
+    s->Fill(rect, color);
     return D3D_OK;
 }
 
@@ -525,9 +525,9 @@ HRESULT DeviceBase::ClearBackBuffer(DWORD count, const D3DRECT* rects, DWORD fla
     {
         const RECT r{rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2};
         if (flags & D3DCLEAR_TARGET)
-            m_BackBuffer->Image().Fill(&r, color);
+            m_BackBuffer->Fill(&r, color);
         if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && m_DepthStencil)
-            m_DepthStencil->Image().FillDepthStencil(&r, flags, z, stencil);
+            m_DepthStencil->FillDepthStencil(&r, flags, z, stencil);
     }
     return D3D_OK;
 }
@@ -553,8 +553,8 @@ HRESULT DeviceBase::SetRenderTarget(DWORD index, IDirect3DSurface9* surface)
     if (index == 0)
     {
         // Setting the first target sets the viewport to all of it, as on Direct3D.
-        m_Viewport = {0, 0, s->Image().width, s->Image().height, 0.0f, 1.0f};
-        m_Scissor = {0, 0, LONG(s->Image().width), LONG(s->Image().height)};
+        m_Viewport = {0, 0, s->Width(), s->Height(), 0.0f, 1.0f};
+        m_Scissor = {0, 0, LONG(s->Width()), LONG(s->Height())};
     }
     return D3D_OK;
 }
@@ -648,10 +648,10 @@ HRESULT DeviceBase::ClearOffscreen(DWORD count, const D3DRECT* areas, DWORD flag
         if (flags & D3DCLEAR_TARGET)
         {
             std::lock_guard<std::mutex> lock(m_RenderTargets[0]->Mutex());
-            m_RenderTargets[0]->Image().Fill(&r, color);
+            m_RenderTargets[0]->Fill(&r, color);
         }
         if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && m_DepthStencil != m_AutoDepth)
-            m_DepthStencil->Image().FillDepthStencil(&r, flags, z, stencil);
+            m_DepthStencil->FillDepthStencil(&r, flags, z, stencil);
     }
     return D3D_OK;
 }
@@ -691,8 +691,8 @@ HRESULT DeviceBase::SetViewport(const D3DVIEWPORT9* viewport)
                   viewport->MinZ, viewport->MaxZ));
     MemorySurface* target = m_RenderTargets[0];
     if (!target || viewport->Width == 0 || viewport->Height == 0 ||
-        viewport->X + viewport->Width > target->Image().width ||
-        viewport->Y + viewport->Height > target->Image().height)
+        viewport->X + viewport->Width > target->Width() ||
+        viewport->Y + viewport->Height > target->Height())
         return D3DERR_INVALIDCALL;
     m_Viewport = *viewport;
     return D3D_OK;

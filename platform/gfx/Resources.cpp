@@ -99,7 +99,11 @@ void ImageMemory::Allocate(D3DFORMAT imageFormat, UINT imageWidth, UINT imageHei
 
 void ImageMemory::WriteArgb(UINT x, UINT y, uint32_t argb)
 {
-    uint8_t* p = bytes.data() + size_t(y) * pitch + size_t(x) * BytesPerPixel(format);
+    Encode(format, argb, bytes.data() + size_t(y) * pitch + size_t(x) * BytesPerPixel(format));
+}
+
+void ImageMemory::Encode(D3DFORMAT format, uint32_t argb, uint8_t* p)
+{
     const uint32_t a = argb >> 24, r = (argb >> 16) & 0xFF, g = (argb >> 8) & 0xFF, b = argb & 0xFF;
     uint32_t v32 = 0;
     uint16_t v16 = 0;
@@ -182,15 +186,63 @@ uint32_t ImageMemory::ReadArgb(UINT x, UINT y) const
     }
 }
 
-void ImageMemory::Fill(const RECT* rect, D3DCOLOR color)
+void ImageMemory::FillPixels(const RECT* rect, const uint8_t* pixel)
 {
     UINT x0, y0, x1, y1;
-    if (BytesPerPixel(format) == 0 || !ClipRect(rect, width, height, x0, y0, x1, y1))
+    const UINT bpp = BytesPerPixel(format);
+    if (bpp == 0 || !ClipRect(rect, width, height, x0, y0, x1, y1))
         return;
     for (UINT y = y0; y < y1; ++y)
-        for (UINT x = x0; x < x1; ++x)
-            WriteArgb(x, y, color);
+    {
+        uint8_t* row = bytes.data() + size_t(y) * pitch + size_t(x0) * bpp;
+        const size_t count = x1 - x0;
+        if (bpp == 1)
+        {
+            std::memset(row, pixel[0], count);
+            continue;
+        }
+        // One pixel, then the filled span doubled until the row is full.
+        std::memcpy(row, pixel, bpp);
+        size_t done = 1;
+        while (done < count)
+        {
+            const size_t step = std::min(done, count - done);
+            std::memcpy(row + done * bpp, row, step * bpp);
+            done += step;
+        }
+    }
+}
+
+void ImageMemory::Fill(const RECT* rect, D3DCOLOR color)
+{
+    const UINT bpp = BytesPerPixel(format);
+    if (bpp == 0 || bpp > 4)
+        return;
+    uint8_t pixel[4] = {};
+    Encode(format, color, pixel);
+    FillPixels(rect, pixel);
     ++version;
+}
+
+void ImageMemory::ApplyDepthStencil(D3DFORMAT format, DWORD flags, float z, DWORD stencil, uint8_t* p)
+{
+    if (format == D3DFMT_D16 || format == D3DFMT_D16_LOCKABLE)
+    {
+        const uint16_t depth16 = uint16_t(std::clamp(z, 0.0f, 1.0f) * 65535.0f + 0.5f);
+        if (flags & D3DCLEAR_ZBUFFER)
+            std::memcpy(p, &depth16, 2);
+        return;
+    }
+    if (BytesPerPixel(format) != 4)
+        return;
+    const uint32_t depth24 = uint32_t(std::clamp(z, 0.0f, 1.0f) * 16777215.0f + 0.5f);
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    if (flags & D3DCLEAR_ZBUFFER)
+        v = (v & 0xFFu) | (depth24 << 8);
+    if (flags & D3DCLEAR_STENCIL)
+        v = (v & ~0xFFu) | (stencil & 0xFF);
+    std::memcpy(p, &v, 4);
 }
 
 void ImageMemory::FillDepthStencil(const RECT* rect, DWORD flags, float z, DWORD stencil)
@@ -198,28 +250,20 @@ void ImageMemory::FillDepthStencil(const RECT* rect, DWORD flags, float z, DWORD
     UINT x0, y0, x1, y1;
     if (!ClipRect(rect, width, height, x0, y0, x1, y1))
         return;
-    const uint32_t depth24 = uint32_t(std::clamp(z, 0.0f, 1.0f) * 16777215.0f + 0.5f);
-    const uint16_t depth16 = uint16_t(std::clamp(z, 0.0f, 1.0f) * 65535.0f + 0.5f);
-    for (UINT y = y0; y < y1; ++y)
-        for (UINT x = x0; x < x1; ++x)
-        {
-            uint8_t* p = bytes.data() + size_t(y) * pitch + size_t(x) * BytesPerPixel(format);
-            if (format == D3DFMT_D16 || format == D3DFMT_D16_LOCKABLE)
-            {
-                if (flags & D3DCLEAR_ZBUFFER)
-                    std::memcpy(p, &depth16, 2);
-                continue;
-            }
-            if (BytesPerPixel(format) != 4)
-                continue;
-            uint32_t v;
-            std::memcpy(&v, p, 4);
-            if (flags & D3DCLEAR_ZBUFFER)
-                v = (v & 0xFFu) | (depth24 << 8);
-            if (flags & D3DCLEAR_STENCIL)
-                v = (v & ~0xFFu) | (stencil & 0xFF);
-            std::memcpy(p, &v, 4);
-        }
+    const UINT bpp = BytesPerPixel(format);
+    const bool whole = format == D3DFMT_D16 || format == D3DFMT_D16_LOCKABLE ||
+                       (flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) == (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL);
+    if (whole && (bpp == 2 || bpp == 4))
+    {
+        // Every pixel gets the same bytes: a block fill.
+        uint8_t pixel[4] = {};
+        ApplyDepthStencil(format, flags, z, stencil, pixel);
+        FillPixels(rect, pixel);
+    }
+    else
+        for (UINT y = y0; y < y1; ++y)
+            for (UINT x = x0; x < x1; ++x)
+                ApplyDepthStencil(format, flags, z, stencil, bytes.data() + size_t(y) * pitch + size_t(x) * bpp);
     ++version;
 }
 
@@ -268,7 +312,76 @@ MemorySurface::~MemorySurface()
         m_Core.m_Device->ForgetResource(this);
 }
 
-ImageMemory& MemorySurface::Image() { return m_Texture ? m_Texture->Level(m_Level) : m_Own; }
+ImageMemory& MemorySurface::Image()
+{
+    if (m_Texture)
+        return m_Texture->Level(m_Level);
+    Materialise();
+    return m_Own;
+}
+
+UINT MemorySurface::Width() const { return m_Texture ? m_Texture->Level(m_Level).width : m_Own.width; }
+UINT MemorySurface::Height() const { return m_Texture ? m_Texture->Level(m_Level).height : m_Own.height; }
+D3DFORMAT MemorySurface::Format() const { return m_Texture ? m_Texture->Level(m_Level).format : m_Own.format; }
+
+bool MemorySurface::Covers(const RECT* rect) const
+{
+    const UINT bpp = BytesPerPixel(m_Own.format);
+    if (m_Texture || bpp == 0 || bpp > 4 || m_Own.bytes.size() != size_t(m_Own.pitch) * m_Own.height)
+        return false;
+    return !rect || (rect->left <= 0 && rect->top <= 0 && rect->right >= LONG(m_Own.width) &&
+                     rect->bottom >= LONG(m_Own.height));
+}
+
+void MemorySurface::Materialise()
+{
+    if (!m_Deferred)
+        return;
+    m_Deferred = false;
+    m_Own.FillPixels(nullptr, m_Pixel);
+}
+
+void MemorySurface::Fill(const RECT* rect, D3DCOLOR color)
+{
+    if (!Covers(rect))
+    {
+        Image().Fill(rect, color);
+        return;
+    }
+    std::memset(m_Pixel, 0, sizeof m_Pixel);
+    ImageMemory::Encode(m_Own.format, color, m_Pixel);
+    m_Deferred = true;
+    ++m_Own.version;
+}
+
+void MemorySurface::FillDepthStencil(const RECT* rect, DWORD flags, float z, DWORD stencil)
+{
+    // Clearing only depth or only stencil keeps the other: possible without
+    // the pixels only while they all hold the same value.
+    const bool both = m_Own.format == D3DFMT_D16 || m_Own.format == D3DFMT_D16_LOCKABLE ||
+                      (flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) == (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL);
+    if (!Covers(rect) || (!both && !m_Deferred))
+    {
+        Image().FillDepthStencil(rect, flags, z, stencil);
+        return;
+    }
+    if (!m_Deferred)
+        std::memset(m_Pixel, 0, sizeof m_Pixel);
+    ImageMemory::ApplyDepthStencil(m_Own.format, flags, z, stencil, m_Pixel);
+    m_Deferred = true;
+    ++m_Own.version;
+}
+
+bool MemorySurface::UniformColour(uint32_t& argb) const
+{
+    if (!m_Deferred)
+        return false;
+    ImageMemory one;
+    one.Allocate(m_Own.format, 1, 1);
+    std::memcpy(one.bytes.data(), m_Pixel, BytesPerPixel(m_Own.format));
+    argb = one.ReadArgb(0, 0);
+    return true;
+}
 
 std::mutex& MemorySurface::Mutex() { return m_Texture ? m_Texture->Mutex() : m_OwnMutex; }
 
@@ -302,6 +415,7 @@ HRESULT MemorySurface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD 
         m_Role == SurfaceRole::AutoDepthStencil || m_MultiSample != D3DMULTISAMPLE_NONE)
         return D3DERR_INVALIDCALL;
     m_OwnMutex.lock();
+    Materialise();
     m_Locked = true;
     const UINT bpp = BytesPerPixel(m_Own.format);
     size_t offset = 0;

@@ -52,6 +52,13 @@ struct ImageMemory
     // Reads one pixel as A8R8G8B8 (formats the game reads back; others give 0).
     uint32_t ReadArgb(UINT x, UINT y) const;
     void WriteArgb(UINT x, UINT y, uint32_t argb);
+
+    // One pixel of an ARGB colour in a format's bytes (BytesPerPixel of them).
+    static void Encode(D3DFORMAT format, uint32_t argb, uint8_t* pixel);
+    // A depth-stencil clear applied to one pixel of a format.
+    static void ApplyDepthStencil(D3DFORMAT format, DWORD flags, float z, DWORD stencil, uint8_t* pixel);
+    // Every pixel of a rectangle (clipped; null for all) set to the same bytes.
+    void FillPixels(const RECT* rect, const uint8_t* pixel);
 };
 
 // Bookkeeping every resource shares: its device, pool, usage and a short name
@@ -100,8 +107,21 @@ class MemorySurface : public RefCounted<IDirect3DSurface9>
 
     SurfaceRole Role() const { return m_Role; }
     const std::string& Name() const { return m_Core.m_Name; }
-    // The pixels of the surface (its own, or its texture level's).
+    // The pixels of the surface (its own, or its texture level's), brought up
+    // to date when a clear was put off.
     ImageMemory& Image();
+    // Size and format, without touching the pixels.
+    UINT Width() const;
+    UINT Height() const;
+    D3DFORMAT Format() const;
+    // Clears that cover all of a surface's own memory are put off: the surface
+    // only remembers the one pixel value all its pixels have, and writes them
+    // when something reads the pixels (Image, LockRect). Frames cleared and
+    // presented with nothing reading them back then cost nothing.
+    void Fill(const RECT* rect, D3DCOLOR color);
+    void FillDepthStencil(const RECT* rect, DWORD flags, float z, DWORD stencil);
+    // The colour of every pixel when a clear is still put off.
+    bool UniformColour(uint32_t& argb) const;
     std::mutex& Mutex();
     MemoryTexture* Texture() const { return m_Texture; }
     UINT Level() const { return m_Level; }
@@ -118,6 +138,11 @@ class MemorySurface : public RefCounted<IDirect3DSurface9>
     D3DMULTISAMPLE_TYPE m_MultiSample = D3DMULTISAMPLE_NONE;
     bool m_Lockable = true;
     bool m_Locked = false;
+    // A put-off clear: every pixel of m_Own is m_Pixel.
+    bool m_Deferred = false;
+    uint8_t m_Pixel[4] = {};
+    bool Covers(const RECT* rect) const;
+    void Materialise();
 };
 
 class MemoryTexture : public RefCounted<IDirect3DTexture9>

@@ -184,10 +184,17 @@ HRESULT GlDevice::PresentBackBuffer()
         y1 = y0 + h;
     }
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    // Bars only need clearing when the picture leaves some; an unscaled
+    // picture needs no filtering (a software rasteriser pays for both per pixel).
+    const bool covers = x0 <= 0 && y0 <= 0 && x1 >= windowWidth && y1 >= windowHeight;
+    if (!covers)
+    {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    const bool unscaled = x1 - x0 == m_Width && y1 - y0 == m_Height;
     glBindFramebuffer(GL_READ_FRAMEBUFFER, m_FrontFbo);
-    glBlitFramebuffer(0, 0, m_Width, m_Height, x0, y1, x1, y0, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    glBlitFramebuffer(0, 0, m_Width, m_Height, x0, y1, x1, y0, GL_COLOR_BUFFER_BIT, unscaled ? GL_NEAREST : GL_LINEAR);
     SDL_GL_SwapWindow(m_Window);
     glBindFramebuffer(GL_FRAMEBUFFER, m_BackFbo);
     return D3D_OK;

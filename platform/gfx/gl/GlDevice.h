@@ -12,9 +12,10 @@
 //
 // Drawing (GlDraw.cpp, GlTextures.cpp, GlFixedFunction.cpp): resources stay in
 // memory in Direct3D's layouts and are copied to OpenGL objects when a draw
-// needs them and they changed; the fixed-function states become the uniform
-// block of one pair of ubershaders; an effect's program replaces them while it
-// is in use.
+// needs them and they changed; the fixed-function states become a block whose
+// integers pick a program made for them (built the first time they are drawn
+// with, then kept) and whose values are its uniforms; an effect's program
+// replaces them while it is in use.
 //
 // Render targets (GlTargets.cpp): a texture level used as a render target or
 // depth-stencil is drawn into through the texture's own GL copy; plain render
@@ -72,6 +73,15 @@ class GlDevice : public DeviceBase
         size_t size = 0;
     };
     struct FixedUniforms;
+    // A program of the fixed-function shaders for one key, and the block it
+    // last had uploaded. A key whose program did not build keeps id 0.
+    struct FixedProgram
+    {
+        unsigned id = 0;
+        FixedUniforms* uniforms = nullptr;
+        FixedFunctionBlock last{};
+        bool uploaded = false;
+    };
     // A GL image a framebuffer attaches: a texture level or a renderbuffer.
     struct Attachment
     {
@@ -113,9 +123,11 @@ class GlDevice : public DeviceBase
     bool BuildPipeline();
     void DeletePipeline();
     void BuildBlock(FixedFunctionBlock& block, DWORD fvf, bool pretransformed);
-    void UploadBlock(const FixedFunctionBlock& block);
-    void LocateUniforms();
-    void ForgetUniforms();
+    void UploadBlock(FixedProgram& program, const FixedFunctionBlock& block);
+    // The program for the block's key, built when first needed; null when it cannot be built.
+    FixedProgram* FixedProgramFor(const FixedFunctionBlock& block);
+    static FixedUniforms* LocateUniforms(unsigned program);
+    static void ForgetUniforms(FixedUniforms* uniforms);
     void ApplyOutputState();
     void ApplyEffectUniforms(Program* program);
     bool BindVertices(const DrawCall& call, UINT& stride);
@@ -157,8 +169,7 @@ class GlDevice : public DeviceBase
     bool m_WindowLost = false;
     bool m_SeenVisible = false;
 
-    unsigned m_FixedProgram = 0;
-    FixedUniforms* m_Uniforms = nullptr;
+    std::unordered_map<FixedFunctionKey, FixedProgram, FixedFunctionKeyHash> m_FixedPrograms;
     unsigned m_VertexArray = 0;
     unsigned m_StreamVertices = 0, m_StreamIndices = 0;
     unsigned m_Samplers[4] = {};
@@ -168,8 +179,6 @@ class GlDevice : public DeviceBase
     LayoutKey m_Layout{};
     bool m_LayoutValid = false;
     SamplerKey m_AppliedSamplers[4];
-    FixedFunctionBlock m_LastBlock{};
-    bool m_BlockUploaded = false;
     std::unordered_map<const void*, TextureCopy> m_TextureCopies;
     std::unordered_map<const void*, BufferCopy> m_BufferCopies;
     std::unordered_map<const void*, SurfaceCopy> m_SurfaceCopies;

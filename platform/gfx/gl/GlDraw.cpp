@@ -185,20 +185,37 @@ float Float(DWORD bits)
 }
 } // namespace
 
-bool GlDevice::BuildPipeline()
+GlDevice::FixedProgram* GlDevice::FixedProgramFor(const FixedFunctionBlock& block)
 {
+    const FixedFunctionKey key(block);
+    auto found = m_FixedPrograms.find(key);
+    if (found != m_FixedPrograms.end())
+        return found->second.id ? &found->second : nullptr;
+    FixedProgram& program = m_FixedPrograms[key];
     std::string log;
-    m_FixedProgram = Link(kFixedVertexShader, kFixedFragmentShader, &log);
-    if (!m_FixedProgram)
+    program.id = Link(FixedShaderHeader(key, false) + kFixedVertexShader,
+                      FixedShaderHeader(key, true) + kFixedFragmentShader, &log);
+    if (!program.id)
     {
         std::fprintf(stderr, "Fixed-function shaders did not build: %s\n", log.c_str());
-        return false;
+        return nullptr;
     }
-    LocateUniforms();
-    glUseProgram(m_FixedProgram);
+    program.uniforms = LocateUniforms(program.id);
+    glUseProgram(program.id);
     const char* samplers[] = {"u_Texture0", "u_Texture1", "u_Texture2", "u_Texture3"};
     for (int i = 0; i < 4; ++i)
-        glUniform1i(glGetUniformLocation(m_FixedProgram, samplers[i]), i);
+        glUniform1i(glGetUniformLocation(program.id, samplers[i]), i);
+    return &program;
+}
+
+bool GlDevice::BuildPipeline()
+{
+    // The programs are built when a draw first needs them; building the
+    // plainest one now tells at once whether the shaders work here at all.
+    FixedFunctionBlock plain;
+    std::memset(&plain, 0, sizeof plain);
+    if (!FixedProgramFor(plain))
+        return false;
     glGenVertexArrays(1, &m_VertexArray);
     glGenBuffers(1, &m_StreamVertices);
     glGenBuffers(1, &m_StreamIndices);
@@ -206,7 +223,6 @@ bool GlDevice::BuildPipeline()
     m_HasS3tc = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc");
     m_HasMirrorOnce = epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_texture_mirror_clamp_to_edge");
     m_HasAnisotropy = epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic");
-    m_BlockUploaded = false;
     m_LayoutValid = false;
     for (SamplerKey& applied : m_AppliedSamplers)
         applied.valid = false;
@@ -227,8 +243,13 @@ void GlDevice::DeletePipeline()
     m_TextureCopies.clear();
     m_BufferCopies.clear();
     m_SurfaceCopies.clear();
-    if (m_FixedProgram)
-        glDeleteProgram(m_FixedProgram);
+    for (auto& [key, program] : m_FixedPrograms)
+    {
+        if (program.id)
+            glDeleteProgram(program.id);
+        ForgetUniforms(program.uniforms);
+    }
+    m_FixedPrograms.clear();
     if (m_VertexArray)
         glDeleteVertexArrays(1, &m_VertexArray);
     const unsigned buffers[] = {m_StreamVertices, m_StreamIndices};
@@ -237,8 +258,7 @@ void GlDevice::DeletePipeline()
             glDeleteBuffers(1, &buffer);
     if (m_Samplers[0])
         glDeleteSamplers(4, m_Samplers);
-    ForgetUniforms();
-    m_FixedProgram = m_VertexArray = m_StreamVertices = m_StreamIndices = 0;
+    m_VertexArray = m_StreamVertices = m_StreamIndices = 0;
     std::memset(m_Samplers, 0, sizeof m_Samplers);
 }
 
@@ -609,10 +629,13 @@ HRESULT GlDevice::Draw(const DrawCall& call)
         ApplyEffectUniforms(m_Program);
     else
     {
-        glUseProgram(m_FixedProgram);
         FixedFunctionBlock block;
         BuildBlock(block, m_Fvf, position == D3DFVF_XYZRHW);
-        UploadBlock(block);
+        FixedProgram* program = FixedProgramFor(block);
+        if (!program)
+            return D3DERR_DRIVERINTERNALERROR;
+        glUseProgram(program->id);
+        UploadBlock(*program, block);
     }
     for (DWORD stage = 0; stage < 4; ++stage)
     {

@@ -1,4 +1,4 @@
-// The state block: from the device's fixed-function state to the ubershaders' uniforms.
+// The state block: from the device's fixed-function state to the programs' key and uniforms.
 #include "platform/gfx/gl/GlFixedFunction.h"
 
 #include "platform/gfx/gl/GlDevice.h"
@@ -304,24 +304,17 @@ void GlDevice::BuildBlock(FixedFunctionBlock& b, DWORD fvf, bool pretransformed)
 // Uniform locations of the fixed-function program.
 struct GlDevice::FixedUniforms
 {
-    int vertexFlags, vertexFlags2, materialSource, lightFlags, stageCoords, texCoordSize;
     int worldView, projection, normalMatrix, textureMatrix, viewport, fog;
     int materialDiffuse, materialAmbient, materialSpecular, materialEmissive, materialPower, globalAmbient;
-    int lightType, lightDiffuse, lightSpecular, lightAmbient, lightPosition, lightDirection, lightAttenuation,
+    int lightDiffuse, lightSpecular, lightAmbient, lightPosition, lightDirection, lightAttenuation,
         lightSpot;
-    int clipPlane, clipPlaneCount;
-    int colourOp, alphaOp, stageFlags, stageConstant, bumpMatrix, bumpLuminance, textureFactor;
-    int pixelFlags, pixelFlags2, fogColour, fogTable;
+    int clipPlane;
+    int stageConstant, bumpMatrix, bumpLuminance, textureFactor;
+    int alphaReference, fogColour, fogTable;
 
     explicit FixedUniforms(unsigned program)
     {
         auto at = [&](const char* name) { return glGetUniformLocation(program, name); };
-        vertexFlags = at("u_VertexFlags");
-        vertexFlags2 = at("u_VertexFlags2");
-        materialSource = at("u_MaterialSource");
-        lightFlags = at("u_LightFlags");
-        stageCoords = at("u_StageCoords");
-        texCoordSize = at("u_TexCoordSize");
         worldView = at("u_WorldView");
         projection = at("u_Projection");
         normalMatrix = at("u_NormalMatrix");
@@ -334,7 +327,6 @@ struct GlDevice::FixedUniforms
         materialEmissive = at("u_MaterialEmissive");
         materialPower = at("u_MaterialPower");
         globalAmbient = at("u_GlobalAmbient");
-        lightType = at("u_LightType");
         lightDiffuse = at("u_LightDiffuse");
         lightSpecular = at("u_LightSpecular");
         lightAmbient = at("u_LightAmbient");
@@ -343,44 +335,25 @@ struct GlDevice::FixedUniforms
         lightAttenuation = at("u_LightAttenuation");
         lightSpot = at("u_LightSpot");
         clipPlane = at("u_ClipPlane");
-        clipPlaneCount = at("u_ClipPlaneCount");
-        colourOp = at("u_ColourOp");
-        alphaOp = at("u_AlphaOp");
-        stageFlags = at("u_StageFlags");
         stageConstant = at("u_StageConstant");
         bumpMatrix = at("u_BumpMatrix");
         bumpLuminance = at("u_BumpLuminance");
         textureFactor = at("u_TextureFactor");
-        pixelFlags = at("u_PixelFlags");
-        pixelFlags2 = at("u_PixelFlags2");
+        alphaReference = at("u_AlphaReference");
         fogColour = at("u_FogColour");
         fogTable = at("u_FogTable");
     }
 };
 
-void GlDevice::LocateUniforms()
-{
-    delete m_Uniforms;
-    m_Uniforms = new FixedUniforms(m_FixedProgram);
-}
+GlDevice::FixedUniforms* GlDevice::LocateUniforms(unsigned program) { return new FixedUniforms(program); }
 
-void GlDevice::ForgetUniforms()
-{
-    delete m_Uniforms;
-    m_Uniforms = nullptr;
-}
+void GlDevice::ForgetUniforms(FixedUniforms* uniforms) { delete uniforms; }
 
-void GlDevice::UploadBlock(const FixedFunctionBlock& b)
+void GlDevice::UploadBlock(FixedProgram& program, const FixedFunctionBlock& b)
 {
-    if (m_BlockUploaded && std::memcmp(&b, &m_LastBlock, sizeof b) == 0)
+    if (program.uploaded && std::memcmp(&b, &program.last, sizeof b) == 0)
         return;
-    const FixedUniforms& u = *m_Uniforms;
-    glUniform4iv(u.vertexFlags, 1, b.vertexFlags);
-    glUniform4iv(u.vertexFlags2, 1, b.vertexFlags2);
-    glUniform4iv(u.materialSource, 1, b.materialSource);
-    glUniform4iv(u.lightFlags, 1, b.lightFlags);
-    glUniform4iv(u.stageCoords, 4, &b.stageCoords[0][0]);
-    glUniform1iv(u.texCoordSize, 8, b.texCoordSize);
+    const FixedUniforms& u = *program.uniforms;
     glUniformMatrix4fv(u.worldView, 1, GL_FALSE, b.worldView);
     glUniformMatrix4fv(u.projection, 1, GL_FALSE, b.projection);
     glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, b.normalMatrix);
@@ -393,7 +366,6 @@ void GlDevice::UploadBlock(const FixedFunctionBlock& b)
     glUniform4fv(u.materialEmissive, 1, b.materialEmissive);
     glUniform1f(u.materialPower, b.materialPower);
     glUniform4fv(u.globalAmbient, 1, b.globalAmbient);
-    glUniform4iv(u.lightType, 8, &b.lightType[0][0]);
     glUniform4fv(u.lightDiffuse, 8, &b.lightDiffuse[0][0]);
     glUniform4fv(u.lightSpecular, 8, &b.lightSpecular[0][0]);
     glUniform4fv(u.lightAmbient, 8, &b.lightAmbient[0][0]);
@@ -402,19 +374,14 @@ void GlDevice::UploadBlock(const FixedFunctionBlock& b)
     glUniform4fv(u.lightAttenuation, 8, &b.lightAttenuation[0][0]);
     glUniform4fv(u.lightSpot, 8, &b.lightSpot[0][0]);
     glUniform4fv(u.clipPlane, 6, &b.clipPlane[0][0]);
-    glUniform1i(u.clipPlaneCount, b.clipPlaneCount);
-    glUniform4iv(u.colourOp, 4, &b.colourOp[0][0]);
-    glUniform4iv(u.alphaOp, 4, &b.alphaOp[0][0]);
-    glUniform4iv(u.stageFlags, 4, &b.stageFlags[0][0]);
     glUniform4fv(u.stageConstant, 4, &b.stageConstant[0][0]);
     glUniform4fv(u.bumpMatrix, 4, &b.bumpMatrix[0][0]);
     glUniform4fv(u.bumpLuminance, 4, &b.bumpLuminance[0][0]);
     glUniform4fv(u.textureFactor, 1, b.textureFactor);
-    glUniform4iv(u.pixelFlags, 1, b.pixelFlags);
-    glUniform4iv(u.pixelFlags2, 1, b.pixelFlags2);
+    glUniform1i(u.alphaReference, b.pixelFlags[2]);
     glUniform4fv(u.fogColour, 1, b.fogColour);
     glUniform4fv(u.fogTable, 1, b.fogTable);
-    m_LastBlock = b;
-    m_BlockUploaded = true;
+    program.last = b;
+    program.uploaded = true;
 }
 } // namespace gfx::gl

@@ -10,6 +10,7 @@
 #include "platform/gfx/D3D9Types.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace gfx::gl
@@ -49,6 +50,33 @@ struct FixedFunctionBlock
     int32_t pixelFlags2[4];
     float fogColour[4];
     float fogTable[4];
+};
+
+// The integer part of a block: what selects the paths of the shaders (the
+// alpha reference, a value, left out). Equal keys draw with the same program.
+struct FixedFunctionKey
+{
+    int32_t vertexFlags[4];
+    int32_t vertexFlags2[4];
+    int32_t materialSource[4];
+    int32_t lightFlags[4];
+    int32_t stageCoords[4][4];
+    int32_t texCoordSize[8];
+    int32_t lightType[8];
+    int32_t clipPlaneCount;
+    int32_t colourOp[4][4];
+    int32_t alphaOp[4][4];
+    int32_t stageFlags[4][4];
+    int32_t pixelFlags[4];
+    int32_t pixelFlags2[4];
+
+    explicit FixedFunctionKey(const FixedFunctionBlock& block);
+    bool operator==(const FixedFunctionKey& other) const;
+};
+
+struct FixedFunctionKeyHash
+{
+    size_t operator()(const FixedFunctionKey& key) const;
 };
 
 // Direct3D's row-vector matrices as OpenGL reads them (column-major upload

@@ -1,13 +1,125 @@
 // GLSL sources of the fixed-function ubershaders and the effect wrapper.
 #include "platform/gfx/gl/GlShaderSource.h"
 
+#include "platform/gfx/gl/GlFixedFunction.h"
+
+#include <cstring>
+
 namespace gfx::gl
 {
+FixedFunctionKey::FixedFunctionKey(const FixedFunctionBlock& b)
+{
+    // Every byte is compared and hashed: no padding may stay undefined.
+    std::memset(this, 0, sizeof *this);
+    std::memcpy(vertexFlags, b.vertexFlags, sizeof vertexFlags);
+    std::memcpy(vertexFlags2, b.vertexFlags2, sizeof vertexFlags2);
+    std::memcpy(materialSource, b.materialSource, sizeof materialSource);
+    std::memcpy(lightFlags, b.lightFlags, sizeof lightFlags);
+    std::memcpy(stageCoords, b.stageCoords, sizeof stageCoords);
+    std::memcpy(texCoordSize, b.texCoordSize, sizeof texCoordSize);
+    for (int i = 0; i < 8; ++i)
+        lightType[i] = b.lightType[i][0];
+    clipPlaneCount = b.clipPlaneCount;
+    std::memcpy(colourOp, b.colourOp, sizeof colourOp);
+    std::memcpy(alphaOp, b.alphaOp, sizeof alphaOp);
+    std::memcpy(stageFlags, b.stageFlags, sizeof stageFlags);
+    std::memcpy(pixelFlags, b.pixelFlags, sizeof pixelFlags);
+    pixelFlags[2] = 0; // the alpha reference is a uniform
+    std::memcpy(pixelFlags2, b.pixelFlags2, sizeof pixelFlags2);
+}
+
+bool FixedFunctionKey::operator==(const FixedFunctionKey& other) const
+{
+    return std::memcmp(this, &other, sizeof *this) == 0;
+}
+
+size_t FixedFunctionKeyHash::operator()(const FixedFunctionKey& key) const
+{
+    static_assert(sizeof(FixedFunctionKey) % 4 == 0);
+    int32_t words[sizeof(FixedFunctionKey) / 4];
+    std::memcpy(words, &key, sizeof key);
+    uint64_t hash = 1469598103934665603ull;
+    for (int32_t word : words)
+        hash = (hash ^ uint32_t(word)) * 1099511628211ull;
+    return size_t(hash);
+}
+
+namespace
+{
+void Vector(std::string& out, const char* name, const int32_t* v)
+{
+    out += "const ivec4 ";
+    out += name;
+    out += " = ivec4(" + std::to_string(v[0]) + ", " + std::to_string(v[1]) + ", " + std::to_string(v[2]) + ", " +
+           std::to_string(v[3]) + ");\n";
+}
+
+void VectorArray(std::string& out, const char* name, const int32_t (*v)[4], int count)
+{
+    out += "const ivec4 " + std::string(name) + "[" + std::to_string(count) + "] = ivec4[](";
+    for (int i = 0; i < count; ++i)
+    {
+        out += i ? ", ivec4(" : "ivec4(";
+        for (int c = 0; c < 4; ++c)
+            out += (c ? ", " : "") + std::to_string(v[i][c]);
+        out += ")";
+    }
+    out += ");\n";
+}
+
+void IntArray(std::string& out, const char* name, const int32_t* v, int count)
+{
+    out += "const int " + std::string(name) + "[" + std::to_string(count) + "] = int[](";
+    for (int i = 0; i < count; ++i)
+        out += (i ? ", " : "") + std::to_string(v[i]);
+    out += ");\n";
+}
+} // namespace
+
+std::string FixedShaderHeader(const FixedFunctionKey& key, bool fragment)
+{
+    std::string out = "#version 330 core\n";
+    if (!fragment)
+    {
+        // x pre-transformed, y lighting, z vertex fog formula (0 none, 1 exp, 2 exp2, 3 linear), w range fog
+        Vector(out, "u_VertexFlags", key.vertexFlags);
+        // x normal present, y normalise normals, z fog factor from specular alpha, w table fog from w (else z)
+        Vector(out, "u_VertexFlags2", key.vertexFlags2);
+        // Material colour sources: diffuse, ambient, specular, emissive (0 material, 1 vertex diffuse, 2 vertex
+        // specular)
+        Vector(out, "u_MaterialSource", key.materialSource);
+        // x light count, y local viewer, z specular enable, w point size present
+        Vector(out, "u_LightFlags", key.lightFlags);
+        // Per stage: coordinate set, generation (0 pass-through, 1 normal, 2 position, 3 reflection, 4 sphere
+        // map), transform count (0 none), projected
+        VectorArray(out, "u_StageCoords", key.stageCoords, 4);
+        IntArray(out, "u_TexCoordSize", key.texCoordSize, 8);
+        // Per light: x type (1 point, 2 spot, 3 directional)
+        int32_t types[8][4] = {};
+        for (int i = 0; i < 8; ++i)
+            types[i][0] = key.lightType[i];
+        VectorArray(out, "u_LightType", types, 8);
+        out += "const int u_ClipPlaneCount = " + std::to_string(key.clipPlaneCount) + ";\n";
+        return out;
+    }
+    // Per stage: operation, argument 1, argument 2, argument 0.
+    VectorArray(out, "u_ColourOp", key.colourOp, 4);
+    VectorArray(out, "u_AlphaOp", key.alphaOp, 4);
+    // Per stage: x result to temp, y texture bound, z projected coordinates
+    VectorArray(out, "u_StageFlags", key.stageFlags, 4);
+    // x active stages, y alpha function (1 never .. 8 always), w table fog formula
+    Vector(out, "u_PixelFlags", key.pixelFlags);
+    out += "#define QV7_STAGES " + std::to_string(key.pixelFlags[0]) + "\n";
+    // x add specular, y vertex fog on, z table fog from w
+    Vector(out, "u_PixelFlags2", key.pixelFlags2);
+    return out;
+}
+
 const char* const kAttributeNames[kAttributeCount] = {
     "a_Position",  "a_Normal",    "a_Diffuse",   "a_Specular",  "a_PointSize",  "a_TexCoord0", "a_TexCoord1",
     "a_TexCoord2", "a_TexCoord3", "a_TexCoord4", "a_TexCoord5", "a_TexCoord6", "a_TexCoord7"};
 
-const char* const kFixedVertexShader = R"GLSL(#version 330 core
+const char* const kFixedVertexShader = R"GLSL(
 in vec4 a_Position;
 in vec3 a_Normal;
 in vec4 a_Diffuse;
@@ -22,18 +134,6 @@ in vec4 a_TexCoord5;
 in vec4 a_TexCoord6;
 in vec4 a_TexCoord7;
 
-// x pre-transformed, y lighting, z vertex fog formula (0 none, 1 exp, 2 exp2, 3 linear), w range fog
-uniform ivec4 u_VertexFlags;
-// x normal present, y normalise normals, z fog factor from specular alpha, w table fog from w (else z)
-uniform ivec4 u_VertexFlags2;
-// Material colour sources: diffuse, ambient, specular, emissive (0 material, 1 vertex diffuse, 2 vertex specular)
-uniform ivec4 u_MaterialSource;
-// x light count, y local viewer, z specular enable, w point size present
-uniform ivec4 u_LightFlags;
-// Per stage: coordinate set, generation (0 pass-through, 1 normal, 2 position, 3 reflection, 4 sphere map),
-// transform count (0 none), projected
-uniform ivec4 u_StageCoords[4];
-uniform int u_TexCoordSize[8];
 uniform mat4 u_WorldView;
 uniform mat4 u_Projection;
 uniform mat3 u_NormalMatrix;
@@ -46,7 +146,6 @@ uniform vec4 u_MaterialSpecular;
 uniform vec4 u_MaterialEmissive;
 uniform float u_MaterialPower;
 uniform vec4 u_GlobalAmbient;
-uniform ivec4 u_LightType[8];  // x type (1 point, 2 spot, 3 directional)
 uniform vec4 u_LightDiffuse[8];
 uniform vec4 u_LightSpecular[8];
 uniform vec4 u_LightAmbient[8];
@@ -55,7 +154,6 @@ uniform vec4 u_LightDirection[8]; // view space, normalised
 uniform vec4 u_LightAttenuation[8]; // a0, a1, a2, range
 uniform vec4 u_LightSpot[8];        // cos(theta / 2), cos(phi / 2), falloff
 uniform vec4 u_ClipPlane[6];        // view space
-uniform int u_ClipPlaneCount;
 
 out vec4 v_Diffuse;
 out vec4 v_Specular;
@@ -245,7 +343,7 @@ void main()
 }
 )GLSL";
 
-const char* const kFixedFragmentShader = R"GLSL(#version 330 core
+const char* const kFixedFragmentShader = R"GLSL(
 in vec4 v_Diffuse;
 in vec4 v_Specular;
 in vec4 v_TexCoord[4];
@@ -258,19 +356,11 @@ uniform sampler2D u_Texture0;
 uniform sampler2D u_Texture1;
 uniform sampler2D u_Texture2;
 uniform sampler2D u_Texture3;
-// Per stage: operation, argument 1, argument 2, argument 0.
-uniform ivec4 u_ColourOp[4];
-uniform ivec4 u_AlphaOp[4];
-// Per stage: x result to temp, y texture bound, z projected coordinates
-uniform ivec4 u_StageFlags[4];
 uniform vec4 u_StageConstant[4];
 uniform vec4 u_BumpMatrix[4];      // 00, 01, 10, 11
 uniform vec4 u_BumpLuminance[4];   // scale, offset
 uniform vec4 u_TextureFactor;
-// x active stages, y alpha function (1 never .. 8 always), z alpha reference, w table fog formula
-uniform ivec4 u_PixelFlags;
-// x add specular, y vertex fog on, z table fog from w
-uniform ivec4 u_PixelFlags2;
+uniform int u_AlphaReference;
 uniform vec4 u_FogColour;
 uniform vec4 u_FogTable; // start, end, density
 
@@ -344,6 +434,52 @@ bool AlphaPasses(int function, int alpha, int reference)
     return true;
 }
 
+// One texture stage. Called with a literal stage number, so that once the
+// call is inlined every selector of the stage is a constant and only its own
+// operation is left in the program (a loop over the stages would keep all of
+// them, and a software rasteriser runs every branch it cannot remove).
+void Stage(int stage, inout vec4 current, inout vec4 temp, inout vec2 bump, inout float luminance,
+           inout bool luminanceNext)
+{
+    vec4 tex = Sample(stage, bump);
+    if (luminanceNext)
+        tex.rgb *= luminance;
+    bump = vec2(0.0);
+    luminanceNext = false;
+    ivec4 c = u_ColourOp[stage];
+    if (c.x == 22 || c.x == 23)
+    {
+        // Bump environment mapping: this stage's (du, dv) moves the next stage's coordinates.
+        vec4 m = u_BumpMatrix[stage];
+        bump = vec2(m.x * tex.r + m.z * tex.g, m.y * tex.r + m.w * tex.g);
+        if (c.x == 23)
+        {
+            luminance = clamp(tex.b * u_BumpLuminance[stage].x + u_BumpLuminance[stage].y, 0.0, 1.0);
+            luminanceNext = true;
+        }
+        return;
+    }
+    vec4 nextTex = vec4(1.0);
+    if ((c.x == 17 || u_AlphaOp[stage].x == 17) && stage < 3)
+        nextTex = Sample(stage + 1, vec2(0.0));
+    vec4 colour = Operate(c.x, Argument(c.w, stage, current, tex, temp), Argument(c.y, stage, current, tex, temp),
+                          Argument(c.z, stage, current, tex, temp), current, tex, nextTex);
+    ivec4 a = u_AlphaOp[stage];
+    float alpha;
+    if (c.x == 24)
+        alpha = colour.a;
+    else if (a.x <= 1)
+        alpha = current.a;
+    else
+        alpha = Operate(a.x, Argument(a.w, stage, current, tex, temp), Argument(a.y, stage, current, tex, temp),
+                        Argument(a.z, stage, current, tex, temp), current, tex, nextTex).a;
+    vec4 result = clamp(vec4(colour.rgb, alpha), 0.0, 1.0);
+    if (u_StageFlags[stage].x != 0)
+        temp = result;
+    else
+        current = result;
+}
+
 void main()
 {
     vec4 current = v_Diffuse;
@@ -351,52 +487,23 @@ void main()
     vec2 bump = vec2(0.0);
     float luminance = 1.0;
     bool luminanceNext = false;
-    for (int stage = 0; stage < 4; ++stage)
-    {
-        if (stage >= u_PixelFlags.x) break;
-        vec4 tex = Sample(stage, bump);
-        if (luminanceNext)
-            tex.rgb *= luminance;
-        bump = vec2(0.0);
-        luminanceNext = false;
-        ivec4 c = u_ColourOp[stage];
-        if (c.x == 22 || c.x == 23)
-        {
-            // Bump environment mapping: this stage's (du, dv) moves the next stage's coordinates.
-            vec4 m = u_BumpMatrix[stage];
-            bump = vec2(m.x * tex.r + m.z * tex.g, m.y * tex.r + m.w * tex.g);
-            if (c.x == 23)
-            {
-                luminance = clamp(tex.b * u_BumpLuminance[stage].x + u_BumpLuminance[stage].y, 0.0, 1.0);
-                luminanceNext = true;
-            }
-            continue;
-        }
-        vec4 nextTex = vec4(1.0);
-        if ((c.x == 17 || u_AlphaOp[stage].x == 17) && stage < 3)
-            nextTex = Sample(stage + 1, vec2(0.0));
-        vec4 colour = Operate(c.x, Argument(c.w, stage, current, tex, temp), Argument(c.y, stage, current, tex, temp),
-                              Argument(c.z, stage, current, tex, temp), current, tex, nextTex);
-        ivec4 a = u_AlphaOp[stage];
-        float alpha;
-        if (c.x == 24)
-            alpha = colour.a;
-        else if (a.x <= 1)
-            alpha = current.a;
-        else
-            alpha = Operate(a.x, Argument(a.w, stage, current, tex, temp), Argument(a.y, stage, current, tex, temp),
-                            Argument(a.z, stage, current, tex, temp), current, tex, nextTex).a;
-        vec4 result = clamp(vec4(colour.rgb, alpha), 0.0, 1.0);
-        if (u_StageFlags[stage].x != 0)
-            temp = result;
-        else
-            current = result;
-    }
+#if QV7_STAGES > 0
+    Stage(0, current, temp, bump, luminance, luminanceNext);
+#endif
+#if QV7_STAGES > 1
+    Stage(1, current, temp, bump, luminance, luminanceNext);
+#endif
+#if QV7_STAGES > 2
+    Stage(2, current, temp, bump, luminance, luminanceNext);
+#endif
+#if QV7_STAGES > 3
+    Stage(3, current, temp, bump, luminance, luminanceNext);
+#endif
     if (u_PixelFlags2.x != 0)
         current.rgb = clamp(current.rgb + v_Specular.rgb, 0.0, 1.0);
 
     int alpha = int(floor(clamp(current.a, 0.0, 1.0) * 255.0 + 0.5));
-    if (!AlphaPasses(u_PixelFlags.y, alpha, u_PixelFlags.z))
+    if (!AlphaPasses(u_PixelFlags.y, alpha, u_AlphaReference))
         discard;
 
     float fog = 1.0;

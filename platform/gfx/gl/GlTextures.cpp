@@ -239,6 +239,9 @@ void GlDevice::UploadTexture(MemoryTexture& texture, TextureCopy& copy)
     UploadFormat format;
     if (!Describe(texture.Format(), format))
         return;
+    // A copy of the same shape keeps its storage: only the levels that changed
+    // are sent again (a picture rewritten every frame is mostly one level).
+    const bool reuse = copy.id != 0 && copy.levels == levels && copy.versions.size() == levels;
     if (copy.id == 0)
         glGenTextures(1, &copy.id);
     glBindTexture(GL_TEXTURE_2D, copy.id);
@@ -250,19 +253,33 @@ void GlDevice::UploadTexture(MemoryTexture& texture, TextureCopy& copy)
     for (UINT level = 0; level < levels; ++level)
     {
         const ImageMemory& image = texture.Level(level);
+        if (reuse && copy.versions[level] == image.version)
+            continue;
         copy.versions[level] = image.version;
+        const GLsizei w = GLsizei(image.width), h = GLsizei(image.height);
         if (format.compressed && m_HasS3tc)
-            glCompressedTexImage2D(GL_TEXTURE_2D, GLint(level), format.compressed, GLsizei(image.width),
-                                   GLsizei(image.height), 0, GLsizei(image.bytes.size()), image.bytes.data());
+        {
+            if (reuse)
+                glCompressedTexSubImage2D(GL_TEXTURE_2D, GLint(level), 0, 0, w, h, format.compressed,
+                                          GLsizei(image.bytes.size()), image.bytes.data());
+            else
+                glCompressedTexImage2D(GL_TEXTURE_2D, GLint(level), format.compressed, w, h, 0,
+                                       GLsizei(image.bytes.size()), image.bytes.data());
+        }
         else if (format.compressed)
         {
             const std::vector<uint32_t> pixels = DecodeDxt(image);
-            glTexImage2D(GL_TEXTURE_2D, GLint(level), GL_RGBA8, GLsizei(image.width), GLsizei(image.height), 0, GL_BGRA,
-                         GL_UNSIGNED_BYTE, pixels.data());
+            if (reuse)
+                glTexSubImage2D(GL_TEXTURE_2D, GLint(level), 0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+            else
+                glTexImage2D(GL_TEXTURE_2D, GLint(level), GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                             pixels.data());
         }
+        else if (reuse)
+            glTexSubImage2D(GL_TEXTURE_2D, GLint(level), 0, 0, w, h, format.format, format.type, image.bytes.data());
         else
-            glTexImage2D(GL_TEXTURE_2D, GLint(level), GLint(format.internal), GLsizei(image.width),
-                         GLsizei(image.height), 0, format.format, format.type, image.bytes.data());
+            glTexImage2D(GL_TEXTURE_2D, GLint(level), GLint(format.internal), w, h, 0, format.format, format.type,
+                         image.bytes.data());
     }
     glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, format.swizzle);
     if ((texture.Usage() & D3DUSAGE_AUTOGENMIPMAP) && levels > 1 && !format.compressed)

@@ -35,6 +35,11 @@ class NullDevice : public DeviceBase
     {
         if (m_Front.width == 0)
             return false;
+        if (m_FrontUniform)
+        {
+            m_Front.pixels.assign(size_t(m_Front.width) * m_Front.height, m_FrontColour);
+            m_FrontUniform = false;
+        }
         frame = m_Front;
         return true;
     }
@@ -81,13 +86,32 @@ class NullDevice : public DeviceBase
 
     HRESULT PresentBackBuffer() override
     {
+        m_Front.width = int(m_BackBuffer->Width());
+        m_Front.height = int(m_BackBuffer->Height());
+        // A back buffer that is one cleared colour is presented as that
+        // colour; the front pixels are only written if someone reads them.
+        if (m_BackBuffer->UniformColour(m_FrontColour))
+        {
+            m_FrontUniform = true;
+            return D3D_OK;
+        }
+        m_FrontUniform = false;
         const ImageMemory& image = m_BackBuffer->Image();
-        m_Front.width = int(image.width);
-        m_Front.height = int(image.height);
         m_Front.pixels.resize(size_t(image.width) * image.height);
         for (UINT y = 0; y < image.height; ++y)
-            for (UINT x = 0; x < image.width; ++x)
-                m_Front.pixels[size_t(y) * image.width + x] = image.ReadArgb(x, y);
+        {
+            uint32_t* row = m_Front.pixels.data() + size_t(y) * image.width;
+            if (image.format == D3DFMT_A8R8G8B8 || image.format == D3DFMT_X8R8G8B8)
+            {
+                std::memcpy(row, image.bytes.data() + size_t(y) * image.pitch, size_t(image.width) * 4);
+                if (image.format == D3DFMT_X8R8G8B8)
+                    for (UINT x = 0; x < image.width; ++x)
+                        row[x] |= 0xFF000000u;
+            }
+            else
+                for (UINT x = 0; x < image.width; ++x)
+                    row[x] = image.ReadArgb(x, y);
+        }
         return D3D_OK;
     }
 
@@ -107,6 +131,8 @@ class NullDevice : public DeviceBase
 
   private:
     PresentedFrame m_Front;
+    bool m_FrontUniform = false;
+    uint32_t m_FrontColour = 0;
 };
 
 void CopyText(char* destination, size_t size, const std::string& text)
