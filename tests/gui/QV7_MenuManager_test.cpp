@@ -55,6 +55,15 @@ MenuFileRecord TwoPages()
     file.pages.push_back(second);
     return file;
 }
+// One frame with the cursor at (x, y) and the left button down or up.
+ScriptedFrame at(float x, float y, bool left)
+{
+    ScriptedFrame f;
+    f.x = x;
+    f.y = y;
+    f.left = left;
+    return f;
+}
 } // namespace
 
 TEST(MenuManager, LoadsPagesControlsPicturesFontsAndStrings)
@@ -154,14 +163,6 @@ TEST(MenuManager, ClickFiresOnThePressEdgeOnly)
 {
     ScreenLoopHarness h;
     QV7_MenuManager& menus = h.StartMenus(TwoPages());
-    auto at = [](float x, float y, bool left)
-    {
-        ScriptedFrame f;
-        f.x = x;
-        f.y = y;
-        f.left = left;
-        return f;
-    };
     // Held over the button: one click; released and pressed again: another.
     const std::vector<std::string> clicks =
         h.Play({at(150, 120, false), at(150, 120, true), at(150, 120, true), at(150, 120, false),
@@ -208,14 +209,6 @@ TEST(MenuManager, APressMadeWhileTheCursorWasOffIsNotFreshWhenItComesBack)
 {
     ScreenLoopHarness h;
     QV7_MenuManager& menus = h.StartMenus(TwoPages());
-    auto at = [](float x, float y, bool left)
-    {
-        ScriptedFrame f;
-        f.x = x;
-        f.y = y;
-        f.left = left;
-        return f;
-    };
     // Pressed over the button with the cursor off, still held when it comes
     // back: no click until the button is released and pressed again.
     menus.m_CursorFlag = 0;
