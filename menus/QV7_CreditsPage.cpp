@@ -1,6 +1,7 @@
 // The credits page. The control IDCREDITS marks the scroll area: its font,
-// its left edge as the lines' x, its top and bottom as the area's bounds.
-// Lines fade in over the bottom 36 pixels and out over the top 25.
+// its left and right edges as the box each line is centred in, its top and
+// bottom as the area's bounds. Lines fade in over the bottom 36 pixels and
+// out over the top 25.
 #include "menus/QV7_CreditsPage.h"
 
 #include "gui/QV7_FontsHandler.h"
@@ -21,7 +22,8 @@ constexpr D3DCOLOR kLineColour = 0xF0F0F0;
 struct ScrollArea
 {
     MenuFont* font = nullptr;
-    float x = 0.0f;
+    float left = 0.0f;
+    float width = 0.0f;
     float top = 0.0f;
     float bottom = 0.0f;
 };
@@ -32,7 +34,8 @@ ScrollArea FindScrollArea()
     QV7_Menu_hWnd* control = g_menuManager ? g_menuManager->FindControl("IDCREDITS", kMenuAnyType) : nullptr;
     if (!control)
         return area;
-    area.x = float(control->m_Left);
+    area.left = float(control->m_Left);
+    area.width = float(control->m_Right - control->m_Left);
     area.top = float(control->m_Top);
     area.bottom = float(control->m_Bottom);
     if (control->m_Type == kMenuCaption)
@@ -64,7 +67,9 @@ void DrawCreditLines(const ScrollArea& area, float y0)
         if (y <= area.top || y >= area.bottom - 11.0f)
             continue;
         const D3DCOLOR colour = D3DCOLOR(uint32_t(LineAlpha(area, y)) << 24) | kLineColour;
-        DrawFontText(area.font, area.x, y, colour, lines[i]->m_Text, 0);
+        area.font->m_BoxLeft = area.left;
+        area.font->m_BoxWidth = area.width;
+        DrawFontText(area.font, area.left, y, colour, lines[i]->m_Text, kFontCentreInBox);
     }
 }
 

@@ -12,6 +12,7 @@
 #include "gui/QV7_Menu_ProgressBar.h"
 #include "gui/QV7_Menu_Slider.h"
 #include "gui/QV7_Particles2D.h"
+#include "platform/gfx/Resources.h"
 #include "platform/gfx/null/NullGfx.h"
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Windows.h"
@@ -22,9 +23,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
 
 using namespace screentest;
 using namespace menufile;
@@ -326,6 +329,22 @@ TEST(MenuManager, AMenuFileWithoutPagesToShowEndsTheLoad)
                          std::to_string(bytes.size() - 3) + " of " + std::to_string(bytes.size()) + ")."))
         << ::testing::PrintToString(h.LogLines());
     EXPECT_EQ(g_particles2D->m_Emitters.Count(), 0) << "no cursor trail left behind";
+
+    // A control whose type code is unknown, in the middle of the first page:
+    // its size is unknown too, so nothing after its code can be read.
+    MenuFileRecord file = TwoPages();
+    MenuFileRecord before = file; // the same bytes up to the unknown control
+    before.pages.resize(1);
+    before.pages[0].controls.resize(2);
+    file.pages[0].controls[2].type = 10;
+    ASSERT_TRUE(WriteMenuFile(h.DataDir() + "Menu.qvx", file));
+    const size_t unknownAt = BuildMenuFile(before).Bytes().size();
+    const size_t fileSize = BuildMenuFile(file).Bytes().size();
+    EXPECT_THROW(QV7_MenuManager(), CDException);
+    EXPECT_EQ(g_menuManager, nullptr);
+    EXPECT_TRUE(h.Logged("ERROR: Menu file " + h.DataDir() + "Menu.qvx is broken: unknown control type 10 (at byte " +
+                         std::to_string(unknownAt) + " of " + std::to_string(fileSize) + ")."))
+        << ::testing::PrintToString(h.LogLines());
 }
 
 TEST(MenuManager, AMissingStringsFileIsLoggedAndLeavesNoStrings)
@@ -528,7 +547,25 @@ TEST(MenuManager, DeviceLossReachesTheFontsThroughTheEngine)
     EXPECT_NE(font->m_VertexBuffer, nullptr);
 }
 
-TEST(MenuManager, PageBackdropDrawsTheNamedPagesBackground)
+// The render and stage-0/1 states in force at the first draw recorded since
+// the record was cleared: the device's states at that moment, replayed.
+static std::map<std::string, DWORD> StatesAtFirstDraw(const std::map<std::string, DWORD>& before)
+{
+    std::map<std::string, DWORD> states = before;
+    for (const std::string& call : gfx::null::Calls())
+    {
+        if (call.rfind("DrawPrimitiveUP", 0) == 0)
+            break;
+        unsigned a = 0, b = 0, c = 0;
+        if (std::sscanf(call.c_str(), "SetRenderState(%u,%u)", &a, &b) == 2)
+            states["rs" + std::to_string(a)] = b;
+        else if (std::sscanf(call.c_str(), "SetTextureStageState(%u,%u,%u)", &a, &b, &c) == 3)
+            states["ts" + std::to_string(a) + "." + std::to_string(b)] = c;
+    }
+    return states;
+}
+
+TEST(MenuManager, PageBackdropDrawsTheNamedPagesBackgroundBlendedOverThePage)
 {
     ScreenLoopHarness h;
     QV7_MenuManager& menus = h.StartMenus(TwoPages());
@@ -536,8 +573,44 @@ TEST(MenuManager, PageBackdropDrawsTheNamedPagesBackground)
     gfx::null::ClearCalls();
     menus.DrawPageBackdrop("NO_SUCH_PAGE", 100);
     EXPECT_EQ(gfx::null::CountCalls("DrawPrimitiveUP"), 0u);
+
+    const std::pair<D3DRENDERSTATETYPE, const char*> renderStates[] = {
+        {D3DRS_ALPHABLENDENABLE, "rs27"}, {D3DRS_SRCBLEND, "rs19"}, {D3DRS_DESTBLEND, "rs20"},
+        {D3DRS_ALPHATESTENABLE, "rs15"}};
+    const std::pair<std::pair<DWORD, D3DTEXTURESTAGESTATETYPE>, std::string> stageStates[] = {
+        {{0, D3DTSS_COLOROP}, "ts0.1"},   {{0, D3DTSS_COLORARG1}, "ts0.2"}, {{0, D3DTSS_COLORARG2}, "ts0.3"},
+        {{0, D3DTSS_ALPHAOP}, "ts0.4"},   {{0, D3DTSS_ALPHAARG1}, "ts0.5"}, {{0, D3DTSS_ALPHAARG2}, "ts0.6"},
+        {{1, D3DTSS_COLOROP}, "ts1.1"},   {{1, D3DTSS_ALPHAOP}, "ts1.4"}};
+    std::map<std::string, DWORD> before;
+    for (const auto& [state, name] : renderStates)
+        g_device->GetRenderState(state, &before[name]);
+    for (const auto& [stage, name] : stageStates)
+        g_device->GetTextureStageState(stage.first, stage.second, &before[name]);
     menus.DrawPageBackdrop("ID_SECOND", 100);
-    EXPECT_EQ(gfx::null::CountCalls("DrawPrimitiveUP"), 1u);
+    ASSERT_EQ(gfx::null::CountCalls("DrawPrimitiveUP"), 1u);
+    EXPECT_EQ(gfx::null::Calls()[size_t(gfx::null::FindCall("DrawPrimitiveUP"))],
+              "DrawPrimitiveUP(" + std::to_string(D3DPT_TRIANGLESTRIP) + ",2,28)");
+    // The page's own background is what is bound.
+    const std::string binding =
+        "SetTexture(0," + gfx::ResourceName(menus.FindPage("ID_SECOND")->m_Background->m_Texture) + ")";
+    EXPECT_GE(gfx::null::FindCall(binding), 0);
+    EXPECT_LT(gfx::null::FindCall(binding), gfx::null::FindCall("DrawPrimitiveUP"));
+
+    const std::map<std::string, DWORD> drawn = StatesAtFirstDraw(before);
+    EXPECT_EQ(drawn.at("rs27"), DWORD(TRUE));
+    EXPECT_EQ(drawn.at("rs19"), DWORD(D3DBLEND_SRCALPHA));
+    EXPECT_EQ(drawn.at("rs20"), DWORD(D3DBLEND_INVSRCALPHA));
+    EXPECT_EQ(drawn.at("rs15"), DWORD(FALSE));
+    EXPECT_EQ(drawn.at("ts0.1"), DWORD(D3DTOP_MODULATE));
+    EXPECT_EQ(drawn.at("ts0.4"), DWORD(D3DTOP_MODULATE));
+    EXPECT_EQ(std::minmax(drawn.at("ts0.2"), drawn.at("ts0.3")),
+              std::minmax(DWORD(D3DTA_TEXTURE), DWORD(D3DTA_DIFFUSE)));
+    EXPECT_EQ(std::minmax(drawn.at("ts0.5"), drawn.at("ts0.6")),
+              std::minmax(DWORD(D3DTA_TEXTURE), DWORD(D3DTA_DIFFUSE)));
+    EXPECT_EQ(drawn.at("ts1.1"), DWORD(D3DTOP_DISABLE));
+    EXPECT_EQ(drawn.at("ts1.4"), DWORD(D3DTOP_DISABLE));
+    // Alpha testing comes back on after the draw; blending stays until End2D.
     EXPECT_EQ(g_scene->GetRenderState(D3DRS_ALPHATESTENABLE), DWORD(TRUE));
+    EXPECT_EQ(g_scene->GetRenderState(D3DRS_ALPHABLENDENABLE), DWORD(TRUE));
     g_screen2D->End2D();
 }

@@ -9,6 +9,7 @@
 #include "media/QV7_Input.h"
 #include "media/QV7_SoundSystem.h"
 #include "menus/QV7_CreditsPage.h"
+#include "menus/QV7_DemoPages.h"
 #include "menus/QV7_MainMenu.h"
 #include "platform/gfx/Resources.h"
 #include "platform/gfx/null/NullGfx.h"
@@ -250,6 +251,54 @@ TEST_F(FrontEndScreens, AQuitInsideANestedScreenLeavesEveryScreenAtOnce)
     EXPECT_EQ(g_windowsData->m_Quit, 1);
     // The pass that handles the close polls once more; nothing after it.
     EXPECT_GE(FramesLeft(), 48u);
+}
+
+// The pages shown, one entry per run of frames on the same page.
+struct PageRun
+{
+    std::string page;
+    int frames = 0;
+};
+
+TEST_F(FrontEndScreens, TheDemoEndPageFadesInHoldsForASecondAndFadesOutWithoutInput)
+{
+    Idle(500, 20, {kEnter}); // Enter held all along: only the end of the hold lets it act
+    h.CloseAfterScript();
+    ShowDemoEndPage();
+
+    EXPECT_GT(FramesLeft(), 50u) << "the page must end by itself";
+    // Fade in at 0.1 x 20 a frame (128 frames), a hold of just over 1000 ms (51), fade out (128).
+    const int shown = CountPage("ID_DEMO_END");
+    EXPECT_EQ(shown, int(seen.size()));
+    EXPECT_GE(shown, 128 + 50 + 127);
+    EXPECT_LE(shown, 128 + 52 + 129);
+    EXPECT_EQ(CountFrames(0, seen.size(), [](const SeenFrame& f) { return f.menuInput != 0 || f.backdrop; }), 0);
+}
+
+TEST_F(FrontEndScreens, TheMultiplayerAdvertLeavesTheMainMenuAndComesBackToIt)
+{
+    Idle(500, 20, {kEnter});
+    h.CloseAfterScript();
+    ShowDemoMultiplayerPage();
+
+    EXPECT_GT(FramesLeft(), 50u);
+    std::vector<PageRun> runs;
+    for (const SeenFrame& frame : seen)
+    {
+        if (runs.empty() || runs.back().page != frame.page)
+            runs.push_back({frame.page, 0});
+        ++runs.back().frames;
+    }
+    ASSERT_EQ(runs.size(), 3u);
+    // The main menu fades at 1.0 x 20 a frame: 13 frames out and 13 back in.
+    EXPECT_EQ(runs[0].page, "ID_MAIN_MENU");
+    EXPECT_EQ(runs[0].frames, 13);
+    EXPECT_EQ(runs[1].page, "ID_DEMO_MENUMP");
+    EXPECT_GE(runs[1].frames, 128 + 50 + 127);
+    EXPECT_LE(runs[1].frames, 128 + 52 + 129);
+    EXPECT_EQ(runs[2].page, "ID_MAIN_MENU");
+    EXPECT_EQ(runs[2].frames, 13);
+    EXPECT_EQ(CountFrames(0, seen.size(), [](const SeenFrame& f) { return f.menuInput != 0 || f.backdrop; }), 0);
 }
 
 TEST_F(FrontEndScreens, CreditsScrollUntilTheLastLineHasLeftTheTop)

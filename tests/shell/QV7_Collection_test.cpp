@@ -3,7 +3,10 @@
 #include "tests/shell/TestLog.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <malloc.h>
+#include <memory>
+#include <vector>
 
 namespace
 {
@@ -35,21 +38,57 @@ class CollectionTest : public ::testing::Test
 };
 } // namespace
 
-TEST_F(CollectionTest, GrowsByExactlyOneSlotAndKeepsOrderOnDelete)
+// The pointer array holds exactly count slots: malloc_usable_size gives the
+// request rounded up to the allocator's 16-byte granule, at least three slots
+// (exact under ASan), so an array kept with spare capacity shows up at once.
+static size_t Slots(const QV7_Collection<Tracked>& list)
+{
+    return malloc_usable_size(list.items) / sizeof(Tracked*);
+}
+
+TEST_F(CollectionTest, GrowsByExactlyOneSlotPerInsertionAndKeepsEveryElement)
 {
     QV7_Collection<Tracked> list;
     EXPECT_EQ(list.IndexOf(nullptr), -1);
+    ASSERT_NE(list.items, nullptr) << "an empty collection still has its zero-size block";
+    std::vector<Tracked*> added;
+    for (int n = 1; n <= 200; ++n)
+    {
+        added.push_back(list.Add());
+        ASSERT_EQ(list.count, n);
+        ASSERT_GE(Slots(list), size_t(n));
+        ASSERT_LE(Slots(list), std::max<size_t>(size_t(n) + 1, 3)) << "spare capacity after " << n << " insertions";
+    }
+    EXPECT_EQ(Tracked::alive, 200);
+    for (int i = 0; i < 200; ++i)
+    {
+        ASSERT_EQ(list[i], added[size_t(i)]) << "slot " << i;
+        ASSERT_EQ(list.IndexOf(added[size_t(i)]), i);
+    }
+}
+
+TEST_F(CollectionTest, DeletingKeepsTheOrderOfTheRestAndDoesNotShrink)
+{
+    QV7_Collection<Tracked> list;
     Tracked* a = list.Add();
     Tracked* b = list.Add();
     Tracked* c = list.Add();
-    EXPECT_EQ(malloc_usable_size(list.items) / sizeof(Tracked*) >= 3u, true);
+    Tracked** const before = list.items;
     list.Delete(b);
     ASSERT_EQ(list.count, 2);
+    EXPECT_EQ(list.items, before) << "removal does not reallocate";
+    EXPECT_GE(Slots(list), 3u);
     EXPECT_EQ(list[0], a);
     EXPECT_EQ(list[1], c);
     EXPECT_EQ(Tracked::alive, 2);
     EXPECT_EQ(list.IndexOf(c), 1);
     EXPECT_EQ(list.IndexOf(b), -1);
+    Tracked* d = list.Add(); // resized to exactly three again
+    EXPECT_LE(Slots(list), 4u);
+    EXPECT_EQ(list[2], d);
+    list.DeleteAt(0);
+    EXPECT_EQ(list[0], c);
+    EXPECT_EQ(list[1], d);
 }
 
 TEST_F(CollectionTest, AbsentPointersAreReportedAndHarmlessForDeleteButFatalForRemove)

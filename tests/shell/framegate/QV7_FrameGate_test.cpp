@@ -1,6 +1,7 @@
 // The frame gate on the null back-ends: sticky quit, the inactive skip, the
 // lost-then-reset sequence, a reset that fails, and the screenshot key.
 #include "engine/QV7_Engine.h"
+#include "engine/QV7_FrameManager.h"
 #include "media/QV7_Input.h"
 #include "platform/gfx/null/NullGfx.h"
 #include "platform/input/null/NullInput.h"
@@ -9,7 +10,14 @@
 #include "shell/framegate/QV7_FrameGate.h"
 #include "tests/shell/TestLog.h"
 
+#include "platform/io/BinaryReader.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -105,16 +113,33 @@ TEST_F(FrameGateTest, AFailedResetSkipsAndIsTriedAgain)
     EXPECT_EQ(PumpFrame(), FRAME_RENDER);
 }
 
-TEST_F(FrameGateTest, TheScreenshotKeyCountsEachPassWithAMessageUnlessSwitchedOff)
+// The screenshots in the program folder, by name.
+static std::vector<std::string> Screenshots(const std::string& folder)
 {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().extension() == ".bmp")
+            names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(FrameGateTest, TheScreenshotKeySavesOneBitmapPerPassWithAMessageUnlessSwitchedOff)
+{
+    ASSERT_EQ(g_frameManager->BeginFrame(), 0);
+    ASSERT_EQ(g_frameManager->EndFrame(), D3D_OK); // a presented frame to save
     input::null::State().PressKey(87); // F11, the default binding
     g_input->Poll();
     g_screenshotCounter = 0;
 
     EXPECT_EQ(PumpFrame(), FRAME_RENDER); // no message: no screenshot
     EXPECT_EQ(g_screenshotCounter, 0);
+    EXPECT_TRUE(Screenshots(dir.Path()).empty());
+    std::vector<std::string> expected;
     for (int pass = 1; pass <= 2; ++pass)
     {
+        clock.Advance(250);
+        expected.push_back("ScreenShot" + std::to_string(pass) + "_" + std::to_string(clock.Now()) + ".bmp");
         win::PostMessage(windows->m_Window.get(), win::WM_PAINT);
         EXPECT_EQ(PumpFrame(), FRAME_RENDER);
         EXPECT_EQ(g_screenshotCounter, pass);
@@ -123,6 +148,31 @@ TEST_F(FrameGateTest, TheScreenshotKeyCountsEachPassWithAMessageUnlessSwitchedOf
     win::PostMessage(windows->m_Window.get(), win::WM_PAINT);
     PumpFrame();
     EXPECT_EQ(g_screenshotCounter, 2);
+
+    ASSERT_EQ(Screenshots(dir.Path()), expected);
+    // Each is a 24-bit bottom-up bitmap of the whole back buffer.
+    const uint32_t width = engine->m_PresentParameters.BackBufferWidth;
+    const uint32_t height = engine->m_PresentParameters.BackBufferHeight;
+    const uint32_t imageSize = ((width * 3 + 3) & ~3u) * height;
+    for (const std::string& name : expected)
+    {
+        const std::string path = dir.Path() + name;
+        EXPECT_EQ(std::filesystem::file_size(path), 54u + imageSize) << name;
+        BinaryReader reader;
+        ASSERT_TRUE(reader.OpenFile(path));
+        EXPECT_EQ(reader.ReadUInt16(), 0x4D42); // "BM"
+        EXPECT_EQ(reader.ReadUInt32(), 54u + imageSize);
+        EXPECT_EQ(reader.ReadUInt32(), 0u);
+        EXPECT_EQ(reader.ReadUInt32(), 54u);
+        EXPECT_EQ(reader.ReadUInt32(), 40u);
+        EXPECT_EQ(reader.ReadInt32(), int32_t(width));
+        EXPECT_EQ(reader.ReadInt32(), int32_t(height));
+        EXPECT_EQ(reader.ReadUInt16(), 1);
+        EXPECT_EQ(reader.ReadUInt16(), 24);
+        EXPECT_EQ(reader.ReadUInt32(), 0u);
+        EXPECT_EQ(reader.ReadUInt32(), imageSize);
+        EXPECT_FALSE(reader.Failed());
+    }
 }
 
 TEST_F(FrameGateTest, QuitAfterFramesClosesTheWindowLikeThePlayer)
