@@ -153,7 +153,8 @@ class GlDevice : public DeviceBase
     bool MakeCurrent();
     bool BuildFramebuffers(const D3DPRESENT_PARAMETERS& presentParameters);
     void DeleteFramebuffers();
-    // The single-sampled picture of the back buffer (resolving it when multisampled).
+    // The single-sampled picture of the back buffer (resolving it, when
+    // multisampled, into a buffer of its own: not the presented one).
     unsigned ResolvedFramebuffer();
     void ReadFramebuffer(unsigned framebuffer, int width, int height, std::vector<uint32_t>& pixels);
 
@@ -166,6 +167,7 @@ class GlDevice : public DeviceBase
     unsigned m_ResolveFbo = 0, m_ResolveColor = 0;
     unsigned m_FrontFbo = 0, m_FrontColor = 0;
     bool m_Presented = false;
+    bool m_SwapOnPresent = false;
     bool m_WindowLost = false;
     bool m_SeenVisible = false;
 
