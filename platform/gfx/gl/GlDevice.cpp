@@ -61,6 +61,7 @@ GlDevice* GlDevice::Create(IDirect3D9* direct3D, const D3DDEVICE_CREATION_PARAME
 
 GlDevice::~GlDevice()
 {
+    m_HeldDraws = false;
     if (m_Context && MakeCurrent())
     {
         DeletePipeline();
@@ -155,6 +156,7 @@ void GlDevice::DeleteFramebuffers()
 HRESULT GlDevice::ClearBackBuffer(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
                                   DWORD stencil)
 {
+    DrawHeld();
     if (!MakeCurrent())
         return D3DERR_DRIVERINTERNALERROR;
     // The back buffer may be paired with a depth-stencil surface of the game's own.
@@ -177,6 +179,7 @@ unsigned GlDevice::ResolvedFramebuffer()
 
 HRESULT GlDevice::PresentBackBuffer()
 {
+    DrawHeld();
     if (!MakeCurrent())
         return D3DERR_DRIVERINTERNALERROR;
     unsigned shown = m_BackFbo;
@@ -240,6 +243,7 @@ void GlDevice::ReadFramebuffer(unsigned framebuffer, int width, int height, std:
 
 bool GlDevice::ReadPresentedFrame(PresentedFrame& frame)
 {
+    DrawHeld();
     if (!m_Presented || !MakeCurrent())
         return false;
     frame.width = m_Width;
@@ -250,6 +254,7 @@ bool GlDevice::ReadPresentedFrame(PresentedFrame& frame)
 
 HRESULT GlDevice::ReadBackBuffer(ImageMemory& destination)
 {
+    DrawHeld();
     if (!MakeCurrent())
         return D3DERR_DRIVERINTERNALERROR;
     std::vector<uint32_t> pixels;
@@ -269,6 +274,7 @@ HRESULT GlDevice::WriteBackBuffer(const ImageMemory&, const RECT*, const RECT*)
 
 HRESULT GlDevice::ResetBackBuffer(D3DPRESENT_PARAMETERS& presentParameters)
 {
+    DrawHeld();
     if (!MakeCurrent())
         return D3DERR_DRIVERINTERNALERROR;
     HWND window = presentParameters.hDeviceWindow ? presentParameters.hDeviceWindow : m_Creation.hFocusWindow;

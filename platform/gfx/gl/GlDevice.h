@@ -59,6 +59,7 @@ class GlDevice : public DeviceBase
                                  std::string* log) override;
     void DestroyProgramObject(Program* program) override;
     void ForgetResource(const void* resource) override;
+    void DrawHeld() override;
 
   private:
     struct TextureCopy
@@ -119,6 +120,25 @@ class GlDevice : public DeviceBase
         float lodBias = 0.0f, minLod = 0.0f, anisotropy = 1.0f;
         bool operator==(const SamplerKey&) const = default;
     };
+
+    // A run of triangles drawn from user memory with no device call between
+    // them (a particle system's quads, one call each) is held back and sent
+    // as one list: the GL state set for the first of them holds for all, and
+    // a software rasteriser's cost per draw call far exceeds their few pixels.
+    struct HeldVertices
+    {
+        std::vector<unsigned char> bytes;
+        UINT stride = 0;
+        UINT count = 0; // vertices
+        unsigned framebuffer = 0;
+        uint64_t textureVersions[4] = {};
+    };
+    static bool Holdable(const DrawCall& call, bool effect);
+    void HoldVertices(const DrawCall& call);
+    // The sum of a stage texture's level versions: any write to it changes it.
+    uint64_t TextureVersion(DWORD stage);
+    // What every draw undoes once it is drawn.
+    void FinishDraw(unsigned framebuffer);
 
     bool BuildPipeline();
     void DeletePipeline();
@@ -185,5 +205,6 @@ class GlDevice : public DeviceBase
     std::unordered_map<const void*, BufferCopy> m_BufferCopies;
     std::unordered_map<const void*, SurfaceCopy> m_SurfaceCopies;
     std::vector<TargetFramebuffer> m_TargetFramebuffers;
+    HeldVertices m_Held;
 };
 } // namespace gfx::gl
