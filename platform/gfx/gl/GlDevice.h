@@ -1,7 +1,9 @@
 // The gl back-end's device: an OpenGL 3.3 core context on the game window (or
 // on a hidden window of its own when it is given none), the back buffer as a
 // framebuffer object of the present-parameters size, and Present blitting it
-// scaled into the window. Every GL call happens on the thread that created the
+// scaled into the window (after a discarding present the next frame is drawn
+// into the buffer of the frame before, so the presented picture stays for
+// read-backs without a copy per frame). Every GL call happens on the thread that created the
 // device; resources locked from other threads only touch their memory.
 //
 // Orientation: the framebuffer objects hold the picture top row first (GL row
