@@ -205,6 +205,8 @@ void DeviceBase::ReleaseBoundObjects()
 
 std::string DeviceBase::Format(const char* format, ...)
 {
+    if (!m_Record)
+        return {};
     char text[512];
     va_list args;
     va_start(args, format);
@@ -215,6 +217,8 @@ std::string DeviceBase::Format(const char* format, ...)
 
 void DeviceBase::Record(const std::string& line)
 {
+    if (m_HeldDraws)
+        DrawHeld();
     if (!m_Record)
         return;
     // A game left running on the null back-end must not grow without bound:
@@ -952,7 +956,11 @@ HRESULT DeviceBase::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, 
 
 HRESULT DeviceBase::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride)
 {
+    // The draw itself decides whether the held draws go first (it may join them).
+    const bool held = m_HeldDraws;
+    m_HeldDraws = false;
     Record(Format("DrawPrimitiveUP(%u,%u,%u)", unsigned(type), primitiveCount, stride));
+    m_HeldDraws = held;
     if (!m_InScene || !vertices || stride == 0)
         return D3DERR_INVALIDCALL;
     // Drawing from user memory unbinds stream 0, as on Direct3D.

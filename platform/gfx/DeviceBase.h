@@ -148,7 +148,9 @@ class DeviceBase : public RefCounted<IDirect3DDevice9>
     // A resource is going away: a back-end drops its copies of it.
     virtual void ForgetResource(const void*) {}
 
-    // Appends one line to the call record, when recording.
+    // Appends one line to the call record, when recording. Every device call
+    // comes through here first, so a back-end holding draws back draws them
+    // before anything else can happen.
     void Record(const std::string& line);
     bool Recording() const { return m_Record != nullptr; }
     // Resource bookkeeping: short names and the count of live default-pool resources.
@@ -183,10 +185,15 @@ class DeviceBase : public RefCounted<IDirect3DDevice9>
     virtual void UpdateLoss() {}
     // Drawing with the current state; the null back-end only records it.
     virtual HRESULT Draw(const DrawCall&) { return D3D_OK; }
+    // A back-end may hold a run of draws back to send them as one (with
+    // m_HeldDraws set): this draws them, before the next device call.
+    virtual void DrawHeld() {}
+    bool m_HeldDraws = false;
 
     // Direct3D's default state, as after creation and after every Reset.
     void ResetState();
     void ReleaseBoundObjects();
+    // A line of the call record; empty when not recording (no formatting per call then).
     std::string Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     IDirect3D9* m_Direct3D;

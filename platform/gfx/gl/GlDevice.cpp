@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace gfx::gl
 {
@@ -60,6 +61,7 @@ GlDevice* GlDevice::Create(IDirect3D9* direct3D, const D3DDEVICE_CREATION_PARAME
 
 GlDevice::~GlDevice()
 {
+    m_HeldDraws = false;
     if (m_Context && MakeCurrent())
     {
         DeletePipeline();
@@ -101,22 +103,36 @@ bool GlDevice::BuildFramebuffers(const D3DPRESENT_PARAMETERS& presentParameters)
         glBindFramebuffer(GL_FRAMEBUFFER, fbo);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, color);
     };
-    makeColor(m_BackFbo, m_BackColor, m_Samples);
+    auto attachDepth = [&] {
+        if (m_BackDepth)
+            glFramebufferRenderbuffer(GL_FRAMEBUFFER, depthAttachment, GL_RENDERBUFFER, m_BackDepth);
+    };
     if (presentParameters.EnableAutoDepthStencil)
     {
         glGenRenderbuffers(1, &m_BackDepth);
         glBindRenderbuffer(GL_RENDERBUFFER, m_BackDepth);
         glRenderbufferStorageMultisample(GL_RENDERBUFFER, m_Samples, depthFormat, m_Width, m_Height);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, depthAttachment, GL_RENDERBUFFER, m_BackDepth);
     }
+    makeColor(m_BackFbo, m_BackColor, m_Samples);
+    attachDepth();
     bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    // The last presented picture is kept for read-backs without a copy per
+    // frame: a single-sampled back buffer that may be discarded trades places
+    // with it at each present, so the front one is a second back buffer with
+    // the same depth. A multisampled one is resolved into it (the present
+    // needs that anyway), and a back buffer that must survive the present is
+    // copied into it.
+    m_SwapOnPresent = m_Samples == 0 && presentParameters.SwapEffect != D3DSWAPEFFECT_COPY;
+    makeColor(m_FrontFbo, m_FrontColor, 0);
+    if (m_SwapOnPresent)
+        attachDepth();
+    complete = complete && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     if (m_Samples > 0)
     {
+        // Reading the back buffer back resolves it here, leaving the presented picture alone.
         makeColor(m_ResolveFbo, m_ResolveColor, 0);
         complete = complete && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     }
-    makeColor(m_FrontFbo, m_FrontColor, 0);
-    complete = complete && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     glBindFramebuffer(GL_FRAMEBUFFER, m_BackFbo);
     m_Presented = false;
     return complete;
@@ -140,6 +156,7 @@ void GlDevice::DeleteFramebuffers()
 HRESULT GlDevice::ClearBackBuffer(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
                                   DWORD stencil)
 {
+    DrawHeld();
     if (!MakeCurrent())
         return D3DERR_DRIVERINTERNALERROR;
     // The back buffer may be paired with a depth-stencil surface of the game's own.
@@ -162,12 +179,17 @@ unsigned GlDevice::ResolvedFramebuffer()
 
 HRESULT GlDevice::PresentBackBuffer()
 {
+    DrawHeld();
     if (!MakeCurrent())
         return D3DERR_DRIVERINTERNALERROR;
-    const unsigned source = ResolvedFramebuffer();
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_FrontFbo);
-    glBlitFramebuffer(0, 0, m_Width, m_Height, 0, 0, m_Width, m_Height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    unsigned shown = m_BackFbo;
+    if (!m_SwapOnPresent)
+    {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, m_BackFbo);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_FrontFbo);
+        glBlitFramebuffer(0, 0, m_Width, m_Height, 0, 0, m_Width, m_Height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        shown = m_FrontFbo;
+    }
     m_Presented = true;
 
     // Scaled into the window; full screen keeps the picture's shape with black bars.
@@ -193,9 +215,16 @@ HRESULT GlDevice::PresentBackBuffer()
         glClear(GL_COLOR_BUFFER_BIT);
     }
     const bool unscaled = x1 - x0 == m_Width && y1 - y0 == m_Height;
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_FrontFbo);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, shown);
     glBlitFramebuffer(0, 0, m_Width, m_Height, x0, y1, x1, y0, GL_COLOR_BUFFER_BIT, unscaled ? GL_NEAREST : GL_LINEAR);
     SDL_GL_SwapWindow(m_Window);
+    if (m_SwapOnPresent)
+    {
+        // What the game draws next goes into the older picture; its contents
+        // are undefined after a discarding present, and the game clears it.
+        std::swap(m_BackFbo, m_FrontFbo);
+        std::swap(m_BackColor, m_FrontColor);
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, m_BackFbo);
     return D3D_OK;
 }
@@ -214,6 +243,7 @@ void GlDevice::ReadFramebuffer(unsigned framebuffer, int width, int height, std:
 
 bool GlDevice::ReadPresentedFrame(PresentedFrame& frame)
 {
+    DrawHeld();
     if (!m_Presented || !MakeCurrent())
         return false;
     frame.width = m_Width;
@@ -224,6 +254,7 @@ bool GlDevice::ReadPresentedFrame(PresentedFrame& frame)
 
 HRESULT GlDevice::ReadBackBuffer(ImageMemory& destination)
 {
+    DrawHeld();
     if (!MakeCurrent())
         return D3DERR_DRIVERINTERNALERROR;
     std::vector<uint32_t> pixels;
@@ -243,6 +274,7 @@ HRESULT GlDevice::WriteBackBuffer(const ImageMemory&, const RECT*, const RECT*)
 
 HRESULT GlDevice::ResetBackBuffer(D3DPRESENT_PARAMETERS& presentParameters)
 {
+    DrawHeld();
     if (!MakeCurrent())
         return D3DERR_DRIVERINTERNALERROR;
     HWND window = presentParameters.hDeviceWindow ? presentParameters.hDeviceWindow : m_Creation.hFocusWindow;

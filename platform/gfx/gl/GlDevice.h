@@ -1,7 +1,9 @@
 // The gl back-end's device: an OpenGL 3.3 core context on the game window (or
 // on a hidden window of its own when it is given none), the back buffer as a
 // framebuffer object of the present-parameters size, and Present blitting it
-// scaled into the window. Every GL call happens on the thread that created the
+// scaled into the window (after a discarding present the next frame is drawn
+// into the buffer of the frame before, so the presented picture stays for
+// read-backs without a copy per frame). Every GL call happens on the thread that created the
 // device; resources locked from other threads only touch their memory.
 //
 // Orientation: the framebuffer objects hold the picture top row first (GL row
@@ -59,6 +61,7 @@ class GlDevice : public DeviceBase
                                  std::string* log) override;
     void DestroyProgramObject(Program* program) override;
     void ForgetResource(const void* resource) override;
+    void DrawHeld() override;
 
   private:
     struct TextureCopy
@@ -120,6 +123,25 @@ class GlDevice : public DeviceBase
         bool operator==(const SamplerKey&) const = default;
     };
 
+    // A run of triangles drawn from user memory with no device call between
+    // them (a particle system's quads, one call each) is held back and sent
+    // as one list: the GL state set for the first of them holds for all, and
+    // a software rasteriser's cost per draw call far exceeds their few pixels.
+    struct HeldVertices
+    {
+        std::vector<unsigned char> bytes;
+        UINT stride = 0;
+        UINT count = 0; // vertices
+        unsigned framebuffer = 0;
+        uint64_t textureVersions[4] = {};
+    };
+    static bool Holdable(const DrawCall& call, bool effect);
+    void HoldVertices(const DrawCall& call);
+    // The sum of a stage texture's level versions: any write to it changes it.
+    uint64_t TextureVersion(DWORD stage);
+    // What every draw undoes once it is drawn.
+    void FinishDraw(unsigned framebuffer);
+
     bool BuildPipeline();
     void DeletePipeline();
     void BuildBlock(FixedFunctionBlock& block, DWORD fvf, bool pretransformed);
@@ -153,7 +175,8 @@ class GlDevice : public DeviceBase
     bool MakeCurrent();
     bool BuildFramebuffers(const D3DPRESENT_PARAMETERS& presentParameters);
     void DeleteFramebuffers();
-    // The single-sampled picture of the back buffer (resolving it when multisampled).
+    // The single-sampled picture of the back buffer (resolving it, when
+    // multisampled, into a buffer of its own: not the presented one).
     unsigned ResolvedFramebuffer();
     void ReadFramebuffer(unsigned framebuffer, int width, int height, std::vector<uint32_t>& pixels);
 
@@ -166,6 +189,7 @@ class GlDevice : public DeviceBase
     unsigned m_ResolveFbo = 0, m_ResolveColor = 0;
     unsigned m_FrontFbo = 0, m_FrontColor = 0;
     bool m_Presented = false;
+    bool m_SwapOnPresent = false;
     bool m_WindowLost = false;
     bool m_SeenVisible = false;
 
@@ -183,5 +207,6 @@ class GlDevice : public DeviceBase
     std::unordered_map<const void*, BufferCopy> m_BufferCopies;
     std::unordered_map<const void*, SurfaceCopy> m_SurfaceCopies;
     std::vector<TargetFramebuffer> m_TargetFramebuffers;
+    HeldVertices m_Held;
 };
 } // namespace gfx::gl

@@ -5,10 +5,12 @@
 
 #include "platform/gfx/gl/GlShaderSource.h"
 
+#include <SDL.h>
 #include <epoxy/gl.h>
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 namespace gfx::gl
 {
@@ -265,6 +267,7 @@ void GlDevice::DeletePipeline()
 Program* GlDevice::CreateProgramObject(const std::string& vertexSource, const std::string& fragmentSource,
                                        std::string* log)
 {
+    DrawHeld();
     if (!MakeCurrent())
     {
         if (log)
@@ -283,6 +286,7 @@ Program* GlDevice::CreateProgramObject(const std::string& vertexSource, const st
 
 void GlDevice::DestroyProgramObject(Program* program)
 {
+    DrawHeld();
     if (auto* gl = dynamic_cast<GlProgram*>(program); gl && MakeCurrent())
         glDeleteProgram(gl->id);
     DeviceBase::DestroyProgramObject(program);
@@ -290,6 +294,7 @@ void GlDevice::DestroyProgramObject(Program* program)
 
 void GlDevice::ForgetResource(const void* resource)
 {
+    DrawHeld();
     auto texture = m_TextureCopies.find(resource);
     auto buffer = m_BufferCopies.find(resource);
     auto surface = m_SurfaceCopies.find(resource);
@@ -610,12 +615,89 @@ void GlDevice::ApplyEffectUniforms(Program* program)
     gl->m_Dirty = false;
 }
 
+bool GlDevice::Holdable(const DrawCall& call, bool effect)
+{
+    // An effect's uniforms change without a device call, so its draws are not held.
+    return call.userVertices && !call.indexed && !effect &&
+           (call.type == D3DPT_TRIANGLELIST || call.type == D3DPT_TRIANGLESTRIP);
+}
+
+uint64_t GlDevice::TextureVersion(DWORD stage)
+{
+    auto* texture = dynamic_cast<MemoryTexture*>(m_Textures[stage]);
+    if (!texture)
+        return 0;
+    std::lock_guard<std::mutex> lock(texture->Mutex());
+    uint64_t sum = 0;
+    for (UINT level = 0; level < texture->GetLevelCount(); ++level)
+        sum += texture->Level(level).version;
+    return sum;
+}
+
+void GlDevice::HoldVertices(const DrawCall& call)
+{
+    const auto* source = static_cast<const unsigned char*>(call.userVertices);
+    const size_t stride = call.userStride;
+    auto add = [&](UINT vertex) {
+        m_Held.bytes.insert(m_Held.bytes.end(), source + vertex * stride, source + (vertex + 1) * stride);
+    };
+    if (call.type == D3DPT_TRIANGLELIST)
+        m_Held.bytes.insert(m_Held.bytes.end(), source, source + size_t(3) * call.primitiveCount * stride);
+    else
+        // A strip's odd triangles run the other way, as both APIs draw them.
+        for (UINT i = 0; i < call.primitiveCount; ++i)
+        {
+            add(i % 2 ? i + 1 : i);
+            add(i % 2 ? i : i + 1);
+            add(i + 2);
+        }
+    m_Held.count += 3 * call.primitiveCount;
+}
+
+void GlDevice::DrawHeld()
+{
+    // Only where the context is current: a call from another thread touches no GL state.
+    if (!m_HeldDraws || SDL_GL_GetCurrentContext() != m_Context)
+        return;
+    m_HeldDraws = false;
+    glBindBuffer(GL_ARRAY_BUFFER, m_StreamVertices);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(m_Held.bytes.size()), m_Held.bytes.data(), GL_STREAM_DRAW);
+    glDrawArrays(GL_TRIANGLES, 0, GLsizei(m_Held.count));
+    m_Held.bytes.clear();
+    m_Held.count = 0;
+    FinishDraw(m_Held.framebuffer);
+}
+
+void GlDevice::FinishDraw(unsigned framebuffer)
+{
+    // Clears and the present blit must not see the draw's masks and scissor.
+    // The vertex array stays bound: rebinding it next draw would revalidate
+    // every attribute.
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    if (framebuffer != m_BackFbo)
+        glBindFramebuffer(GL_FRAMEBUFFER, m_BackFbo);
+}
+
 HRESULT GlDevice::Draw(const DrawCall& call)
 {
     if (call.primitiveCount == 0)
         return D3D_OK;
     if (!MakeCurrent())
         return D3DERR_DRIVERINTERNALERROR;
+    const bool holdable = Holdable(call, m_Program != nullptr);
+    if (m_HeldDraws)
+    {
+        bool joins = holdable && call.userStride == m_Held.stride;
+        for (DWORD stage = 0; joins && stage < 4; ++stage)
+            joins = TextureVersion(stage) == m_Held.textureVersions[stage];
+        if (joins)
+        {
+            HoldVertices(call);
+            return D3D_OK;
+        }
+        DrawHeld();
+    }
     const unsigned framebuffer = CurrentFramebuffer();
     if (!framebuffer)
         return D3D_OK;
@@ -649,6 +731,17 @@ HRESULT GlDevice::Draw(const DrawCall& call)
     glActiveTexture(GL_TEXTURE0);
     ApplyOutputState();
 
+    if (holdable)
+    {
+        // The state stays set for the draws that join this one.
+        m_Held.stride = call.userStride;
+        m_Held.framebuffer = framebuffer;
+        for (DWORD stage = 0; stage < 4; ++stage)
+            m_Held.textureVersions[stage] = TextureVersion(stage);
+        HoldVertices(call);
+        m_HeldDraws = true;
+        return D3D_OK;
+    }
     const GLenum mode = Primitive(call.type);
     const GLsizei count = GLsizei(VerticesOf(call.type, call.primitiveCount));
     if (!call.indexed)
@@ -661,13 +754,7 @@ HRESULT GlDevice::Draw(const DrawCall& call)
         glDrawElementsBaseVertex(mode, count, format == D3DFMT_INDEX32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
                                  reinterpret_cast<const void*>(size_t(call.startIndex) * bytes), call.baseVertex);
     }
-    // Clears and the present blit must not see the draw's masks and scissor.
-    // The vertex array stays bound: rebinding it next draw would revalidate
-    // every attribute.
-    glDisable(GL_SCISSOR_TEST);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    if (framebuffer != m_BackFbo)
-        glBindFramebuffer(GL_FRAMEBUFFER, m_BackFbo);
+    FinishDraw(framebuffer);
     return D3D_OK;
 }
 } // namespace gfx::gl

@@ -223,6 +223,7 @@ HRESULT GlDevice::ClearFramebuffer(unsigned fbo, bool hasDepth, DWORD count, con
 HRESULT GlDevice::ClearOffscreen(DWORD count, const D3DRECT* areas, DWORD flags, D3DCOLOR color, float z,
                                  DWORD stencil)
 {
+    DrawHeld();
     if (!MakeCurrent())
         return D3DERR_DRIVERINTERNALERROR;
     const unsigned fbo = CurrentFramebuffer();

@@ -439,3 +439,54 @@ TEST_F(FixedFunctionTest, BuffersWithDiscardAndIndexedDraws)
     indices->Release();
 }
 } // namespace
+
+// Draws from user memory with no device call between them go to the driver
+// as one: they must still blend in their order, see a state set between them,
+// and each sample its texture as it was when it was drawn.
+TEST_F(FixedFunctionTest, RunsOfUserMemoryDrawsKeepOrderStateAndPictures)
+{
+    const uint32_t red = 0xFFFF0000;
+    IDirect3DTexture9* picture = MakeTexture(D3DFMT_A8R8G8B8, &red, 4);
+    ASSERT_NE(picture, nullptr);
+    auto quad = [&](float left, float top, float right, float bottom, D3DCOLOR colour, D3DPRIMITIVETYPE type) {
+        const float l = left - 0.5f, t = top - 0.5f, r = right - 0.5f, b = bottom - 0.5f;
+        const gltest::ColourVertex strip[4] = {{l, t, 0.5f, 1, colour, 0, 0, 0},
+                                               {r, t, 0.5f, 1, colour, 0, 1, 0},
+                                               {l, b, 0.5f, 1, colour, 0, 0, 1},
+                                               {r, b, 0.5f, 1, colour, 0, 1, 1}};
+        const gltest::ColourVertex list[6] = {strip[0], strip[1], strip[2], strip[2], strip[1], strip[3]};
+        EXPECT_EQ(device->DrawPrimitiveUP(type, 2, type == D3DPT_TRIANGLESTRIP ? strip : list,
+                                          sizeof(gltest::ColourVertex)),
+                  D3D_OK);
+    };
+    Begin();
+    device->SetFVF(gltest::kColourVertexFvf);
+    Apply(0, {D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTA_DIFFUSE, D3DTA_CURRENT});
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    quad(0, 0, 8, 8, 0xFF400000, D3DPT_TRIANGLESTRIP);
+    quad(0, 0, 8, 8, 0xFF400000, D3DPT_TRIANGLELIST);
+    quad(8, 0, 16, 8, 0xFF004000, D3DPT_TRIANGLESTRIP);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    quad(12, 0, 16, 8, 0xFF0000FF, D3DPT_TRIANGLESTRIP);
+
+    // The texture is rewritten between two draws with no device call between them.
+    Apply(0, {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTA_CURRENT});
+    device->SetTexture(0, picture);
+    quad(0, 8, 8, 16, 0xFFFFFFFF, D3DPT_TRIANGLESTRIP);
+    D3DLOCKED_RECT locked{};
+    ASSERT_EQ(picture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    *static_cast<uint32_t*>(locked.pBits) = 0xFF00FF00;
+    picture->UnlockRect(0);
+    quad(8, 8, 16, 16, 0xFFFFFFFF, D3DPT_TRIANGLESTRIP);
+    device->SetTexture(0, nullptr);
+    const gfx::PresentedFrame frame = Finish();
+    EXPECT_RGB_NEAR(At(frame, 3, 3), 0x80, 0, 0, 1);
+    EXPECT_RGB_NEAR(At(frame, 9, 3), 0, 0x40, 0, 1);
+    EXPECT_RGB_NEAR(At(frame, 14, 3), 0, 0, 255, 0);
+    EXPECT_RGB_NEAR(At(frame, 3, 12), 255, 0, 0, 0);
+    EXPECT_RGB_NEAR(At(frame, 12, 12), 0, 255, 0, 0);
+    picture->Release();
+}

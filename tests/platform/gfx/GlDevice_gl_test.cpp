@@ -1,6 +1,6 @@
 // The gl back-end on SDL's offscreen driver: a cleared back buffer is
-// presented and read back exactly, also after a reset to another size and
-// with a multisampled back buffer.
+// presented and read back exactly, also after a reset to another size, with
+// a multisampled back buffer and while the next frame is being drawn.
 #include "platform/gfx/D3D9.h"
 #include "platform/win/Backend.h"
 
@@ -83,15 +83,9 @@ TEST_F(GlDeviceTest, ClearRectanglesUseTopLeftOrigin)
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     const D3DRECT topLeft{0, 0, 4, 2};
     device->Clear(1, &topLeft, D3DCLEAR_TARGET, 0xFFFF0000, 1.0f, 0);
-    device->Present(nullptr, nullptr, nullptr, nullptr);
-    gfx::PresentedFrame frame;
-    ASSERT_TRUE(gfx::ReadPresentedFrame(device, frame));
-    EXPECT_EQ(frame.pixels[0], 0xFFFF0000u);
-    EXPECT_EQ(frame.pixels[1 * 16 + 3], 0xFFFF0000u);
-    EXPECT_EQ(frame.pixels[2 * 16 + 0], 0xFF000000u);
-    EXPECT_EQ(frame.pixels[7 * 16 + 15], 0xFF000000u);
 
-    // The back buffer reads back the same way.
+    // The back buffer reads back the same way (before the present: a
+    // discarding present leaves it undefined).
     IDirect3DSurface9* back = nullptr;
     IDirect3DSurface9* copy = nullptr;
     ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
@@ -100,9 +94,18 @@ TEST_F(GlDeviceTest, ClearRectanglesUseTopLeftOrigin)
     D3DLOCKED_RECT locked{};
     ASSERT_EQ(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
     EXPECT_EQ(static_cast<const uint32_t*>(locked.pBits)[0], 0xFFFF0000u);
+    EXPECT_EQ(static_cast<const uint32_t*>(locked.pBits)[2 * locked.Pitch / 4], 0xFF000000u);
     copy->UnlockRect();
     copy->Release();
     back->Release();
+
+    device->Present(nullptr, nullptr, nullptr, nullptr);
+    gfx::PresentedFrame frame;
+    ASSERT_TRUE(gfx::ReadPresentedFrame(device, frame));
+    EXPECT_EQ(frame.pixels[0], 0xFFFF0000u);
+    EXPECT_EQ(frame.pixels[1 * 16 + 3], 0xFFFF0000u);
+    EXPECT_EQ(frame.pixels[2 * 16 + 0], 0xFF000000u);
+    EXPECT_EQ(frame.pixels[7 * 16 + 15], 0xFF000000u);
 }
 
 TEST_F(GlDeviceTest, ResetChangesTheBackBufferSize)
@@ -123,13 +126,88 @@ TEST_F(GlDeviceTest, ResetChangesTheBackBufferSize)
 
 TEST_F(GlDeviceTest, MultisampledBackBufferResolvesOnPresent)
 {
-    if (FAILED(d3d->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, TRUE, D3DMULTISAMPLE_4_SAMPLES,
-                                               nullptr)))
+    // Software rasterisers offer no multisampling unless a tester asks for it.
+    setenv("QV7_GL_SOFTWARE_MULTISAMPLE", "1", 1);
+    const bool offered = SUCCEEDED(d3d->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, TRUE,
+                                                                  D3DMULTISAMPLE_4_SAMPLES, nullptr));
+    unsetenv("QV7_GL_SOFTWARE_MULTISAMPLE");
+    if (!offered)
         GTEST_SKIP() << "no 4x multisampling on this driver";
     Create(Parameters(24, 24, D3DMULTISAMPLE_4_SAMPLES));
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
     device->Present(nullptr, nullptr, nullptr, nullptr);
     ExpectFrame(24, 24, 0xFF00FF00);
+}
+
+// The presented picture is kept without a copy per frame where the back
+// buffer may be discarded: whatever the game draws after a present, a
+// read-back is the picture last presented, and the back buffer reads what was
+// drawn since. A copying swap also keeps the back buffer across the present.
+TEST_F(GlDeviceTest, PresentedFrameStaysWhileTheNextOneIsDrawn)
+{
+    struct Case
+    {
+        const char* name;
+        D3DSWAPEFFECT swap;
+        D3DMULTISAMPLE_TYPE multiSample;
+    };
+    setenv("QV7_GL_SOFTWARE_MULTISAMPLE", "1", 1);
+    const bool multisampled = SUCCEEDED(d3d->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, TRUE,
+                                                                       D3DMULTISAMPLE_4_SAMPLES, nullptr));
+    unsetenv("QV7_GL_SOFTWARE_MULTISAMPLE");
+    for (const Case& c : {Case{"discard", D3DSWAPEFFECT_DISCARD, D3DMULTISAMPLE_NONE},
+                          Case{"copy", D3DSWAPEFFECT_COPY, D3DMULTISAMPLE_NONE},
+                          Case{"discard, 4x", D3DSWAPEFFECT_DISCARD, D3DMULTISAMPLE_4_SAMPLES}})
+    {
+        if (c.multiSample != D3DMULTISAMPLE_NONE && !multisampled)
+            continue;
+        SCOPED_TRACE(c.name);
+        D3DPRESENT_PARAMETERS pp = Parameters(20, 10, c.multiSample);
+        pp.SwapEffect = c.swap;
+        if (device)
+        {
+            ASSERT_EQ(device->Reset(&pp), D3D_OK);
+        }
+        else
+            Create(pp);
+        auto backBufferPixel = [&] {
+            IDirect3DSurface9* back = nullptr;
+            IDirect3DSurface9* copy = nullptr;
+            uint32_t pixel = 0;
+            if (device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back) == D3D_OK &&
+                device->CreateOffscreenPlainSurface(20, 10, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &copy) == D3D_OK &&
+                device->GetRenderTargetData(back, copy) == D3D_OK)
+            {
+                D3DLOCKED_RECT locked{};
+                if (copy->LockRect(&locked, nullptr, D3DLOCK_READONLY) == D3D_OK)
+                {
+                    pixel = static_cast<const uint32_t*>(locked.pBits)[5 * locked.Pitch / 4 + 7];
+                    copy->UnlockRect();
+                }
+            }
+            if (copy)
+                copy->Release();
+            if (back)
+                back->Release();
+            return pixel;
+        };
+        const uint32_t colours[] = {0xFF102030, 0xFF405060, 0xFF708090, 0xFFA0B0C0};
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, colours[0], 1.0f, 0);
+        ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        for (int frame = 1; frame < 4; ++frame)
+        {
+            if (c.swap == D3DSWAPEFFECT_COPY)
+            {
+                EXPECT_EQ(backBufferPixel(), colours[frame - 1]);
+            }
+            device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, colours[frame], 1.0f, 0);
+            ExpectFrame(20, 10, colours[frame - 1]);
+            EXPECT_EQ(backBufferPixel(), colours[frame]);
+            ExpectFrame(20, 10, colours[frame - 1]);
+            ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+            ExpectFrame(20, 10, colours[frame]);
+        }
+    }
 }
 
 TEST_F(GlDeviceTest, ForcedLossBlocksPresentUntilReset)
