@@ -3,6 +3,7 @@
 // is CPU time, on the driver's own threads too). Each iteration draws and
 // waits for the picture to be finished, and is timed by the process CPU
 // clock (every thread): read the manual-time figures.
+#include "bench/BenchEngine.h"
 #include "engine/QV7_Engine.h"
 #include "platform/win/Backend.h"
 #include "platform/win/Window.h"
@@ -19,27 +20,6 @@
 
 namespace
 {
-struct Engine
-{
-    explicit Engine(int samples = 0)
-    {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        win::SetBackend(win::Backend::Real);
-        win::WindowDesc desc;
-        desc.width = 800;
-        desc.height = 600;
-        window = win::Window::Create(desc, nullptr);
-        engine = std::make_unique<QV7_Engine>();
-        engine->m_Window = window.get();
-        engine->m_FullScreen = 0;
-        engine->m_MultisampleWish = samples;
-        ready = window && engine->Initialize(0) == 1;
-    }
-    std::unique_ptr<win::Window> window;
-    std::unique_ptr<QV7_Engine> engine;
-    bool ready = false;
-};
-
 double CpuSeconds()
 {
     timespec now{};
@@ -136,7 +116,7 @@ template <class Draw> void Measure(benchmark::State& state, Draw draw)
 // the driver offers it).
 void FullScreenPicture(benchmark::State& state)
 {
-    Engine e(int(state.range(1)));
+    BenchEngine e(win::Backend::Real, int(state.range(1)));
     IDirect3DTexture9* texture = e.ready ? PatternTexture(1024, 0) : nullptr;
     if (!texture)
         return state.SkipWithError("no device");
@@ -175,7 +155,7 @@ void FullScreenPicture(benchmark::State& state)
 
 void BitmapTextLine(benchmark::State& state)
 {
-    Engine e;
+    BenchEngine e;
     IDirect3DTexture9* texture = e.ready ? PatternTexture(256, 1) : nullptr;
     if (!texture)
         return state.SkipWithError("no device");
@@ -202,7 +182,7 @@ void BitmapTextLine(benchmark::State& state)
 
 void MenuParticles(benchmark::State& state)
 {
-    Engine e;
+    BenchEngine e;
     IDirect3DTexture9* texture = e.ready ? PatternTexture(32, 1) : nullptr;
     if (!texture)
         return state.SkipWithError("no device");
@@ -236,7 +216,7 @@ D3DMATRIX Identity()
 
 void LitFoggedMesh(benchmark::State& state)
 {
-    Engine e;
+    BenchEngine e;
     IDirect3DTexture9* texture = e.ready ? PatternTexture(256, 0) : nullptr;
     if (!texture)
         return state.SkipWithError("no device");
@@ -312,7 +292,7 @@ void LitFoggedMesh(benchmark::State& state)
 
 void TwoStageBlendedQuad(benchmark::State& state)
 {
-    Engine e;
+    BenchEngine e;
     IDirect3DTexture9* first = e.ready ? PatternTexture(256, 1) : nullptr;
     IDirect3DTexture9* second = first ? PatternTexture(128, 1) : nullptr;
     if (!second)

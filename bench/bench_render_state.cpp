@@ -1,5 +1,6 @@
 // The cost of a render-state change through the render-state cache and of a
 // 2D text draw with the texture font, on the null and on the gl back-end.
+#include "bench/BenchEngine.h"
 #include "engine/QV7_Engine.h"
 #include "engine/QV7_FrameManager.h"
 #include "engine/QV7_Scene.h"
@@ -14,29 +15,9 @@
 
 namespace
 {
-struct Engine
-{
-    explicit Engine(win::Backend backend)
-    {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        win::SetBackend(backend);
-        win::WindowDesc desc;
-        desc.width = 800;
-        desc.height = 600;
-        window = win::Window::Create(desc, nullptr);
-        engine = std::make_unique<QV7_Engine>();
-        engine->m_Window = window.get();
-        engine->m_FullScreen = 0;
-        ready = window && engine->Initialize(0) == 1;
-    }
-    std::unique_ptr<win::Window> window;
-    std::unique_ptr<QV7_Engine> engine;
-    bool ready = false;
-};
-
 void StateChange(benchmark::State& state, win::Backend backend)
 {
-    Engine e(backend);
+    BenchEngine e(backend);
     if (!e.ready)
     {
         state.SkipWithError("no device");
@@ -58,7 +39,7 @@ void StateChange(benchmark::State& state, win::Backend backend)
 
 void TextDraw(benchmark::State& state, win::Backend backend)
 {
-    Engine e(backend);
+    BenchEngine e(backend);
     if (!e.ready || !g_frameManager->m_FpsFont->m_Texture)
     {
         state.SkipWithError("no device or font");
