@@ -3,7 +3,10 @@
 
 QV7_MapsSort* g_mapsSort = nullptr;
 
-QV7_MapsSort::QV7_MapsSort() { g_mapsSort = this; }
+QV7_MapsSort::QV7_MapsSort()
+{
+    g_mapsSort = this;
+}
 
 QV7_MapsSort::~QV7_MapsSort()
 {
