@@ -3,10 +3,7 @@
 
 QV7_MapsSort* g_mapsSort = nullptr;
 
-QV7_MapsSort::QV7_MapsSort()
-{
-    g_mapsSort = this;
-}
+QV7_MapsSort::QV7_MapsSort() { g_mapsSort = this; }
 
 QV7_MapsSort::~QV7_MapsSort()
 {
