@@ -209,8 +209,10 @@ TEST_F(MeshObjectReaderTest, DrawBindsBuffersThenEachUsedSubsetWithItsMaterialAn
     BinaryReader file = ReaderOf(writer);
     MeshObject object;
     ReadMeshObjectBlock(file, object, MESH_OBJECT_FVF, device, &textures, TreesMeshReader());
+    device->BeginScene();
     gfx::null::ClearCalls();
     object.Draw(device, MESH_OBJECT_FVF);
+    device->EndScene();
     const std::string vb = gfx::ResourceName(object.m_VertexBuffer),
                       ib = gfx::ResourceName(object.m_IndexBuffer);
     const std::string tex = gfx::ResourceName(object.m_Textures[0]->m_Texture);
@@ -223,7 +225,7 @@ TEST_F(MeshObjectReaderTest, DrawBindsBuffersThenEachUsedSubsetWithItsMaterialAn
                std::to_string(r.FaceCount) + ")";
     };
     std::vector<std::string> calls = gfx::null::Calls();
-    ASSERT_EQ(calls.size(), 10u);
+    ASSERT_EQ(calls.size(), 11u);
     EXPECT_EQ(calls[0].rfind("SetTransform(256,", 0), 0u);
     EXPECT_EQ(calls[1], "SetFVF(274)");
     EXPECT_EQ(calls[2], "SetStreamSource(0," + vb + ",0,32)");
