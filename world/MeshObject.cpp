@@ -48,6 +48,7 @@ void MeshObject::Release()
     ReleaseInterface(m_VertexBuffer);
     ReleaseInterface(m_Adjacency);
     ReleaseInterface(m_Mesh);
+    m_SubsetCount = m_FaceCount = m_VertexCount = 0;
 }
 
 const D3DXATTRIBUTERANGE* MeshObject::SubsetRange(uint32_t subset) const

@@ -34,7 +34,8 @@ class MeshObject
     MeshObject(const MeshObject&) = delete;
     MeshObject& operator=(const MeshObject&) = delete;
 
-    // Frees the arrays and releases the buffers and meshes; a second call does nothing.
+    // Frees the arrays, releases the buffers and meshes and zeroes the counts;
+    // a second call does nothing. The placement and bounds stay.
     virtual void Release();
 
     // The range of subset i (attribute id i) in the final mesh; null when no
