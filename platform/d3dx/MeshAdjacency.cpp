@@ -56,7 +56,9 @@ std::vector<DWORD> MergeNear(const uint8_t* vertices, DWORD stride, DWORD count,
     std::vector<Position> at(count);
     for (DWORD v = 0; v < count; ++v)
         at[v] = ReadPosition(vertices, stride, v);
-    std::stable_sort(order.begin(), order.end(), [&](DWORD a, DWORD b) { return at[a].x < at[b].x; });
+    // A position that is not a number sorts last and joins nothing.
+    auto sortKey = [&](DWORD v) { return std::isnan(at[v].x) ? HUGE_VALF : at[v].x; };
+    std::stable_sort(order.begin(), order.end(), [&](DWORD a, DWORD b) { return sortKey(a) < sortKey(b); });
     std::vector<DWORD> ids(count);
     std::iota(ids.begin(), ids.end(), 0u);
     for (size_t i = 0; i < order.size(); ++i)
