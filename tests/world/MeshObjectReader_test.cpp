@@ -135,6 +135,25 @@ TEST_F(MeshObjectReaderTest, TwoBlocksBackToBackReadAsWritten)
                                    "Info: MapSort Mesh System: Mesh Loading Done"));
 }
 
+TEST_F(MeshObjectReaderTest, BuildsThroughTwoSystemMemoryMeshesIntoAManagedOne)
+{
+    BinaryWriter writer;
+    WriteMeshObjectBlock(writer, TwoToneBox());
+    BinaryReader file = ReaderOf(writer);
+    MeshObject object;
+    ReadMeshObjectBlock(file, object, MESH_OBJECT_FVF, device, &textures, TreesMeshReader());
+    std::vector<std::string> creations;
+    for (const std::string& call : gfx::null::Calls())
+        if (call.rfind("Create", 0) == 0)
+            creations.push_back(call.substr(0, call.find('=')));
+    // The block's mesh and its clone in system memory, then the managed,
+    // write-only mesh the object keeps; 24 vertices of 32 bytes, 12 faces.
+    EXPECT_THAT(creations, ElementsAre("CreateVertexBuffer(768,0,274,2)", "CreateIndexBuffer(72,0,101,2)",
+                                       "CreateVertexBuffer(768,0,274,2)", "CreateIndexBuffer(72,0,101,2)",
+                                       "CreateVertexBuffer(768,8,274,1)", "CreateIndexBuffer(72,8,101,1)"));
+    EXPECT_EQ(gfx::null::CountCalls("DrawIndexedPrimitive"), 0u);
+}
+
 TEST_F(MeshObjectReaderTest, SubsetsComeOutAsOneRangePerMaterialInOrder)
 {
     BinaryWriter writer;
