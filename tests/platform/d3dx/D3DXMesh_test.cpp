@@ -309,6 +309,12 @@ TEST_F(D3DXMeshTest, DrawSubsetDrawsTheIdsRangeFromTheMeshsBuffers)
                 ElementsAre("SetFVF(274)", "SetStreamSource(0," + vbName + ",0,32)",
                             "SetIndices(" + ibName + ")", "DrawIndexedPrimitive(4,0,0,4,3,2)", "SetFVF(274)",
                             "SetStreamSource(0," + vbName + ",0,32)", "SetIndices(" + ibName + ")"));
+    // Before a sort there is no table: each run of the id's faces is drawn.
+    ID3DXMesh* unsorted = Make(Line(6), {0, 1, 2, 3, 4, 5, 1, 2, 3}, {1, 0, 1});
+    gfx::null::ClearCalls();
+    unsorted->DrawSubset(1);
+    EXPECT_EQ(gfx::null::CountCalls("DrawIndexedPrimitive"), 2u);
+    EXPECT_EQ(gfx::null::Calls().back(), "DrawIndexedPrimitive(4,0,0,6,6,1)");
     device->EndScene();
 }
 
