@@ -11,6 +11,7 @@
 #include "tools/writers/ImageWriters.h"
 #include "tools/writers/LanguageFileWriter.h"
 #include "tools/writers/MenuFileWriter.h"
+#include "tools/writers/MeshObjectWriter.h"
 #include "tools/writers/SoundPackWriter.h"
 #include "tools/writers/TextureContainerWriter.h"
 #include "tools/writers/VorbisEncoder.h"
@@ -213,6 +214,30 @@ template <typename Write> std::vector<uint8_t> Written(Write write)
     write(file);
     return file.Bytes();
 }
+// A box whose faces alternate between two materials (a third unused), an
+// arrow, both back to back, and a block with nothing in it.
+std::vector<FuzzSeed> MeshObjectSeeds()
+{
+    MeshObjectDescription box = MakeBoxMesh(D3DXVECTOR3(1.0f, 2.0f, 3.0f), 11, 1);
+    box.materials.resize(3);
+    box.materials[1].texture0Id = 12;
+    box.materials[1].words[MESH_WORD_BLEND] = 2;
+    for (size_t f = 0; f < box.faces.size(); ++f)
+        box.faces[f].subset = uint32_t(f % 2);
+    const MeshObjectDescription arrow = MakeArrowMesh(40.0f, 6.0f, 12, 2);
+    auto written = [](std::initializer_list<const MeshObjectDescription*> meshes)
+    {
+        BinaryWriter file;
+        for (const MeshObjectDescription* mesh : meshes)
+            WriteMeshObjectBlock(file, *mesh);
+        return file.Bytes();
+    };
+    const MeshObjectDescription empty;
+    return {{"box.bin", written({&box})},
+            {"arrow.bin", written({&arrow})},
+            {"box_arrow_box.bin", written({&box, &arrow, &box})},
+            {"empty.bin", written({&empty})}};
+}
 } // namespace
 
 std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
@@ -265,6 +290,8 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
                 {"headers_only.ogg", EncodeOggVorbis({}, 1, 8000)}};
     if (target == "image")
         return ImageSeeds();
+    if (target == "mesh_object")
+        return MeshObjectSeeds();
     return {};
 }
 
