@@ -88,7 +88,7 @@ void QV7_MapsSort::Load(const std::string& dataDir)
         return;
     SortMaps();
     FillLists();
-    LoadPilots(dataDir + kPilotsFile);
+    ReadPilotsFile(dataDir + kPilotsFile, m_Pilots);
     g_mapsSort = this;
 }
 
@@ -153,23 +153,24 @@ void QV7_MapsSort::FillLists()
 
 // The pilots only fill the opponents' profile pages: without the file the
 // races still run, so a missing one is noted and the database has no pilots.
-void QV7_MapsSort::LoadPilots(const std::string& path)
+bool QV7_MapsSort::ReadPilotsFile(const std::string& path, std::vector<std::unique_ptr<PilotRecord>>& pilots)
 {
     BinaryReader file;
     if (!file.OpenFile(path))
     {
         QV7_Logger::Log(g_logger, "ERROR NOTE: No Pilots file found, the races show no pilot profiles. %s",
                         path.c_str());
-        return;
+        return false;
     }
     MapsDatabaseReadIo io(file, "Pilots", path);
     uint32_t count = 0;
     io.Count(count, kMinPilotRecordBytes);
     for (uint32_t i = 0; i < count; ++i)
     {
-        m_Pilots.push_back(std::make_unique<PilotRecord>());
-        PilotRecord& pilot = *m_Pilots.back();
+        pilots.push_back(std::make_unique<PilotRecord>());
+        PilotRecord& pilot = *pilots.back();
         PilotRecordFields(io, pilot);
         pilot.portrait = FindPicture(pilot.portraitId);
     }
+    return true;
 }

@@ -43,6 +43,10 @@ class QV7_MapsSort
     int PilotCount() const { return int(m_Pilots.size()); }
     PilotRecord* Pilot(int index) const;
 
+    // Reads Aip.dat into pilots (portraits looked up); false, with a log line,
+    // when the file can't be opened. A broken file throws CDException.
+    static bool ReadPilotsFile(const std::string& path, std::vector<std::unique_ptr<PilotRecord>>& pilots);
+
     // The vertex format the pointer mesh is drawn with.
     DWORD m_PointerFvf = kPointerMeshFvf;
 
@@ -53,7 +57,6 @@ class QV7_MapsSort
     void ResolvePictures(MapRecord& map) const;
     void SortMaps();
     void FillLists();
-    void LoadPilots(const std::string& path);
 
     std::vector<std::unique_ptr<MapRecord>> m_Maps;
     std::vector<MapRecord*> m_Lists[kListCount];
