@@ -265,6 +265,10 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
                 {"headers_only.ogg", EncodeOggVorbis({}, 1, 8000)}};
     if (target == "image")
         return ImageSeeds();
+    if (target == "maps_database")
+        return MapsDatabaseSeeds();
+    if (target == "pilots")
+        return PilotsSeeds();
     return {};
 }
 

@@ -16,6 +16,8 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"sound_table", FuzzSoundTable},
         {"ogg_vorbis", FuzzOggVorbis},
         {"image", FuzzImage},
+        {"maps_database", FuzzMapsDatabase},
+        {"pilots", FuzzPilots},
     };
     return targets;
 }

@@ -24,6 +24,8 @@ int FuzzMusicTable(const uint8_t* data, size_t size);     // GraphicsSfx.dat
 int FuzzSoundTable(const uint8_t* data, size_t size);     // SndSfx.dat
 int FuzzOggVorbis(const uint8_t* data, size_t size);      // one Sfx%d.dat
 int FuzzImage(const uint8_t* data, size_t size);          // BMP, PNG, TGA, JPEG, DDS from memory
+int FuzzMapsDatabase(const uint8_t* data, size_t size);   // Maps_srt.qvx, the whole maps database
+int FuzzPilots(const uint8_t* data, size_t size);         // Aip.dat
 
 using FuzzFunction = int (*)(const uint8_t* data, size_t size);
 
