@@ -2,11 +2,13 @@
 // lists, the pointer mesh and the pilots.
 #include "world/QV7_MapsSort.h"
 
+#include "engine/QV7_Engine.h"
 #include "engine/QV7_TextureList.h"
 #include "platform/io/BinaryReader.h"
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Logger.h"
 #include "world/MapsDatabaseLayout.h"
+#include "world/MeshObjectReader.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -50,6 +52,7 @@ QV7_MapsSort::~QV7_MapsSort()
 {
     if (g_mapsSort == this)
         g_mapsSort = nullptr;
+    m_PointerMesh.Release();
     // The pilots go first, then the lists (which own nothing), then the maps,
     // each from the last to the first.
     while (!m_Pilots.empty())
@@ -107,6 +110,8 @@ bool QV7_MapsSort::LoadMaps(const std::string& path)
     MapsDatabaseReadIo io(file, "Maps Database", path);
     uint32_t pointerMeshFlag = 0;
     io.UInt(pointerMeshFlag);
+    if (pointerMeshFlag == kPointerMeshFollows)
+        LoadPointerMesh(file);
     return true;
 }
 
@@ -121,6 +126,11 @@ void QV7_MapsSort::ReadMapRecords(BinaryReader& file, const std::string& path)
         MapRecordFields(io, *m_Maps.back());
         ResolvePictures(*m_Maps.back());
     }
+}
+
+void QV7_MapsSort::LoadPointerMesh(BinaryReader& file)
+{
+    ReadMeshObjectBlock(file, m_PointerMesh, m_PointerFvf, g_device, g_itemTextures, MapsSortMeshReader());
 }
 
 // The loading and mini-map pictures are marked swappable: the item database's

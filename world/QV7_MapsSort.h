@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/gfx/D3D9.h"
+#include "world/LodMeshObject.h"
 #include "world/MapRecord.h"
 
 #include <memory>
@@ -47,6 +48,16 @@ class QV7_MapsSort
     // when the file can't be opened. A broken file throws CDException.
     static bool ReadPilotsFile(const std::string& path, std::vector<std::unique_ptr<PilotRecord>>& pilots);
 
+    // Reads the mesh object block at the file's position into the pointer mesh,
+    // its textures from the item database's list.
+    void LoadPointerMesh(BinaryReader& file);
+    bool HasPointerMesh() const { return m_PointerMesh.m_SubsetCount > 0; }
+    // Draws the pointer mesh with the world matrix and material 0 the race HUD
+    // has set on it; an empty mesh draws nothing.
+    void RenderHudPointer(LodMeshObject& pointerMesh) const;
+
+    // The mesh the race HUD points with; empty unless Maps_srt.qvx carries it.
+    LodMeshObject m_PointerMesh;
     // The vertex format the pointer mesh is drawn with.
     DWORD m_PointerFvf = kPointerMeshFvf;
 

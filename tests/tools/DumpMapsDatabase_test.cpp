@@ -2,6 +2,7 @@
 // object, and a refusal (exit 1) for a broken or missing file, never a crash.
 #include "tests/shell/TestLog.h"
 #include "tools/writers/MapsDatabaseWriter.h"
+#include "tools/writers/MeshObjectWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +57,7 @@ TEST_F(DumpMapsDatabaseTest, PrintsMapsListsAndPilots)
         R"({"mapCount":2,"maps":[)"
         R"({"name":"Lesson","mapNumber":1,"modeClass":1,"sortNumber":-7,"textureIds":[0,0,0,0],"lines":[]},)"
         R"({"name":"Canyon","mapNumber":3,"modeClass":0,"sortNumber":5,"textureIds":[4003,4103,4203,4300],)"
-        R"("lines":["Deep."]}],"lists":[["Canyon"],["Lesson"],["Canyon"],["Canyon"],[],[]],)"
+        R"("lines":["Deep."]}],"lists":[["Canyon"],["Lesson"],["Canyon"],["Canyon"],[],[]],"pointerMesh":null,)"
         R"("pilotCount":1,"pilots":[{"portraitId":4500,"name":"Rex","lines":["Fast."]}]})"
         "\n");
     const Result alone = Dump(pilots);
@@ -76,5 +77,26 @@ TEST_F(DumpMapsDatabaseTest, RefusesBrokenAndMissingFiles)
     std::filesystem::remove(pilots);
     EXPECT_EQ(Dump(maps).exitCode, 1);
     EXPECT_EQ(Dump(pilots).exitCode, 1);
+}
+} // namespace
+
+namespace
+{
+TEST_F(DumpMapsDatabaseTest, ShowsThePointerMesh)
+{
+    MapsDatabaseFileRecord file;
+    file.maps = {MakeMapRecord("Canyon", 0, 5, 3)};
+    BinaryWriter mesh;
+    WriteMeshObjectBlock(mesh, MakeArrowMesh(100.0f, 20.0f, 0, 9));
+    file.pointerMeshFlag = 1;
+    file.pointerMesh = mesh.Bytes();
+    ASSERT_TRUE(WriteMapsDatabase(maps, file));
+    const Result result = Dump(maps);
+    ASSERT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.out.find(R"("pointerMesh":{"id":9,"subsets":1,"faces":)"), std::string::npos)
+        << result.out;
+    file.pointerMesh.resize(file.pointerMesh.size() - 10);
+    ASSERT_TRUE(WriteMapsDatabase(maps, file));
+    EXPECT_EQ(Dump(maps).exitCode, 1);
 }
 } // namespace

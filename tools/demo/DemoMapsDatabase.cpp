@@ -6,6 +6,8 @@
 #include "tools/demo/DemoMapsDatabase.h"
 
 #include "tools/demo/DemoIslandPictures.h"
+#include "tools/writers/MeshObjectWriter.h"
+#include "world/MapsDatabaseLayout.h"
 
 namespace
 {
@@ -71,7 +73,12 @@ MapsDatabaseFileRecord DemoMapsDatabase()
         Tutorial(5, 2, "Championship Rules",
                  "Laps, checkpoints and prize money: everything you need before the championship."),
     };
-    file.pointerMeshFlag = 0;
+    // The HUD's pointer: an arrow pointing down at the racer it marks, coloured
+    // by the material the HUD sets; the database keeps it at a tenth of this size.
+    BinaryWriter pointer;
+    WriteMeshObjectBlock(pointer, MakeArrowMesh(400.0f, 80.0f, 0, 1));
+    file.pointerMeshFlag = kPointerMeshFollows;
+    file.pointerMesh = pointer.Bytes();
     return file;
 }
 
