@@ -49,3 +49,13 @@ struct PilotRecord
     // Description, one line per language.
     std::vector<std::string> lines;
 };
+
+// The description line the front end shows in a language: the line of that
+// language's number when the record has it, else line 0, else the empty text.
+inline const std::string& DescriptionFor(const std::vector<std::string>& lines, int language)
+{
+    static const std::string kNone;
+    if (language >= 0 && size_t(language) < lines.size())
+        return lines[size_t(language)];
+    return lines.empty() ? kNone : lines[0];
+}

@@ -264,6 +264,16 @@ TEST_F(MapsSortTest, TextsUpToTheirLimitsAreKept)
     EXPECT_EQ(maps.Pilot(0)->lines[0].size(), 999u);
 }
 
+TEST(MapRecordDescription, TheLanguagesLineElseTheFirstElseNothing)
+{
+    const std::vector<std::string> two = {"English.", "Deutsch."};
+    EXPECT_EQ(DescriptionFor(two, 1), "Deutsch.");
+    EXPECT_EQ(DescriptionFor(two, 0), "English.");
+    EXPECT_EQ(DescriptionFor(two, 5), "English.");
+    EXPECT_EQ(DescriptionFor(two, -1), "English.");
+    EXPECT_EQ(DescriptionFor({}, 0), "");
+}
+
 // --- Broken files ---------------------------------------------------------
 
 void PutInt(Bytes& b, size_t at, int32_t v)
