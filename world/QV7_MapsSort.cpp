@@ -11,7 +11,6 @@
 #include "world/MeshObjectReader.h"
 
 #include <algorithm>
-#include <initializer_list>
 
 QV7_MapsSort* g_mapsSort = nullptr;
 
@@ -21,13 +20,12 @@ const char* const kMapsFile = "Maps_srt.qvx";
 const char* const kPilotsFile = "Aip.dat";
 
 // The lists a mode class joins: a championship map is also raced in lists 2 and 3.
-std::initializer_list<int> ListsOfClass(uint32_t modeClass)
+const std::vector<int>& ListsOfClass(uint32_t modeClass)
 {
-    static const std::initializer_list<int> kClassLists[QV7_MapsSort::kListCount] = {{0, 2, 3}, {1}, {2},
-                                                                                     {3},       {4}, {5}};
-    if (modeClass >= uint32_t(QV7_MapsSort::kListCount))
-        return {};
-    return kClassLists[modeClass];
+    static const std::vector<int> kNone;
+    static const std::vector<int> kClassLists[QV7_MapsSort::kListCount] = {{0, 2, 3}, {1}, {2},
+                                                                           {3},       {4}, {5}};
+    return modeClass < uint32_t(QV7_MapsSort::kListCount) ? kClassLists[modeClass] : kNone;
 }
 
 TextureRecord* FindPicture(uint32_t id)

@@ -19,10 +19,12 @@ class BinaryReader;
 class QV7_MapsSort
 {
   public:
+    // The race lists by mode class: class 0 joins lists 0, 2 and 3, class k list k.
     static constexpr int kListCount = 6;
     static constexpr int kChampionshipList = 0;
     static constexpr int kTutorialList = 1;
-    // Where the mode classes go: class 0 joins lists 0, 2 and 3, class k list k.
+    // The vertex format of the pointer mesh, and of every mesh drawn like it
+    // (usable while no database exists).
     static constexpr DWORD kPointerMeshFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 
     // Loads both files from the data folder (g_dataDir). Without Maps_srt.qvx
