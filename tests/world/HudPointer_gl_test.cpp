@@ -75,7 +75,7 @@ class HudPointerGlTest : public enginetest::EngineFixture
         EXPECT_TRUE(WritePilotsFile(dir.Path() + "Aip.dat", {}));
         return std::make_unique<QV7_MapsSort>(dir.Path());
     }
-    // The HUD's part: camera, light and the pointer's place and colour, then one frame.
+    // What the HUD does: camera, light and the pointer's place and colour, then one frame.
     gfx::PresentedFrame Draw(QV7_MapsSort& maps, D3DCOLORVALUE colour)
     {
         D3DXMATRIX view, projection;
