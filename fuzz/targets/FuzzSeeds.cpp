@@ -292,6 +292,10 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
         return ImageSeeds();
     if (target == "mesh_object")
         return MeshObjectSeeds();
+    if (target == "maps_database")
+        return MapsDatabaseSeeds();
+    if (target == "pilots")
+        return PilotsSeeds();
     return {};
 }
 

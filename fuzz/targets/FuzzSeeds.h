@@ -15,6 +15,9 @@ struct FuzzSeed
 
 // The seeds of one target (empty for an unknown name).
 std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target);
+// The maps database's seeds (FuzzMapsDatabase.cpp).
+std::vector<FuzzSeed> MapsDatabaseSeeds();
+std::vector<FuzzSeed> PilotsSeeds();
 // Writes every target's seeds into dir/<target>/; false on a write failure.
 bool WriteFuzzSeeds(const std::string& dir);
 

@@ -17,6 +17,8 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"ogg_vorbis", FuzzOggVorbis},
         {"image", FuzzImage},
         {"mesh_object", FuzzMeshObject},
+        {"maps_database", FuzzMapsDatabase},
+        {"pilots", FuzzPilots},
     };
     return targets;
 }

@@ -25,6 +25,8 @@ int FuzzSoundTable(const uint8_t* data, size_t size);     // SndSfx.dat
 int FuzzOggVorbis(const uint8_t* data, size_t size);      // one Sfx%d.dat
 int FuzzImage(const uint8_t* data, size_t size);          // BMP, PNG, TGA, JPEG, DDS from memory
 int FuzzMeshObject(const uint8_t* data, size_t size);     // mesh object blocks back to back
+int FuzzMapsDatabase(const uint8_t* data, size_t size);   // Maps_srt.qvx, the whole maps database
+int FuzzPilots(const uint8_t* data, size_t size);         // Aip.dat
 
 using FuzzFunction = int (*)(const uint8_t* data, size_t size);
 

@@ -3,6 +3,7 @@
 
 #include "tools/demo/DemoFonts.h"
 #include "tools/demo/DemoLanguage.h"
+#include "tools/demo/DemoMapsDatabase.h"
 #include "tools/demo/DemoMenus.h"
 #include "tools/demo/DemoMovie.h"
 #include "tools/demo/DemoPictures.h"
@@ -28,6 +29,7 @@ bool WriteDemoData(const std::string& dataDir)
     ok = ok && WriteDemoPictures(dir);
     ok = ok && WriteDemoFonts(dir);
     ok = ok && WriteDemoMenus(dir);
+    ok = ok && WriteDemoMapsDatabase(dir);
     if (!ok)
         std::fprintf(stderr, "qv7-mkdemo: writing %s failed\n", dir.c_str());
     return ok;

@@ -8,10 +8,16 @@
 #include <strings.h>
 
 // Each kind's entry point, defined in its own file.
+bool DumpMapsDatabase(const DumpRequest& request, JsonWriter& out);
+bool DumpPilotsFile(const DumpRequest& request, JsonWriter& out);
 
 const std::vector<DumpKind>& DumpKinds()
 {
-    static const std::vector<DumpKind> kinds = {};
+    static const std::vector<DumpKind> kinds = {
+        {"Maps_srt.qvx", [](const std::string& n) { return MatchesName(n, "Maps_srt.qvx"); },
+         DumpMapsDatabase},
+        {"Aip.dat", [](const std::string& n) { return MatchesName(n, "Aip.dat"); }, DumpPilotsFile},
+    };
     return kinds;
 }
 

@@ -75,7 +75,8 @@ class StartupTest : public ::testing::Test
         {
             const bool prefix = !line.empty() && line.back() == '*';
             const std::string text = prefix ? line.substr(0, line.size() - 1) : line;
-            at = std::find_if(at, log.end(), [&](const std::string& logged)
+            at = std::find_if(at, log.end(),
+                              [&](const std::string& logged)
                               { return prefix ? logged.rfind(text, 0) == 0 : logged == text; });
             if (at == log.end())
                 return false;
@@ -94,23 +95,26 @@ TEST_F(StartupTest, RunsTheSequenceAndShutsDownInOrder)
     const auto log = Log();
     const std::string data = dir.Path() + "Data/";
     const std::string done = "INFO: Engine Initialize/Reset: DONE";
-    EXPECT_TRUE(InOrder(log, {"Game Ready To Load.",
-                              // the engine, and its device made windowed behind the splash
-                              "INFO: Engine Framework Created", "INFO: Initialize: WINDOWED*", done,
-                              // the sound system and the menu sounds
-                              "INFO: Loading Direct Sound Device", "Info: Loading " + data + "Sfx0.dat",
-                              "Info: Loading " + data + "Sfx1.dat", "Info: Loading " + data + "Sfx23.dat",
-                              // the four splash pictures
-                              "Loading: '" + data + "ldat1.gfx'", "Loading: '" + data + "ldat2.gfx'",
-                              "Loading: '" + data + "ldat3.gfx'", "Loading: '" + data + "ldat4.gfx'",
-                              // the reset into the final mode
-                              "INFO: Resize: WINDOWED*", done,
-                              // the profiles, the quality set-up's reset, the menu manager
-                              "NOTE: No profile file found, will consider it as empty. " + data + "Profiles.dtx",
-                              "INFO: Resize: WINDOWED*", done, "Info: Texture Loaded Compile ID: *",
-                              "Info: Menu Font Loaded ID: *",
-                              // shut-down: the engine, then the logger last
-                              "INFO: Unload Input", "Unloading Log/Memory Mannager..."}))
+    EXPECT_TRUE(
+        InOrder(log, {"Game Ready To Load.",
+                      // the engine, and its device made windowed behind the splash
+                      "INFO: Engine Framework Created", "INFO: Initialize: WINDOWED*", done,
+                      // the sound system and the menu sounds
+                      "INFO: Loading Direct Sound Device", "Info: Loading " + data + "Sfx0.dat",
+                      "Info: Loading " + data + "Sfx1.dat", "Info: Loading " + data + "Sfx23.dat",
+                      // the four splash pictures
+                      "Loading: '" + data + "ldat1.gfx'", "Loading: '" + data + "ldat2.gfx'",
+                      "Loading: '" + data + "ldat3.gfx'", "Loading: '" + data + "ldat4.gfx'",
+                      // the reset into the final mode
+                      "INFO: Resize: WINDOWED*", done,
+                      // the maps database, sorted, with its pointer mesh
+                      "Info: MapSort Mesh System: Mesh Loading Done", "MAP Sorting -50 *", "MAP Sorting 30 *",
+                      // the profiles, the quality set-up's reset, the menu manager
+                      "NOTE: No profile file found, will consider it as empty. " + data + "Profiles.dtx",
+                      "INFO: Resize: WINDOWED*", done, "Info: Texture Loaded Compile ID: *",
+                      "Info: Menu Font Loaded ID: *",
+                      // shut-down: the engine, then the logger last
+                      "INFO: Unload Input", "Unloading Log/Memory Mannager..."}))
         << ::testing::PrintToString(log);
     EXPECT_EQ(std::count(log.begin(), log.end(), done), 3) << "created, final mode, quality set-up";
     EXPECT_EQ(log.back(), "Unloading Log/Memory Mannager...");
@@ -193,9 +197,10 @@ TEST_F(StartupTest, WithoutAVisibleDisplayTheGameSaysSoAndEndsUnlessHeadlessWasA
             continue;
         }
         EXPECT_GT(code, 0) << "-1: still waiting for a window nobody sees";
-        const auto failed = std::find_if(log.begin(), log.end(), [](const std::string& line) {
-            return line.rfind("ERROR: Game window could not be opened: ", 0) == 0;
-        });
+        const auto failed =
+            std::find_if(log.begin(), log.end(),
+                         [](const std::string& line)
+                         { return line.rfind("ERROR: Game window could not be opened: ", 0) == 0; });
         EXPECT_NE(failed, log.end()) << ::testing::PrintToString(log);
         EXPECT_EQ(log.back(), "ERROR: Game Could not start, closing game");
     }
