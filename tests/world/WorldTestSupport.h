@@ -8,6 +8,7 @@
 #include "engine/QV7_TextureList.h"
 #include "platform/gfx/null/NullGfx.h"
 #include "tests/engine/EngineTestSupport.h"
+#include "tools/writers/ImageWriters.h"
 
 #include <memory>
 #include <string>
@@ -28,6 +29,24 @@ inline std::unique_ptr<TextureRecord> SolidTexture(D3DCOLOR colour, UINT width =
         for (UINT y = 0; y < height; ++y)
             for (UINT x = 0; x < width; ++x)
                 static_cast<D3DCOLOR*>(locked.pBits)[y * UINT(locked.Pitch) / 4 + x] = colour;
+        record->m_Texture->UnlockRect(0);
+    }
+    return record;
+}
+
+// A texture record holding the picture (one level, A8R8G8B8).
+inline std::unique_ptr<TextureRecord> PictureTexture(const ImagePixels& picture)
+{
+    auto record = std::make_unique<TextureRecord>();
+    if (FAILED(g_device->CreateTexture(picture.width, picture.height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                       &record->m_Texture, nullptr)))
+        return record;
+    D3DLOCKED_RECT locked{};
+    if (SUCCEEDED(record->m_Texture->LockRect(0, &locked, nullptr, 0)))
+    {
+        for (uint32_t y = 0; y < picture.height; ++y)
+            for (uint32_t x = 0; x < picture.width; ++x)
+                static_cast<D3DCOLOR*>(locked.pBits)[y * UINT(locked.Pitch) / 4 + x] = picture.At(x, y);
         record->m_Texture->UnlockRect(0);
     }
     return record;
