@@ -19,6 +19,7 @@
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Logger.h"
 #include "shell/QV7_Windows.h"
+#include "world/QV7_Landscape.h"
 #include "world/QV7_Water.h"
 
 QV7_Engine* g_engine = nullptr;
@@ -361,7 +362,9 @@ void QV7_Engine::CreateSubsystems()
         m_Input = new QV7_Input();
     }
     m_Input->SetViewport(int(m_PresentParameters.BackBufferWidth), int(m_PresentParameters.BackBufferHeight));
-    // 9. Landscape: m_Landscape = new QV7_Landscape.
+    // 9. Landscape.
+    if (!m_Landscape)
+        m_Landscape = new QV7_Landscape();
     // 10. Render-surface list.
     if (!m_RenderSurfaces)
         m_RenderSurfaces = new QV7_RenderSurfaceList();
@@ -373,7 +376,9 @@ void QV7_Engine::DestroySubsystems()
     // 1. Render-surface list.
     delete m_RenderSurfaces;
     m_RenderSurfaces = nullptr;
-    // 2. Landscape: delete m_Landscape.
+    // 2. Landscape.
+    delete m_Landscape;
+    m_Landscape = nullptr;
     // 3. Menu particles.
     delete m_Particles2D;
     m_Particles2D = nullptr;
@@ -416,7 +421,9 @@ void QV7_Engine::OnLostReset(int lost)
     // 4. Camera.
     if (m_Camera)
         m_Camera->OnLostReset(lost);
-    // 5. Landscape: m_Landscape->OnLostReset(lost).
+    // 5. Landscape.
+    if (m_Landscape)
+        m_Landscape->OnLostReset(lost);
     // 6. Intro-movie player, when one exists.
     if (g_videoPlayer)
         g_videoPlayer->OnLostReset(lost);

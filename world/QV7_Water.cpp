@@ -11,13 +11,13 @@
 #include "shell/QV7_FloatMath.h"
 #include "shell/QV7_Logger.h"
 #include "shell/QV7_Windows.h"
+#include "world/LandscapeHelpers.h"
+#include "world/QV7_Landscape.h"
 #include "world/QV7_SkyDome.h"
 
 #include <cstring>
 
 QV7_Water* g_water = nullptr;
-const D3DXMATRIX* (*QV7_Water::s_LandscapeWorld)() = nullptr;
-void (*QV7_Water::s_ApplyFog)() = nullptr;
 
 namespace
 {
@@ -57,17 +57,12 @@ D3DXMATRIX ZeroMatrix()
     return m;
 }
 
+// The sheet follows the landscape's camera cell; without a landscape it
+// lies round the origin.
 const D3DXMATRIX& LandscapeWorld()
 {
     static const D3DXMATRIX identity = Identity();
-    const D3DXMATRIX* world = QV7_Water::s_LandscapeWorld ? QV7_Water::s_LandscapeWorld() : nullptr;
-    return world ? *world : identity;
-}
-
-void ApplyFog()
-{
-    if (QV7_Water::s_ApplyFog)
-        QV7_Water::s_ApplyFog();
+    return g_landscape ? g_landscape->m_World : identity;
 }
 
 D3DXMATRIX InverseView()
@@ -78,38 +73,6 @@ D3DXMATRIX InverseView()
     return inverse;
 }
 
-// The landscape's strip over a 17 by 17 grid: rings spiralling inward, each
-// turn joined by repeated indices, so one strip covers every cell.
-void BuildGridStrip(WORD* out)
-{
-    const int side = QV7_Water::kGridSide;
-    int n = side, r = 0, c = 0, k = 0;
-    auto emit = [&](int a, int b)
-    {
-        out[k++] = WORD(a);
-        out[k++] = WORD(b);
-    };
-    while (n > 1)
-    {
-        for (int i = 0; i < n; ++i, ++c)
-            emit(r * side + c, (r + 1) * side + c);
-        c -= 1;
-        r += 1;
-        for (int i = 0; i < n - 1; ++i, ++r)
-            emit(r * side + c, r * side + c - 1);
-        r -= 1;
-        c -= 1;
-        for (int i = 0; i < n - 1; ++i, --c)
-            emit(r * side + c, (r - 1) * side + c);
-        c += 1;
-        r -= 1;
-        for (int i = 0; i < n - 2; ++i, --r)
-            emit(r * side + c, r * side + c + 1);
-        n -= 2;
-        c += 1;
-        r += 1;
-    }
-}
 } // namespace
 
 QV7_Water::QV7_Water()
@@ -171,7 +134,7 @@ void QV7_Water::CreateIndices()
     }
     if (SUCCEEDED(m_GridIndices->Lock(0, 0, &data, 0)))
     {
-        BuildGridStrip(static_cast<WORD*>(data));
+        BuildSpiralStrip(static_cast<uint16_t*>(data));
         m_GridIndices->Unlock();
     }
 }
@@ -281,7 +244,7 @@ void QV7_Water::RenderSimple()
     SetCameraSpaceCoordinates(1, m_TextureMatrix1);
 
     g_scene->SetRenderState(D3DCULL_NONE, D3DRS_CULLMODE);
-    ApplyFog();
+    ApplyLandscapeFog();
     IDirect3DTexture9* texture = TextureOf(m_FirstTexture);
     g_scene->SetTexture(texture, 0);
     g_scene->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);

@@ -71,11 +71,6 @@ class QV7_Water
     int m_Ripples = 0;
     float m_AnimationTime = 0.0f;
 
-    // What the water borrows from the landscape: its camera-cell world matrix
-    // and its fog. Without a landscape the sheet lies at the origin unfogged.
-    static const D3DXMATRIX* (*s_LandscapeWorld)();
-    static void (*s_ApplyFog)();
-
   private:
     void ReadCaps();
     void CreateIndices();

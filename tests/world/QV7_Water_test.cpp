@@ -5,6 +5,7 @@
 #include "engine/QV7_RenderSurface.h"
 #include "engine/QV7_Scene.h"
 #include "shell/QV7_Windows.h"
+#include "world/QV7_Landscape.h"
 #include "world/QV7_SkyDome.h"
 #include "world/QV7_Water.h"
 
@@ -273,13 +274,11 @@ TEST_F(WaterTest, SimpleDrawLaysTheTextureTwiceAndSwitchesTheSunOffAroundTheGrid
 {
     Make(0);
     PlaceCamera(D3DXVECTOR3(0.0f, 600.0f, 0.0f), D3DXVECTOR3(0.0f, 500.0f, 1000.0f));
-    static int fogCalls = 0;
-    fogCalls = 0;
-    QV7_Water::s_ApplyFog = [] { ++fogCalls; };
+    // The map's fog: on, red.
+    g_landscape->m_Fog[0] = TRUE;
+    g_landscape->m_Fog[1] = 0xFFFF0000;
     gfx::null::ClearCalls();
     water->RenderSimple();
-    QV7_Water::s_ApplyFog = nullptr;
-    EXPECT_EQ(fogCalls, 1);
     const std::string tex = Name(first->m_Texture);
     EXPECT_EQ(MissingInOrder(
                   {"SetTextureStageState(0,24,2)", "SetTextureStageState(0,11,131072)", "SetTransform(16,",
