@@ -12,6 +12,7 @@
 #include "shell/QV7_Logger.h"
 #include "shell/QV7_Windows.h"
 #include "world/LandscapeHelpers.h"
+#include "world/LandscapeMapFile.h"
 #include "world/QV7_Landscape.h"
 #include "world/QV7_SkyDome.h"
 
@@ -80,6 +81,8 @@ QV7_Water::QV7_Water()
     D3DXMatrixIdentity(&m_TextureMatrix0);
     D3DXMatrixIdentity(&m_TextureMatrix1);
     g_water = this;
+    if (!g_onLandscapeMapLoaded)
+        g_onLandscapeMapLoaded = &TakeLandscapeMap;
     ReadCaps();
     if (ReflectionsEnabled())
         m_Reflection = QV7_RenderSurface::Create(kReflectionSize, kReflectionSize, 0, 0);
@@ -100,6 +103,22 @@ QV7_Water::~QV7_Water()
         m_GridIndices->Release();
     if (g_water == this)
         g_water = nullptr;
+    if (g_onLandscapeMapLoaded == &TakeLandscapeMap)
+        g_onLandscapeMapLoaded = nullptr;
+}
+
+void QV7_Water::TakeLandscapeMap(const QV7_Landscape& landscape, const QV7_TextureList* mapTextures)
+{
+    auto find = [mapTextures](int32_t id)
+    { return mapTextures ? mapTextures->FindByCompileId(uint32_t(id)) : nullptr; };
+    if (g_skyDome)
+        g_skyDome->m_Texture = find(landscape.m_SkyTextureId);
+    if (!g_water)
+        return;
+    g_water->m_FirstTexture = find(landscape.m_WaterTextureIds[0]);
+    g_water->m_SecondTexture = find(landscape.m_WaterTextureIds[1]);
+    g_water->m_WaterLevel = landscape.m_WaterLevel;
+    g_water->BuildSurface();
 }
 
 bool QV7_Water::ReflectionsEnabled()

@@ -14,7 +14,9 @@
 #include <cstdint>
 
 struct TextureRecord;
+class QV7_Landscape;
 class QV7_RenderSurface;
+class QV7_TextureList;
 
 class QV7_Water
 {
@@ -47,6 +49,11 @@ class QV7_Water
     void RenderReflective();
     // 1 releases the grid's vertex buffer; 0 makes it again at the stored level.
     void OnLostReset(int lost);
+
+    // The end of the map's load: the sky's atlas, both water textures (by the
+    // map's ids, from its texture list) and the level, then the grid is
+    // rebuilt. The water installs it as the loader's hook while it lives.
+    static void TakeLandscapeMap(const QV7_Landscape& landscape, const QV7_TextureList* mapTextures);
 
     // The settings' choice: a reflection pass and the reflective water.
     static bool ReflectionsEnabled();

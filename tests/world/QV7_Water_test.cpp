@@ -5,6 +5,7 @@
 #include "engine/QV7_RenderSurface.h"
 #include "engine/QV7_Scene.h"
 #include "shell/QV7_Windows.h"
+#include "world/LandscapeMapFile.h"
 #include "world/QV7_Landscape.h"
 #include "world/QV7_SkyDome.h"
 #include "world/QV7_Water.h"
@@ -361,5 +362,35 @@ TEST_F(WaterTest, DeviceLossReleasesTheGridAndTheResetRebuildsItAtTheLevel)
     EXPECT_EQ(ReadGrid(*water)[100].y, 77.0f);
     EXPECT_EQ(sky->m_WaterLevel, 77.0f);
     EXPECT_NE(water->m_Reflection->m_Texture, nullptr);
+}
+} // namespace
+
+namespace
+{
+TEST_F(WaterTest, TheMapsLoadHandsOnTheSkyAtlasTheWaterTexturesAndTheLevel)
+{
+    Make(0);
+    EXPECT_EQ(g_onLandscapeMapLoaded, &QV7_Water::TakeLandscapeMap);
+    QV7_TextureList list;
+    for (uint32_t id : {3500u, 3501u, 3502u})
+        list.Append()->m_CompileId = id;
+    g_landscape->m_SkyTextureId = 3500;
+    g_landscape->m_WaterTextureIds[0] = 3501;
+    g_landscape->m_WaterTextureIds[1] = 3502;
+    g_landscape->m_WaterLevel = 150.0f;
+    g_onLandscapeMapLoaded(*g_landscape, &list);
+    EXPECT_EQ(sky->m_Texture, list.FindByCompileId(3500));
+    EXPECT_EQ(water->m_FirstTexture, list.FindByCompileId(3501));
+    EXPECT_EQ(water->m_SecondTexture, list.FindByCompileId(3502));
+    EXPECT_EQ(water->m_WaterLevel, 150.0f);
+    EXPECT_EQ(sky->m_WaterLevel, 150.0f);
+    EXPECT_EQ(ReadGrid(*water)[0].y, 150.0f);
+    // Ids the list does not hold leave the textures empty.
+    g_landscape->m_WaterTextureIds[0] = 9999;
+    g_onLandscapeMapLoaded(*g_landscape, nullptr);
+    EXPECT_EQ(water->m_FirstTexture, nullptr);
+    EXPECT_EQ(sky->m_Texture, nullptr);
+    water.reset();
+    EXPECT_EQ(g_onLandscapeMapLoaded, nullptr);
 }
 } // namespace
