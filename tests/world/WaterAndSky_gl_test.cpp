@@ -45,12 +45,6 @@ DWORD FloatBits(float value)
     return bits;
 }
 
-struct ColouredVertex
-{
-    float x, y, z;
-    D3DCOLOR colour;
-};
-
 int Channel(uint32_t colour, int shift)
 {
     return int((colour >> shift) & 0xFF);
@@ -120,20 +114,7 @@ class WaterAndSkyPictureTest : public enginetest::EngineFixture
     // An upright quad facing the camera along z.
     static void Wall(float x0, float x1, float y0, float y1, float z, D3DCOLOR colour)
     {
-        const ColouredVertex v[4] = {
-            {x0, y0, z, colour}, {x1, y0, z, colour}, {x0, y1, z, colour}, {x1, y1, z, colour}};
-        g_scene->StartWorkSpace();
-        g_scene->SetRenderState(FALSE, D3DRS_LIGHTING);
-        g_scene->SetRenderState(D3DCULL_NONE, D3DRS_CULLMODE);
-        g_scene->SetTexture(nullptr, 0);
-        g_scene->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-        g_scene->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
-        D3DXMATRIX identity;
-        D3DXMatrixIdentity(&identity);
-        g_device->SetTransform(D3DTS_WORLD, &identity);
-        g_device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
-        g_device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof v[0]);
-        g_scene->EndWorkSpace(0);
+        worldtest::DrawWall(x0, z, x1, z, y0, y1, colour);
     }
     gfx::PresentedFrame Present(const char* name)
     {

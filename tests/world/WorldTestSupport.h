@@ -5,6 +5,7 @@
 
 #include "engine/QV7_Camera.h"
 #include "engine/QV7_FrameManager.h"
+#include "engine/QV7_Scene.h"
 #include "engine/QV7_TextureList.h"
 #include "platform/gfx/null/NullGfx.h"
 #include "tests/engine/EngineTestSupport.h"
@@ -57,6 +58,31 @@ inline void PlaceCamera(const D3DXVECTOR3& eye, const D3DXVECTOR3& target)
     g_camera->m_Eye = eye;
     g_camera->m_Target = target;
     g_camera->UpdateView();
+}
+
+// An upright quad from (x0, z0) to (x1, z1), y0 to y1, in one colour, drawn
+// unlit and unculled as the race's scenery would be in either pass.
+inline void DrawWall(float x0, float z0, float x1, float z1, float y0, float y1, D3DCOLOR colour)
+{
+    struct Vertex
+    {
+        float x, y, z;
+        D3DCOLOR colour;
+    };
+    const Vertex v[4] = {
+        {x0, y0, z0, colour}, {x1, y0, z1, colour}, {x0, y1, z0, colour}, {x1, y1, z1, colour}};
+    g_scene->StartWorkSpace();
+    g_scene->SetRenderState(FALSE, D3DRS_LIGHTING);
+    g_scene->SetRenderState(D3DCULL_NONE, D3DRS_CULLMODE);
+    g_scene->SetTexture(nullptr, 0);
+    g_scene->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    g_scene->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    g_device->SetTransform(D3DTS_WORLD, &identity);
+    g_device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+    g_device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof v[0]);
+    g_scene->EndWorkSpace(0);
 }
 
 // Empty when every prefix is found after the one before it in the record;
