@@ -233,4 +233,5 @@ void LoadLandscapeMap(QV7_Landscape& landscape, const std::string& dataDir, int 
     if (g_onLandscapeMapLoaded)
         g_onLandscapeMapLoaded(landscape, mapTextures);
     landscape.ApplySunLight();
+    QV7_Logger::Log(g_logger, "INFO: Landscape: Map File %d loaded", mapNumber);
 }
