@@ -55,15 +55,6 @@ void BuildSpiralStrip(uint16_t* indices)
     }
 }
 
-void ComputeTriangleNormal(const D3DXVECTOR3& a, D3DXVECTOR3& b, D3DXVECTOR3& c, D3DXVECTOR3& out)
-{
-    b -= a;
-    c -= a;
-    D3DXVECTOR3 cross;
-    D3DXVec3Cross(&cross, &c, &b);
-    D3DXVec3Normalize(&out, &cross);
-}
-
 float FloorF(float value)
 {
     return std::floor(value);

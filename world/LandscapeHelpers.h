@@ -6,6 +6,7 @@
 
 #include "platform/d3dx/D3DXMath.h"
 
+#include <cmath>
 #include <cstdint>
 
 // Sets the eight fog states from the landscape's fog block through the
@@ -19,7 +20,15 @@ void ApplyLandscapeFog();
 void BuildSpiralStrip(uint16_t* indices);
 
 // out = normalize((c - a) x (b - a)): the upward normal of a height-field
-// triangle; b and c are left relative to a.
-void ComputeTriangleNormal(const D3DXVECTOR3& a, D3DXVECTOR3& b, D3DXVECTOR3& c, D3DXVECTOR3& out);
+// triangle; b and c are left relative to a. Inline: a map load takes a
+// million of them.
+inline void ComputeTriangleNormal(const D3DXVECTOR3& a, D3DXVECTOR3& b, D3DXVECTOR3& c, D3DXVECTOR3& out)
+{
+    b -= a;
+    c -= a;
+    const D3DXVECTOR3 cross(c.y * b.z - c.z * b.y, c.z * b.x - c.x * b.z, c.x * b.y - c.y * b.x);
+    const float length = std::sqrt(cross.x * cross.x + cross.y * cross.y + cross.z * cross.z);
+    out = length == 0.0f ? D3DXVECTOR3(0.0f, 0.0f, 0.0f) : cross / length;
+}
 
 float FloorF(float value);

@@ -195,8 +195,10 @@ void ReadMapFile(QV7_Landscape& landscape, const std::string& path, const QV7_Te
     landscape.ComputeMaximumHeight();
     landscape.ComputeCellNormals();
     landscape.m_CameraCell = D3DXVECTOR3(-1.0f, -1.0f, -1.0f);
-    landscape.m_BaseTexture = FindTexture(textures, file.ReadInt32());
-    landscape.m_DetailTexture = FindTexture(textures, file.ReadInt32());
+    landscape.m_BaseTextureId = file.ReadInt32();
+    landscape.m_DetailTextureId = file.ReadInt32();
+    landscape.m_BaseTexture = FindTexture(textures, landscape.m_BaseTextureId);
+    landscape.m_DetailTexture = FindTexture(textures, landscape.m_DetailTextureId);
     ReadMaterial(file, landscape.m_Material, path);
     ReadLight(file, landscape.m_Light, path);
     landscape.ComputeLightingNormals();
@@ -231,4 +233,5 @@ void LoadLandscapeMap(QV7_Landscape& landscape, const std::string& dataDir, int 
     if (g_onLandscapeMapLoaded)
         g_onLandscapeMapLoaded(landscape, mapTextures);
     landscape.ApplySunLight();
+    QV7_Logger::Log(g_logger, "INFO: Landscape: Map File %d loaded", mapNumber);
 }

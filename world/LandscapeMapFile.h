@@ -10,8 +10,10 @@
 class QV7_Landscape;
 class QV7_TextureList;
 
-// The file's fixed size; bytes after it are ignored.
+// The file's fixed size; bytes after it are ignored. The last 244 bytes are
+// the scalars after the three layers.
 constexpr size_t kLandscapeMapFileSize = 12583156;
+constexpr size_t kLandscapeMapTailSize = 244;
 
 // dataDir ends in '/'. The base and detail textures are looked up in
 // mapTextures (null: none); the sky and water ids and the water level are

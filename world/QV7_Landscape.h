@@ -140,6 +140,9 @@ class QV7_Landscape
     // FOGDENSITY, RANGEFOGENABLE; start, end and density as float bits.
     uint32_t m_Fog[8] = {};
     int m_Created = 0;
+    // The ids as the file gives them, found in the map's list or not.
+    int32_t m_BaseTextureId = 0;
+    int32_t m_DetailTextureId = 0;
     // The rest of the map file, for the sky and the water.
     int32_t m_SkyTextureId = 0;
     int32_t m_WaterTextureIds[2] = {};

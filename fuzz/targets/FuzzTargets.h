@@ -24,6 +24,7 @@ int FuzzMusicTable(const uint8_t* data, size_t size);     // GraphicsSfx.dat
 int FuzzSoundTable(const uint8_t* data, size_t size);     // SndSfx.dat
 int FuzzOggVorbis(const uint8_t* data, size_t size);      // one Sfx%d.dat
 int FuzzImage(const uint8_t* data, size_t size);          // BMP, PNG, TGA, JPEG, DDS from memory
+int FuzzLandscapeMap(const uint8_t* data, size_t size); // Map%d.map: its 244-byte tail, then a layer pattern
 
 using FuzzFunction = int (*)(const uint8_t* data, size_t size);
 

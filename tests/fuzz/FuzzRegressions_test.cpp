@@ -46,6 +46,8 @@ std::string SuccessLine(const std::string& target)
         return "Info: Menu Font Loaded ID: ";
     if (target == "music_table" || target == "sound_table" || target == "ogg_vorbis")
         return "Info: Loading Done";
+    if (target == "landscape_map")
+        return "INFO: Landscape: Map File 1 loaded";
     return {};
 }
 

@@ -8,10 +8,21 @@
 #include <strings.h>
 
 // Each kind's entry point, defined in its own file.
+bool DumpLandscapeMap(const DumpRequest& request, JsonWriter& out);
+
+namespace
+{
+bool IsLandscapeMap(const std::string& name)
+{
+    return MatchesNumberedName(name, "Map", ".map");
+}
+} // namespace
 
 const std::vector<DumpKind>& DumpKinds()
 {
-    static const std::vector<DumpKind> kinds = {};
+    static const std::vector<DumpKind> kinds = {
+        {"Map%d.map", IsLandscapeMap, DumpLandscapeMap},
+    };
     return kinds;
 }
 
