@@ -356,7 +356,14 @@ TEST_F(WaterTest, DeviceLossReleasesTheGridAndTheResetRebuildsItAtTheLevel)
     // Drawing while lost draws nothing and does not fail.
     PlaceCamera(D3DXVECTOR3(0.0f, 600.0f, 0.0f), D3DXVECTOR3(0.0f, 500.0f, 1000.0f));
     water->RenderSimple();
+    gfx::null::ClearCalls();
     engine->OnLostReset(0);
+    // The engine's fan-out: the water's grid comes back before the render
+    // surfaces (its reflection among them).
+    const int grid = gfx::null::FindCall("CreateVertexBuffer(6936,");
+    const int surface = gfx::null::FindCall("CreateTexture(512,512,");
+    EXPECT_GE(grid, 0);
+    EXPECT_GT(surface, grid);
     ASSERT_NE(water->m_GridVertices, nullptr);
     EXPECT_EQ(water->m_AnimationTime, 0.0f);
     EXPECT_EQ(ReadGrid(*water)[100].y, 77.0f);
