@@ -4,6 +4,8 @@
 // winding.
 #include "LandscapeTestSupport.h"
 
+#include "engine/QV7_Scene.h"
+#include "engine/QV7_ShadowMap.h"
 #include "world/LandscapeHelpers.h"
 
 #include <cmath>
@@ -141,6 +143,31 @@ TEST_F(LandscapeQueryTest, LightingNormalLengthFollowsShadeAndBrightness)
     land.m_Brightness.assign(land.m_Brightness.size(), -0.25f);
     land.ComputeLightingNormals();
     EXPECT_NEAR(land.m_LightingNormals[777].y, 0.75f, 1e-6f);
+}
+
+TEST_F(LandscapeQueryTest, EngineMadeLandscapeStartsFromTheCachesFogAndLightsTheShadowMap)
+{
+    EXPECT_TRUE(enginetest::Logged("INFO: Loading Landscape environment."));
+    const D3DRENDERSTATETYPE states[8] = {D3DRS_FOGENABLE,    D3DRS_FOGCOLOR,      D3DRS_FOGVERTEXMODE,
+                                          D3DRS_FOGTABLEMODE, D3DRS_FOGSTART,      D3DRS_FOGEND,
+                                          D3DRS_FOGDENSITY,   D3DRS_RANGEFOGENABLE};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(g_landscape->m_Fog[i], g_scene->GetRenderState(states[i])) << i;
+    EXPECT_EQ(g_landscape->m_Fog[5], 0x3F800000u) << "fog end 1.0";
+    // The shadow map's sun is the map's, once a map is there.
+    ASSERT_NE(QV7_ShadowMap::s_SunDirection, nullptr);
+    g_landscape->m_Light.Direction = {0.25f, -0.5f, 0.75f};
+    D3DXVECTOR3 sun(0.0f, -1.0f, 0.0f);
+    EXPECT_TRUE(QV7_ShadowMap::s_SunDirection(&sun));
+    EXPECT_EQ(sun, D3DXVECTOR3(0.25f, -0.5f, 0.75f));
+    g_landscape->Unload();
+    sun = D3DXVECTOR3(0.0f, -1.0f, 0.0f);
+    EXPECT_FALSE(QV7_ShadowMap::s_SunDirection(&sun));
+    EXPECT_EQ(sun, D3DXVECTOR3(0.0f, -1.0f, 0.0f));
+    // The engine takes the landscape down with its other subsystems.
+    engine.reset();
+    EXPECT_EQ(g_landscape, nullptr);
+    EXPECT_EQ(QV7_ShadowMap::s_SunDirection, nullptr);
 }
 
 TEST(LandscapeStrip, SpiralCoversEveryCellTwiceWithOneWinding)
