@@ -9,6 +9,7 @@
 #include "tools/demo/DemoPictures.h"
 #include "tools/writers/FontsFileWriter.h"
 #include "tools/writers/ImageWriters.h"
+#include "tools/writers/LandscapeMapWriter.h"
 #include "tools/writers/LanguageFileWriter.h"
 #include "tools/writers/MenuFileWriter.h"
 #include "tools/writers/MeshObjectWriter.h"
@@ -237,6 +238,34 @@ std::vector<FuzzSeed> MeshObjectSeeds()
             {"arrow.bin", written({&arrow})},
             {"box_arrow_box.bin", written({&box, &arrow, &box})},
             {"empty.bin", written({&empty})}};
+// A map from the writer as the landscape target takes it: its tail and the
+// first rows of its heights as the pattern.
+FuzzSeed LandscapeSeed(const char* name, const LandscapeMapDescription& map, size_t patternSize)
+{
+    return {name, LandscapeFuzzInput(BuildLandscapeMap(map).Bytes(), patternSize)};
+}
+
+std::vector<FuzzSeed> LandscapeSeeds()
+{
+    LandscapeMapDescription flat = MakeFlatLandscapeMap();
+    flat.baseTextureId = kFuzzPictureIds[0];
+    flat.detailTextureId = kFuzzPictureIds[1];
+    LandscapeMapDescription hills = flat;
+    for (int x = 0; x < 1024; ++x)
+        hills.Height(x, 0) = 25.0f + 25.0f * float(std::sin(0.05 * x));
+    hills.shadeLevel = 0.2f;
+    hills.light.Direction = {0.5f, -0.7f, 0.3f};
+    hills.fog =
+        MakeLandscapeFog(true, 0xFF8899AAu, D3DFOG_NONE, D3DFOG_LINEAR, 2000.0f, 20000.0f, 1.0f, false);
+    hills.waterLevel = 8.0f;
+    LandscapeMapDescription shifted = hills;
+    for (int x = 0; x < 1024; ++x)
+        shifted.Height(x, 1) = float(x % 37);
+    shifted.light.Type = D3DLIGHT_SPOT;
+    shifted.fog = MakeLandscapeFog(true, 0xFF203040u, D3DFOG_EXP2, D3DFOG_NONE, 0.0f, 1.0f, 0.0004f, true);
+    shifted.detailTextureId = 77;
+    return {LandscapeSeed("flat.bin", flat, 4096), LandscapeSeed("hills_fog.bin", hills, 4096),
+            LandscapeSeed("two_rows_shifting.bin", shifted, 2 * 4096 + 4)};
 }
 } // namespace
 
@@ -296,6 +325,8 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
         return MapsDatabaseSeeds();
     if (target == "pilots")
         return PilotsSeeds();
+    if (target == "landscape_map")
+        return LandscapeSeeds();
     return {};
 }
 
@@ -330,4 +361,9 @@ FuzzFixtures MakeFuzzFixtures()
     fixtures.fonts = BuildFontsFile(SmallFonts()).Bytes();
     fixtures.sound = SoundSeed(0.02, 1, 8000);
     return fixtures;
+}
+
+std::vector<uint8_t> LandscapeFuzzShadingPicture()
+{
+    return WritePng(Pattern(8, 8, true));
 }

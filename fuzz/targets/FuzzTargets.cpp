@@ -19,6 +19,7 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"mesh_object", FuzzMeshObject},
         {"maps_database", FuzzMapsDatabase},
         {"pilots", FuzzPilots},
+        {"landscape_map", FuzzLandscapeMap},
     };
     return targets;
 }

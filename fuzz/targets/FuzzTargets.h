@@ -27,6 +27,7 @@ int FuzzImage(const uint8_t* data, size_t size);          // BMP, PNG, TGA, JPEG
 int FuzzMeshObject(const uint8_t* data, size_t size);     // mesh object blocks back to back
 int FuzzMapsDatabase(const uint8_t* data, size_t size);   // Maps_srt.qvx, the whole maps database
 int FuzzPilots(const uint8_t* data, size_t size);         // Aip.dat
+int FuzzLandscapeMap(const uint8_t* data, size_t size); // Map%d.map: its 244-byte tail, then a layer pattern
 
 using FuzzFunction = int (*)(const uint8_t* data, size_t size);
 

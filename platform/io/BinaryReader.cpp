@@ -21,6 +21,20 @@ bool BinaryReader::OpenFile(const std::string& path)
         m_Failed = true;
         return false;
     }
+    // One read of the whole file where its size is known (an island's map is
+    // 12 MB); byte by byte otherwise.
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size >= 0 && in)
+    {
+        m_Bytes.resize(size_t(size));
+        in.read(reinterpret_cast<char*>(m_Bytes.data()), size);
+        m_Bytes.resize(size_t(in.gcount()));
+        return true;
+    }
+    in.clear();
+    in.seekg(0, std::ios::beg);
     m_Bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return true;
 }
@@ -58,14 +72,18 @@ uint32_t BinaryReader::ReadUInt32()
     return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
 }
 
-int32_t BinaryReader::ReadInt32() { return static_cast<int32_t>(ReadUInt32()); }
+int32_t BinaryReader::ReadInt32()
+{
+    return static_cast<int32_t>(ReadUInt32());
+}
 
 int32_t BinaryReader::PeekInt32() const
 {
     if (Remaining() < 4)
         return 0;
     const uint8_t* b = m_Bytes.data() + m_Pos;
-    return static_cast<int32_t>(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24);
+    return static_cast<int32_t>(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
+                                uint32_t(b[3]) << 24);
 }
 
 uint16_t BinaryReader::ReadUInt16()

@@ -50,6 +50,8 @@ std::string SuccessLine(const std::string& target)
         return "Info: Tree Vegetation System Mesh Object: Loading Done";
     if (target == "maps_database")
         return "MAP Sorting ";
+    if (target == "landscape_map")
+        return "INFO: Landscape: Map File 1 loaded";
     return {};
 }
 

@@ -10,6 +10,15 @@
 // Each kind's entry point, defined in its own file.
 bool DumpMapsDatabase(const DumpRequest& request, JsonWriter& out);
 bool DumpPilotsFile(const DumpRequest& request, JsonWriter& out);
+bool DumpLandscapeMap(const DumpRequest& request, JsonWriter& out);
+
+namespace
+{
+bool IsLandscapeMap(const std::string& name)
+{
+    return MatchesNumberedName(name, "Map", ".map");
+}
+} // namespace
 
 const std::vector<DumpKind>& DumpKinds()
 {
@@ -17,6 +26,7 @@ const std::vector<DumpKind>& DumpKinds()
         {"Maps_srt.qvx", [](const std::string& n) { return MatchesName(n, "Maps_srt.qvx"); },
          DumpMapsDatabase},
         {"Aip.dat", [](const std::string& n) { return MatchesName(n, "Aip.dat"); }, DumpPilotsFile},
+        {"Map%d.map", IsLandscapeMap, DumpLandscapeMap},
     };
     return kinds;
 }
