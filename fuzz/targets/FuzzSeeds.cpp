@@ -238,6 +238,8 @@ std::vector<FuzzSeed> MeshObjectSeeds()
             {"arrow.bin", written({&arrow})},
             {"box_arrow_box.bin", written({&box, &arrow, &box})},
             {"empty.bin", written({&empty})}};
+}
+
 // A map from the writer as the landscape target takes it: its tail and the
 // first rows of its heights as the pattern.
 FuzzSeed LandscapeSeed(const char* name, const LandscapeMapDescription& map, size_t patternSize)
