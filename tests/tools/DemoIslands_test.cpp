@@ -277,14 +277,16 @@ TEST(DemoIslands, EachIslandHasItsOwnPicturesAndASunThatShinesDown)
     {
         SCOPED_TRACE(number);
         const DemoIsland island = BuildDemoIsland(number);
-        EXPECT_EQ(island.light.Type, D3DLIGHT_DIRECTIONAL);
-        EXPECT_LT(island.light.Direction.y, -0.3f);
-        EXPECT_EQ(island.brightness.size(), island.field.heights.size());
+        const LandscapeMapDescription& map = island.map;
+        EXPECT_EQ(map.light.Type, D3DLIGHT_DIRECTIONAL);
+        EXPECT_LT(map.light.Direction.y, -0.3f);
+        EXPECT_EQ(map.heights.size(), size_t(LandscapeMapDescription::kSamples));
+        EXPECT_EQ(map.brightness.size(), map.heights.size());
         EXPECT_EQ(island.shading.width, uint32_t(kIslandSamples));
         EXPECT_EQ(island.basePicture.width, uint32_t(kIslandSamples));
-        EXPECT_EQ(island.waterLevel, kIslandWaterLevel);
-        EXPECT_EQ(island.fog[0], 1u);
-        EXPECT_EQ(island.fog[3], uint32_t(D3DFOG_LINEAR));
+        EXPECT_EQ(map.waterLevel, kIslandWaterLevel);
+        EXPECT_EQ(map.fog.words[0], 1u);
+        EXPECT_EQ(map.fog.words[3], uint32_t(D3DFOG_LINEAR));
         for (int32_t id : IslandTextureIds(island))
         {
             EXPECT_GE(id, 3000);

@@ -40,9 +40,10 @@ Heightfield CanyonIsland(uint32_t seed);
 // The canyon's middle line: its z at world x.
 float CanyonCentreZ(float x);
 
-// Runs rowJob(z) for every row z of the grid, spread over a few threads.
-// Rows must not depend on each other, which keeps the result the same on every run.
-template <typename RowJob> void ForEachRow(RowJob rowJob)
+// Runs rowJob(z) for every row z below `rows` (the grid's by default), spread
+// over a few threads. Rows must not depend on each other, which keeps the
+// result the same on every run.
+template <typename RowJob> void ForEachRow(RowJob rowJob, int rows = kIslandSamples)
 {
     const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
     std::vector<std::thread> workers;

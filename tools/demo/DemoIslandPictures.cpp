@@ -260,15 +260,19 @@ ImagePixels SkyAtlas(const SkyLook& look, const Sun& sun, int size)
     ImagePixels image = Blank(size, size);
     const D3DVECTOR light = sun.Direction();
     const D3DVECTOR toSun{-light.x, -light.y, -light.z};
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x)
+    ForEachRow(
+        [&](int y)
         {
-            const D3DVECTOR point =
-                SkyBoxPoint((float(x) + 0.5f) / float(size), (float(y) + 0.5f) / float(size));
-            const Rgb colour =
-                Dot(point, point) > 0.0f ? SkyColour(look, Normalised(point), toSun) : look.horizon;
-            image.argb[size_t(y) * size + x] = PackArgb(colour);
-        }
+            for (int x = 0; x < size; ++x)
+            {
+                const D3DVECTOR point =
+                    SkyBoxPoint((float(x) + 0.5f) / float(size), (float(y) + 0.5f) / float(size));
+                const Rgb colour =
+                    Dot(point, point) > 0.0f ? SkyColour(look, Normalised(point), toSun) : look.horizon;
+                image.argb[size_t(y) * size + x] = PackArgb(colour);
+            }
+        },
+        size);
     return image;
 }
 

@@ -5,8 +5,7 @@
 
 #include "tools/demo/DemoIslandPictures.h"
 
-#include <cstdio>
-#include <cstring>
+#include <future>
 
 namespace demo
 {
@@ -115,13 +114,6 @@ const IslandRecipe kRecipes[kDemoIslandCount] = {
      30000.0f},
 };
 
-uint32_t FloatBits(float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
 D3DCOLORVALUE Colour(const Rgb& c, float a = 1.0f)
 {
     return {c.r, c.g, c.b, a};
@@ -148,16 +140,10 @@ D3DMATERIAL9 GroundMaterial()
 }
 
 // Linear pixel fog into the sky's horizon colour, so far land melts into the sky.
-std::array<uint32_t, 8> Fog(const IslandRecipe& recipe)
+LandscapeFogWords Fog(const IslandRecipe& recipe)
 {
-    return {1u,
-            PackArgb(recipe.sky.horizon),
-            uint32_t(D3DFOG_NONE),
-            uint32_t(D3DFOG_LINEAR),
-            FloatBits(recipe.fogStart),
-            FloatBits(recipe.fogEnd),
-            FloatBits(0.0001f),
-            0u};
+    return MakeLandscapeFog(true, PackArgb(recipe.sky.horizon), D3DFOG_NONE, D3DFOG_LINEAR, recipe.fogStart,
+                            recipe.fogEnd, 0.0001f, false);
 }
 
 std::vector<uint8_t> Jpeg(const ImagePixels& image)
@@ -186,22 +172,27 @@ DemoIsland BuildDemoIsland(int number)
     const IslandRecipe& recipe = kRecipes[number - 1];
     DemoIsland island;
     island.number = number;
-    island.field = recipe.generate(recipe.seed);
-    const std::vector<float> shadows = CastShadows(island.field, recipe.sun);
-    island.brightness = BrightnessLayer(shadows, kLitCap, kShadeLevel);
-    island.shadeLevel = kShadeLevel;
-    island.baseId = IslandBaseId(number);
-    island.detailId = recipe.roughDetail ? kIslandRoughDetailId : kIslandDetailId;
-    island.skyId = IslandSkyId(number);
-    island.waterId = IslandWaterId(number);
-    island.rippleId = kIslandRippleId;
-    island.material = GroundMaterial();
-    island.light = SunLight(recipe);
-    island.fog = Fog(recipe);
-    island.shading = ShadingPicture(SunShading(island.field, recipe.sun, shadows, kShadingAmbient));
-    island.basePicture = BasePicture(island.field, recipe.palette, recipe.seed + 1000);
+    Heightfield field = recipe.generate(recipe.seed);
+    const std::vector<float> shadows = CastShadows(field, recipe.sun);
+    island.shading = ShadingPicture(SunShading(field, recipe.sun, shadows, kShadingAmbient));
+    island.basePicture = BasePicture(field, recipe.palette, recipe.seed + 1000);
     island.sky = SkyAtlas(recipe.sky, recipe.sun, 1024);
     island.water = WaterPicture(recipe.water, recipe.seed + 2000);
+
+    LandscapeMapDescription& map = island.map;
+    map.heights = std::move(field.heights);
+    map.brightness = BrightnessLayer(shadows, kLitCap, kShadeLevel);
+    map.thirdLayer.assign(map.heights.size(), 0.0f);
+    map.shadeLevel = kShadeLevel;
+    map.baseTextureId = IslandBaseId(number);
+    map.detailTextureId = recipe.roughDetail ? kIslandRoughDetailId : kIslandDetailId;
+    map.material = GroundMaterial();
+    map.light = SunLight(recipe);
+    map.fog = Fog(recipe);
+    map.skyTextureId = IslandSkyId(number);
+    map.waterTextureId1 = IslandWaterId(number);
+    map.waterTextureId2 = kIslandRippleId;
+    map.waterLevel = kIslandWaterLevel;
     return island;
 }
 
@@ -214,31 +205,58 @@ std::vector<TextureContainerRecord> SharedIslandTextures()
 
 std::vector<TextureContainerRecord> IslandTextures(const DemoIsland& island)
 {
-    return {{island.baseId, Jpeg(island.basePicture)},
-            {island.skyId, Jpeg(island.sky)},
-            {island.waterId, WritePng(island.water, true)}};
+    return {{island.map.baseTextureId, Jpeg(island.basePicture)},
+            {island.map.skyTextureId, Jpeg(island.sky)},
+            {island.map.waterTextureId1, WritePng(island.water, true)}};
 }
 
 std::vector<int32_t> IslandTextureIds(const DemoIsland& island)
 {
-    return {island.baseId, island.detailId, island.skyId, island.waterId, island.rippleId};
+    const LandscapeMapDescription& map = island.map;
+    return {map.baseTextureId, map.detailTextureId, map.skyTextureId, map.waterTextureId1,
+            map.waterTextureId2};
 }
+
+namespace
+{
+// An island with its pictures already encoded as they go into the files.
+struct EncodedIsland
+{
+    DemoIsland island;
+    std::vector<TextureContainerRecord> textures;
+    std::vector<uint8_t> shading;
+};
+
+EncodedIsland BuildAndEncode(int number)
+{
+    EncodedIsland encoded{BuildDemoIsland(number), {}, {}};
+    encoded.textures = IslandTextures(encoded.island);
+    encoded.shading = WritePng(encoded.island.shading, false);
+    return encoded;
+}
+} // namespace
 
 bool WriteDemoIslands(const std::string& dataDir, std::vector<TextureContainerRecord> worldPictures,
                       const std::vector<int32_t>& worldPictureIds)
 {
+    // The islands are independent: build them side by side, write them in order.
+    std::vector<std::future<EncodedIsland>> building;
+    for (int number = 1; number <= kDemoIslandCount; ++number)
+        building.push_back(std::async(std::launch::async, BuildAndEncode, number));
     for (TextureContainerRecord& record : SharedIslandTextures())
         worldPictures.push_back(std::move(record));
     bool ok = true;
-    for (int number = 1; number <= kDemoIslandCount && ok; ++number)
+    for (std::future<EncodedIsland>& future : building)
     {
-        const DemoIsland island = BuildDemoIsland(number);
-        for (TextureContainerRecord& record : IslandTextures(island))
+        EncodedIsland encoded = future.get();
+        const DemoIsland& island = encoded.island;
+        for (TextureContainerRecord& record : encoded.textures)
             worldPictures.push_back(std::move(record));
         std::vector<int32_t> ids = IslandTextureIds(island);
         ids.insert(ids.end(), worldPictureIds.begin(), worldPictureIds.end());
-        const std::string suffix = std::to_string(number);
-        ok = SaveImageFile(dataDir + "MapSHD" + suffix + ".map", WritePng(island.shading, true));
+        const std::string suffix = std::to_string(island.number);
+        ok = ok && WriteLandscapeMap(dataDir + "Map" + suffix + ".map", island.map);
+        ok = ok && SaveImageFile(dataDir + "MapSHD" + suffix + ".map", encoded.shading);
         ok = ok && WriteMapTextureList(dataDir + "Map" + suffix + ".tex", ids);
     }
     return ok && WriteWorldTextureContainer(dataDir + "Textures2.qvx", worldPictures);

@@ -8,9 +8,9 @@
 #include "platform/gfx/D3D9Types.h"
 #include "tools/demo/DemoHeightfields.h"
 #include "tools/writers/ImageWriters.h"
+#include "tools/writers/LandscapeMapWriter.h"
 #include "tools/writers/TextureContainerWriter.h"
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,21 +27,11 @@ int32_t IslandBaseId(int number);
 int32_t IslandSkyId(int number);
 int32_t IslandWaterId(int number);
 
-// Everything Map%d.map holds, plus the island's own pictures.
+// An island: what its Map%d.map holds, and its own pictures.
 struct DemoIsland
 {
     int number = 0;
-    Heightfield field;
-    std::vector<float> brightness;
-    float shadeLevel = -0.5f;
-    int32_t baseId = 0, detailId = 0, skyId = 0, waterId = 0, rippleId = 0;
-    D3DMATERIAL9 material{};
-    D3DLIGHT9 light{};
-    // FOGENABLE, FOGCOLOR, FOGVERTEXMODE, FOGTABLEMODE, FOGSTART, FOGEND,
-    // FOGDENSITY, RANGEFOGENABLE; start, end and density as float bits.
-    std::array<uint32_t, 8> fog{};
-    float waterLevel = kIslandWaterLevel;
-
+    LandscapeMapDescription map;
     ImagePixels shading;     // MapSHD%d.map
     ImagePixels basePicture; // stretched over the island
     ImagePixels sky;         // the sky dome's atlas
