@@ -49,9 +49,9 @@ template <typename RowJob> void ForEachRow(RowJob rowJob, int rows = kIslandSamp
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t)
         workers.emplace_back(
-            [t, threads, &rowJob]
+            [t, threads, rows, &rowJob]
             {
-                for (int z = t; z < kIslandSamples; z += threads)
+                for (int z = t; z < rows; z += threads)
                     rowJob(z);
             });
     for (std::thread& worker : workers)
