@@ -31,88 +31,138 @@ constexpr float kShadeLevel = -0.5f;
 // Grey of the shading picture in shadow, about the lighting's shadow-to-sun ratio.
 constexpr float kShadingAmbient = 0.6f;
 
-const GroundPalette kGreenIsland{{0.88f, 0.80f, 0.60f},
-                                 {0.66f, 0.58f, 0.43f},
-                                 {0.42f, 0.50f, 0.42f},
-                                 {0.36f, 0.55f, 0.22f},
-                                 {0.22f, 0.44f, 0.16f},
-                                 {0.60f, 0.58f, 0.32f},
-                                 {0.52f, 0.49f, 0.44f},
-                                 {0.36f, 0.34f, 0.32f},
-                                 false,
-                                 {},
-                                 {}};
-const GroundPalette kTropicalIsland{{0.94f, 0.89f, 0.72f},
-                                    {0.74f, 0.68f, 0.54f},
-                                    {0.55f, 0.70f, 0.58f},
-                                    {0.30f, 0.58f, 0.20f},
-                                    {0.16f, 0.42f, 0.14f},
-                                    {0.55f, 0.60f, 0.28f},
-                                    {0.50f, 0.47f, 0.42f},
-                                    {0.33f, 0.31f, 0.30f},
-                                    false,
-                                    {},
-                                    {},
-                                    kBeachRise,
-                                    0.62f};
-const GroundPalette kCanyonIsland{{0.90f, 0.74f, 0.52f}, {0.70f, 0.55f, 0.40f}, {0.45f, 0.48f, 0.40f},
-                                  {0.78f, 0.62f, 0.40f}, {0.66f, 0.56f, 0.36f}, {0.86f, 0.72f, 0.50f},
-                                  {0.62f, 0.46f, 0.34f}, {0.45f, 0.30f, 0.22f}, true,
-                                  {0.88f, 0.64f, 0.44f}, {0.60f, 0.32f, 0.21f}, 200.0f};
+// Golden sand, meadows drying on the heights, grey rock.
+GroundPalette GreenGround()
+{
+    GroundPalette palette{};
+    palette.sand = {0.88f, 0.80f, 0.60f};
+    palette.wetSand = {0.66f, 0.58f, 0.43f};
+    palette.seabed = {0.42f, 0.50f, 0.42f};
+    palette.grass = {0.42f, 0.62f, 0.24f};
+    palette.lushGrass = {0.26f, 0.50f, 0.18f};
+    palette.dryGrass = {0.64f, 0.62f, 0.34f};
+    palette.rock = {0.54f, 0.51f, 0.46f};
+    palette.darkRock = {0.38f, 0.36f, 0.34f};
+    return palette;
+}
 
-const IslandRecipe kRecipes[kDemoIslandCount] = {
-    {HillIsland,
-     11,
-     {1, 1, 48.0f},
-     {0.92f, 0.89f, 0.80f},
-     {0.30f, 0.33f, 0.38f},
-     kGreenIsland,
-     {{0.18f, 0.40f, 0.80f},
-      {0.72f, 0.83f, 0.93f},
-      {1.0f, 0.9f, 0.7f},
-      {1.0f, 1.0f, 1.0f},
-      {0.62f, 0.67f, 0.76f},
-      0.45f,
-      101},
-     {0.30f, 0.43f, 0.48f},
-     false,
-     16000.0f,
-     32000.0f},
-    {LagoonIsland,
-     22,
-     {-1, 1, 38.0f},
-     {1.0f, 0.90f, 0.74f},
-     {0.32f, 0.31f, 0.36f},
-     kTropicalIsland,
-     {{0.14f, 0.36f, 0.78f},
-      {0.86f, 0.84f, 0.78f},
-      {1.0f, 0.82f, 0.55f},
-      {1.0f, 0.97f, 0.92f},
-      {0.66f, 0.64f, 0.70f},
-      0.3f,
-      202},
-     {0.30f, 0.52f, 0.52f},
-     false,
-     15000.0f,
-     31000.0f},
-    {CanyonIsland,
-     33,
-     {0, 1, 34.0f},
-     {1.0f, 0.84f, 0.64f},
-     {0.34f, 0.30f, 0.32f},
-     kCanyonIsland,
-     {{0.26f, 0.38f, 0.66f},
-      {0.93f, 0.76f, 0.58f},
-      {1.0f, 0.7f, 0.4f},
-      {1.0f, 0.9f, 0.8f},
-      {0.62f, 0.52f, 0.54f},
-      0.25f,
-      303},
-     {0.26f, 0.40f, 0.50f},
-     true,
-     13000.0f,
-     30000.0f},
-};
+// White coral sand, deep greens, rock only on the steepest ground.
+GroundPalette TropicalGround()
+{
+    GroundPalette palette{};
+    palette.sand = {0.94f, 0.89f, 0.72f};
+    palette.wetSand = {0.74f, 0.68f, 0.54f};
+    palette.seabed = {0.55f, 0.70f, 0.58f};
+    palette.grass = {0.32f, 0.62f, 0.22f};
+    palette.lushGrass = {0.18f, 0.46f, 0.15f};
+    palette.dryGrass = {0.58f, 0.63f, 0.30f};
+    palette.rock = {0.50f, 0.47f, 0.42f};
+    palette.darkRock = {0.33f, 0.31f, 0.30f};
+    palette.rockSlope = 0.62f;
+    return palette;
+}
+
+// Desert: ochre scrub on the mesa, sand on the low ground, banded red rock.
+GroundPalette DesertGround()
+{
+    GroundPalette palette{};
+    palette.sand = {0.90f, 0.74f, 0.52f};
+    palette.wetSand = {0.70f, 0.55f, 0.40f};
+    palette.seabed = {0.45f, 0.48f, 0.40f};
+    palette.grass = {0.78f, 0.62f, 0.40f};
+    palette.lushGrass = {0.66f, 0.56f, 0.36f};
+    palette.dryGrass = {0.86f, 0.72f, 0.50f};
+    palette.rock = {0.62f, 0.46f, 0.34f};
+    palette.darkRock = {0.45f, 0.30f, 0.22f};
+    palette.strata = true;
+    palette.strataLight = {0.88f, 0.64f, 0.44f};
+    palette.strataDark = {0.60f, 0.32f, 0.21f};
+    palette.sandLine = 200.0f;
+    return palette;
+}
+
+// Island 1: a green hill island at midday under fair-weather clouds.
+IslandRecipe HillRecipe()
+{
+    IslandRecipe recipe{};
+    recipe.generate = HillIsland;
+    recipe.seed = 11;
+    recipe.sun = {1, 1, 40.0f};
+    recipe.sunColour = {0.82f, 0.80f, 0.72f};
+    recipe.ambient = {0.27f, 0.29f, 0.34f};
+    recipe.palette = GreenGround();
+    recipe.sky = {{0.18f, 0.40f, 0.80f},
+                  {0.72f, 0.83f, 0.93f},
+                  {1.0f, 0.9f, 0.7f},
+                  {1.0f, 1.0f, 1.0f},
+                  {0.62f, 0.67f, 0.76f},
+                  0.45f,
+                  101};
+    recipe.water = {0.30f, 0.43f, 0.48f};
+    recipe.fogStart = 17000.0f;
+    recipe.fogEnd = 34000.0f;
+    return recipe;
+}
+
+// Island 2: a tropical ring of hills in the warm afternoon sun, few clouds.
+IslandRecipe LagoonRecipe()
+{
+    IslandRecipe recipe{};
+    recipe.generate = LagoonIsland;
+    recipe.seed = 22;
+    recipe.sun = {-1, 1, 33.0f};
+    recipe.sunColour = {0.90f, 0.82f, 0.68f};
+    recipe.ambient = {0.28f, 0.28f, 0.33f};
+    recipe.palette = TropicalGround();
+    recipe.sky = {{0.14f, 0.36f, 0.78f},
+                  {0.76f, 0.86f, 0.93f},
+                  {1.0f, 0.82f, 0.55f},
+                  {1.0f, 0.97f, 0.92f},
+                  {0.66f, 0.64f, 0.70f},
+                  0.3f,
+                  202};
+    recipe.water = {0.30f, 0.52f, 0.52f};
+    recipe.fogStart = 18000.0f;
+    recipe.fogEnd = 36000.0f;
+    return recipe;
+}
+
+// Island 3: a desert mesa and its canyon under a low evening sun and a hazy sky.
+IslandRecipe CanyonRecipe()
+{
+    IslandRecipe recipe{};
+    recipe.generate = CanyonIsland;
+    recipe.seed = 33;
+    recipe.sun = {0, 1, 34.0f};
+    recipe.sunColour = {1.0f, 0.84f, 0.64f};
+    recipe.ambient = {0.34f, 0.30f, 0.32f};
+    recipe.palette = DesertGround();
+    recipe.sky = {{0.26f, 0.38f, 0.66f},
+                  {0.93f, 0.76f, 0.58f},
+                  {1.0f, 0.7f, 0.4f},
+                  {1.0f, 0.9f, 0.8f},
+                  {0.62f, 0.52f, 0.54f},
+                  0.25f,
+                  303};
+    recipe.water = {0.26f, 0.40f, 0.50f};
+    recipe.roughDetail = true;
+    recipe.fogStart = 13000.0f;
+    recipe.fogEnd = 30000.0f;
+    return recipe;
+}
+
+IslandRecipe Recipe(int number)
+{
+    switch (number)
+    {
+    case 1:
+        return HillRecipe();
+    case 2:
+        return LagoonRecipe();
+    default:
+        return CanyonRecipe();
+    }
+}
 
 D3DCOLORVALUE Colour(const Rgb& c, float a = 1.0f)
 {
@@ -169,7 +219,7 @@ int32_t IslandWaterId(int number)
 
 DemoIsland BuildDemoIsland(int number)
 {
-    const IslandRecipe& recipe = kRecipes[number - 1];
+    const IslandRecipe recipe = Recipe(number);
     DemoIsland island;
     island.number = number;
     Heightfield field = recipe.generate(recipe.seed);
