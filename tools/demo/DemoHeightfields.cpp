@@ -92,7 +92,11 @@ float LagoonHeight(float x, float z, uint32_t seed)
     const float inner = 11500.0f + 2200.0f * Fbm(x / 9000.0f, z / 9000.0f, seed + 7, 3);
     const float fromLagoon = r - inner;
     if (fromLagoon < 0.0f)
-        return kIslandWaterLevel - 175.0f * SmoothStep(0.0f, -5000.0f, fromLagoon);
+    {
+        // Falling away from the shore as the sea floor does, levelling out in the middle.
+        const float t = std::min(-fromLagoon / 5000.0f, 1.0f);
+        return kIslandWaterLevel - 175.0f * t * (2.0f - t);
+    }
     const float inland = std::min(outer - r, fromLagoon);
     if (inland < 1800.0f)
         return ShoreHeight(inland);
