@@ -2,6 +2,7 @@
 #include "tools/demo/DemoData.h"
 
 #include "tools/demo/DemoFonts.h"
+#include "tools/demo/DemoIslands.h"
 #include "tools/demo/DemoLanguage.h"
 #include "tools/demo/DemoMapsDatabase.h"
 #include "tools/demo/DemoMenus.h"
@@ -27,6 +28,7 @@ bool WriteDemoData(const std::string& dataDir)
         WriteDemoSounds(dir);
     ok = ok && WriteDemoMovie(dir);
     ok = ok && WriteDemoPictures(dir);
+    ok = ok && demo::WriteDemoIslands(dir, DemoWorldPictures(), DemoWorldPictureIds());
     ok = ok && WriteDemoFonts(dir);
     ok = ok && WriteDemoMenus(dir);
     ok = ok && WriteDemoMapsDatabase(dir);

@@ -5,7 +5,7 @@
 // the game sorts them signed.
 #include "tools/demo/DemoMapsDatabase.h"
 
-#include "tools/demo/DemoIslandPictures.h"
+#include "tools/demo/DemoMapThumbnails.h"
 #include "tools/writers/MeshObjectWriter.h"
 #include "world/MapsDatabaseLayout.h"
 

@@ -353,7 +353,12 @@ bool WriteDemoPictures(const std::string& dataDir)
         {kProgressFrameId, ProgressFrame()},
         {kProgressFillId, ProgressBar()},
     };
-    ok = ok && WriteMenuTextureContainer(dataDir + "Textures1.qvx", menu);
+    return ok && WriteMenuTextureContainer(dataDir + "Textures1.qvx", menu);
+}
+
+std::vector<TextureContainerRecord> DemoWorldPictures()
+{
+    using namespace demo;
     std::vector<TextureContainerRecord> world = {
         {kGrassId, Ground(0xFF4C8A2E, 0xFF2A5418, 0)},
         {kTrackId, Ground(0xFF707070, 0xFF383838, 16)},
@@ -361,7 +366,10 @@ bool WriteDemoPictures(const std::string& dataDir)
     };
     for (TextureContainerRecord& picture : DemoMapsPictures())
         world.push_back(std::move(picture));
-    ok = ok && WriteWorldTextureContainer(dataDir + "Textures2.qvx", world);
-    ok = ok && WriteMapTextureList(dataDir + "Map1.tex", {kGrassId, kTrackId});
-    return ok;
+    return world;
+}
+
+std::vector<int32_t> DemoWorldPictureIds()
+{
+    return {demo::kGrassId, demo::kTrackId};
 }
