@@ -1,0 +1,44 @@
+// The table of dump kinds. A new file kind adds one line here and its own
+// Dump<Kind>.cpp beside this file.
+#include "tools/dump/DumpKinds.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+// Each kind's entry point, defined in its own file.
+
+const std::vector<DumpKind>& DumpKinds()
+{
+    static const std::vector<DumpKind> kinds = {};
+    return kinds;
+}
+
+bool MatchesName(const std::string& name, const char* expected)
+{
+    return strcasecmp(name.c_str(), expected) == 0;
+}
+
+bool MatchesNumberedName(const std::string& name, const char* prefix, const char* suffix)
+{
+    size_t prefixLength = std::strlen(prefix), suffixLength = std::strlen(suffix);
+    if (name.size() <= prefixLength + suffixLength)
+        return false;
+    if (strncasecmp(name.c_str(), prefix, prefixLength) != 0 ||
+        strcasecmp(name.c_str() + name.size() - suffixLength, suffix) != 0)
+        return false;
+    std::string number = name.substr(prefixLength, name.size() - prefixLength - suffixLength);
+    size_t start = number[0] == '-' ? 1 : 0;
+    if (start == number.size())
+        return false;
+    for (size_t i = start; i < number.size(); ++i)
+        if (!std::isdigit(static_cast<unsigned char>(number[i])))
+            return false;
+    return true;
+}
+
+int NumberInName(const std::string& name, const char* prefix)
+{
+    return std::atoi(name.c_str() + std::strlen(prefix));
+}
