@@ -35,9 +35,9 @@ int QV7_DataBase_MeshObject::Level() const
     return level;
 }
 
-QV7_DataBase_MeshObject* QV7_DataBase_MeshObject::ChainBase()
+const QV7_DataBase_MeshObject* QV7_DataBase_MeshObject::ChainBase() const
 {
-    QV7_DataBase_MeshObject* base = this;
+    const QV7_DataBase_MeshObject* base = this;
     while (base->child)
         base = base->child;
     return base;

@@ -71,7 +71,7 @@ class QV7_DataBase_MeshObject
     // 1 at the lowest level of its upgrade chain, plus one per step down.
     int Level() const;
     // The lowest level of the chain this object belongs to.
-    QV7_DataBase_MeshObject* ChainBase();
+    const QV7_DataBase_MeshObject* ChainBase() const;
     // The mount placement and fit flag on the k-th buggy model; null and 0
     // past the ten models the file provides for.
     const AttachPoint* AttachPointFor(int model) const;
