@@ -33,7 +33,8 @@ TEST(DemoData, WritesEveryFileOfTheFrontEndAndTheSameBytesEachTime)
     ASSERT_TRUE(WriteDemoData(second.Path() + "Data"));
     const auto files = ReadFolder(first.Path() + "Data");
     for (const char* name : {"LANG.lng", "Menu.qvx", "Menu_c.qvx", "Textures1.qvx", "Fonts.qvx", "ldat1.gfx",
-                             "ldat2.gfx", "ldat3.gfx", "ldat4.gfx", "GraphicsSfx.dat", "SndSfx.dat", "intro.wmv"})
+                             "ldat2.gfx", "ldat3.gfx", "ldat4.gfx", "GraphicsSfx.dat", "SndSfx.dat",
+                             "intro.wmv", "DatA.dat", "Textures2.qvx"})
     {
         ASSERT_EQ(files.count(name), 1u) << name;
         EXPECT_FALSE(files.at(name).empty()) << name;

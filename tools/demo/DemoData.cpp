@@ -1,6 +1,7 @@
 // Writes the demo Data folder, one generator per kind of content.
 #include "tools/demo/DemoData.h"
 
+#include "tools/demo/DemoBuggies.h"
 #include "tools/demo/DemoFonts.h"
 #include "tools/demo/DemoLanguage.h"
 #include "tools/demo/DemoMenus.h"
@@ -28,6 +29,7 @@ bool WriteDemoData(const std::string& dataDir)
     ok = ok && WriteDemoPictures(dir);
     ok = ok && WriteDemoFonts(dir);
     ok = ok && WriteDemoMenus(dir);
+    ok = ok && WriteDemoBuggies(dir);
     if (!ok)
         std::fprintf(stderr, "qv7-mkdemo: writing %s failed\n", dir.c_str());
     return ok;

@@ -4,6 +4,7 @@
 #include "tools/demo/DemoPictures.h"
 
 #include "platform/font/Font.h"
+#include "tools/demo/DemoBuggyMeshes.h"
 #include "tools/writers/ImageWriters.h"
 #include "tools/writers/TextureContainerWriter.h"
 
@@ -345,11 +346,13 @@ bool WriteDemoPictures(const std::string& dataDir)
         {kProgressFillId, ProgressBar()},
     };
     ok = ok && WriteMenuTextureContainer(dataDir + "Textures1.qvx", menu);
-    const std::vector<TextureContainerRecord> world = {
+    std::vector<TextureContainerRecord> world = {
         {kGrassId, Ground(0xFF4C8A2E, 0xFF2A5418, 0)},
         {kTrackId, Ground(0xFF707070, 0xFF383838, 16)},
         {kMapLoadingId, Ground(0xFF305080, 0xFF102030, 32)},
     };
+    for (TextureContainerRecord& buggy : DemoBuggyTextures())
+        world.push_back(std::move(buggy));
     ok = ok && WriteWorldTextureContainer(dataDir + "Textures2.qvx", world);
     ok = ok && WriteMapTextureList(dataDir + "Map1.tex", {kGrassId, kTrackId});
     return ok;
