@@ -8,7 +8,10 @@
 
 QV7_Profiles* g_profiles = nullptr;
 
-QV7_Profiles::QV7_Profiles() { g_profiles = this; }
+QV7_Profiles::QV7_Profiles()
+{
+    g_profiles = this;
+}
 
 QV7_Profiles::~QV7_Profiles()
 {
@@ -23,5 +26,6 @@ void QV7_Profiles::Load()
         QV7_Logger::Log(g_logger, "NOTE: No profile file found, will consider it as empty. %s", path.c_str());
 }
 
-// Nothing is written while the list cannot hold a profile: an existing file is never replaced by an empty one.
+// Nothing is written while the list cannot hold a profile: an existing file is never replaced by an empty
+// one.
 void QV7_Profiles::Save() {}

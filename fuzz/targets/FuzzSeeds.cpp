@@ -7,6 +7,7 @@
 #include "tools/demo/DemoLanguage.h"
 #include "tools/demo/DemoMenus.h"
 #include "tools/demo/DemoPictures.h"
+#include "tools/writers/BuggyDatabaseWriter.h"
 #include "tools/writers/FontsFileWriter.h"
 #include "tools/writers/ImageWriters.h"
 #include "tools/writers/LandscapeMapWriter.h"
@@ -269,6 +270,64 @@ std::vector<FuzzSeed> LandscapeSeeds()
     return {LandscapeSeed("flat.bin", flat, 4096), LandscapeSeed("hills_fog.bin", hills, 4096),
             LandscapeSeed("two_rows_shifting.bin", shifted, 2 * 4096 + 4)};
 }
+
+// Two bodies with one primitive of each kind, one joint of each kind and two
+// markers: every list of a physics definition holds something.
+PhysicsDefinitionDescription SeedPhysics()
+{
+    PhysicsDefinitionDescription physics;
+    physics.AddBody({"wheel", 1.0f, 0, 0.9f, 0, -1, -1, {}});
+    physics.AddBody({"chassis", 1.0f, 0, 0.9f, 9, -1, -1, {}});
+    physics.AddSphere(0, {{0, 0, 0}, {0, 120, 0}, {}});
+    physics.AddBox(1, {{0, 0, 0}, {1400, 250, 700}, {}});
+    physics.AddCylinder(1, {{0, 100, 0}, 20, 80, {}});
+    physics.AddBall({0, 1, {}});
+    physics.AddHinge({1, 0, {}, {}, {0, 1, 0}});
+    physics.AddSlider({1, 0, {}, {1, 0, 0}});
+    physics.AddUniversal({1, 0, {}, {}, {}, {0, 1, 0}, {0, 0, 1}});
+    TwoAxisJointDescription wheel{1, 0, {}, {}, {0, 0, 0}, {0, 1, 0}, {0, 0, -1}};
+    wheel.parameters1.Set(JointParameterSet::LO_STOP, 0).Set(JointParameterSet::HI_STOP, 0);
+    wheel.parameters2.Set(JointParameterSet::VEL, 0);
+    physics.AddHinge2(wheel);
+    physics.AddMotor({1, 0, {}, {1, 0, 0}, {0, 0, 1}, 1, 2});
+    physics.AddMarker("uitlaat", {-700, 100, 50});
+    physics.AddMarker("uit2", {-700, 100, -50});
+    return physics;
+}
+
+// A model with a two-subset mesh and a full definition, a weapon, ammunition
+// and a chain of three parts; and a database with no objects.
+std::vector<FuzzSeed> BuggyDatabaseSeeds()
+{
+    BuggyDatabaseDescription database;
+    BuggyObjectDescription model;
+    model.names = {{"Model", "A buggy."}, {"Modell", "Ein Buggy."}};
+    model.mesh = MakeBoxMesh(D3DXVECTOR3(100, 50, 60), 5001, 1);
+    model.mesh->materials.push_back(model.mesh->materials[0]);
+    model.mesh->materials[1].texture0Id = 5002;
+    for (size_t f = 0; f < model.mesh->faces.size(); ++f)
+        model.mesh->faces[f].subset = uint32_t(f % 2);
+    model.physics = SeedPhysics();
+    database.Add(model);
+    BuggyObjectDescription weapon;
+    weapon.type = 3;
+    weapon.FitModels(1, {0, 200, 0}, {1.5707964f, 0, 0});
+    weapon.physics.AddMarker("muzzle", {0, 0, -40});
+    database.Add(weapon);
+    BuggyObjectDescription ammunition;
+    ammunition.type = 16;
+    database.Add(ammunition);
+    database.AddChain(3,
+                      [](int level)
+                      {
+                          BuggyObjectDescription part;
+                          part.type = 7;
+                          part.value1 = 1000u * uint32_t(level);
+                          return part;
+                      });
+    return {{"model_weapon_chain.dat", BuildBuggyDatabase(database).Bytes()},
+            {"empty.dat", BuildBuggyDatabase({}).Bytes()}};
+}
 } // namespace
 
 std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
@@ -329,6 +388,8 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
         return PilotsSeeds();
     if (target == "landscape_map")
         return LandscapeSeeds();
+    if (target == "buggy_database")
+        return BuggyDatabaseSeeds();
     return {};
 }
 

@@ -20,6 +20,7 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"maps_database", FuzzMapsDatabase},
         {"pilots", FuzzPilots},
         {"landscape_map", FuzzLandscapeMap},
+        {"buggy_database", FuzzBuggyDatabase},
     };
     return targets;
 }

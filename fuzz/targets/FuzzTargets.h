@@ -28,6 +28,7 @@ int FuzzMeshObject(const uint8_t* data, size_t size);     // mesh object blocks 
 int FuzzMapsDatabase(const uint8_t* data, size_t size);   // Maps_srt.qvx, the whole maps database
 int FuzzPilots(const uint8_t* data, size_t size);         // Aip.dat
 int FuzzLandscapeMap(const uint8_t* data, size_t size); // Map%d.map: its 244-byte tail, then a layer pattern
+int FuzzBuggyDatabase(const uint8_t* data, size_t size);  // DatA.dat, then clones, chains and draws
 
 using FuzzFunction = int (*)(const uint8_t* data, size_t size);
 

@@ -52,6 +52,8 @@ std::string SuccessLine(const std::string& target)
         return "MAP Sorting ";
     if (target == "landscape_map")
         return "INFO: Landscape: Map File 1 loaded";
+    if (target == "buggy_database")
+        return "Info: Buggy Mesh System: Mesh Loading Done";
     return {};
 }
 

@@ -1,6 +1,7 @@
 // Writes the demo Data folder, one generator per kind of content.
 #include "tools/demo/DemoData.h"
 
+#include "tools/demo/DemoBuggies.h"
 #include "tools/demo/DemoFonts.h"
 #include "tools/demo/DemoIslands.h"
 #include "tools/demo/DemoLanguage.h"
@@ -32,6 +33,7 @@ bool WriteDemoData(const std::string& dataDir)
     ok = ok && WriteDemoFonts(dir);
     ok = ok && WriteDemoMenus(dir);
     ok = ok && WriteDemoMapsDatabase(dir);
+    ok = ok && WriteDemoBuggies(dir);
     if (!ok)
         std::fprintf(stderr, "qv7-mkdemo: writing %s failed\n", dir.c_str());
     return ok;

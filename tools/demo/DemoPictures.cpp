@@ -4,6 +4,7 @@
 #include "tools/demo/DemoPictures.h"
 
 #include "platform/font/Font.h"
+#include "tools/demo/DemoBuggyMeshes.h"
 #include "tools/demo/DemoMapsDatabase.h"
 #include "tools/writers/ImageWriters.h"
 #include "tools/writers/TextureContainerWriter.h"
@@ -366,6 +367,8 @@ std::vector<TextureContainerRecord> DemoWorldPictures()
     };
     for (TextureContainerRecord& picture : DemoMapsPictures())
         world.push_back(std::move(picture));
+    for (TextureContainerRecord& buggy : DemoBuggyTextures())
+        world.push_back(std::move(buggy));
     return world;
 }
 

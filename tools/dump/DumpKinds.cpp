@@ -19,6 +19,8 @@ bool IsLandscapeMap(const std::string& name)
     return MatchesNumberedName(name, "Map", ".map");
 }
 } // namespace
+bool MatchesBuggyDatabase(const std::string& fileName);
+bool DumpBuggyDatabase(const DumpRequest& request, JsonWriter& out);
 
 const std::vector<DumpKind>& DumpKinds()
 {
@@ -27,6 +29,7 @@ const std::vector<DumpKind>& DumpKinds()
          DumpMapsDatabase},
         {"Aip.dat", [](const std::string& n) { return MatchesName(n, "Aip.dat"); }, DumpPilotsFile},
         {"Map%d.map", IsLandscapeMap, DumpLandscapeMap},
+        {"DatA.dat", MatchesBuggyDatabase, DumpBuggyDatabase},
     };
     return kinds;
 }
