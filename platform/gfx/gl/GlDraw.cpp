@@ -360,7 +360,7 @@ namespace
 // holds the four palette indices as bytes. Only shader programs read them.
 template <class Attribute> void BindBlendWeights(DWORD fvf, DWORD position, Attribute attribute, size_t& offset)
 {
-    DWORD weights = position >= D3DFVF_XYZB1 ? (position - D3DFVF_XYZ) / 2 : 0;
+    DWORD weights = position >= D3DFVF_XYZB1 ? (position - D3DFVF_XYZRHW) / 2 : 0;
     const bool indexed = weights > 0 && (fvf & (D3DFVF_LASTBETA_UBYTE4 | D3DFVF_LASTBETA_D3DCOLOR)) != 0;
     if (indexed)
         --weights;

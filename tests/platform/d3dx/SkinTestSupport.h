@@ -28,11 +28,14 @@ class TestAllocator : public ID3DXAllocateHierarchy
   public:
     HRESULT CreateFrame(const char* name, D3DXFRAME** newFrame) override
     {
+        *newFrame = nullptr;
+        if (failFramesAfter >= 0 && frames >= failFramesAfter)
+            return E_OUTOFMEMORY;
         *newFrame = new D3DXFRAME{};
         (*newFrame)->Name = CopyName(name);
         D3DXMatrixIdentity(&(*newFrame)->TransformationMatrix);
         ++frames;
-        return failFramesAfter >= 0 && frames > failFramesAfter ? E_OUTOFMEMORY : D3D_OK;
+        return D3D_OK;
     }
     HRESULT CreateMeshContainer(const char* name, const D3DXMESHDATA* meshData, const D3DXMATERIAL* materials,
                                 const D3DXEFFECTINSTANCE*, DWORD numMaterials, const DWORD* adjacency,
@@ -83,7 +86,7 @@ class TestAllocator : public ID3DXAllocateHierarchy
 
     int frames = 0;     // alive
     int containers = 0; // alive
-    int failFramesAfter = -1;
+    int failFramesAfter = -1; // refuse frames once this many are alive
 };
 
 inline void UpdateCombined(const D3DXFRAME* frame, const D3DXMATRIX& parent,
