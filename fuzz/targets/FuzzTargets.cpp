@@ -17,6 +17,7 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"ogg_vorbis", FuzzOggVorbis},
         {"image", FuzzImage},
         {"mesh_object", FuzzMeshObject},
+        {"x_file", FuzzXFile},
     };
     return targets;
 }

@@ -25,6 +25,7 @@ int FuzzSoundTable(const uint8_t* data, size_t size);     // SndSfx.dat
 int FuzzOggVorbis(const uint8_t* data, size_t size);      // one Sfx%d.dat
 int FuzzImage(const uint8_t* data, size_t size);          // BMP, PNG, TGA, JPEG, DDS from memory
 int FuzzMeshObject(const uint8_t* data, size_t size);     // mesh object blocks back to back
+int FuzzXFile(const uint8_t* data, size_t size);          // a driver figure's text .x
 
 using FuzzFunction = int (*)(const uint8_t* data, size_t size);
 

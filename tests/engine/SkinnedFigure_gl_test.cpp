@@ -51,15 +51,17 @@ class SkinnedFigureGlTest : public ::testing::Test
         pp.EnableAutoDepthStencil = TRUE;
         pp.AutoDepthStencilFormat = D3DFMT_D24S8;
         pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
-                  D3D_OK);
+        ASSERT_EQ(
+            d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
+            D3D_OK);
         const std::string& bytes = SkinnedEffectSource();
         std::string errors;
-        ASSERT_EQ(D3DXCreateEffect(device, bytes.data(), UINT(bytes.size()), nullptr, nullptr, 0, nullptr, &effect,
-                                   &errors),
+        ASSERT_EQ(D3DXCreateEffect(device, bytes.data(), UINT(bytes.size()), nullptr, nullptr, 0, nullptr,
+                                   &effect, &errors),
                   D3D_OK)
             << errors;
-        ASSERT_EQ(device->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &white, nullptr), D3D_OK);
+        ASSERT_EQ(device->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &white, nullptr),
+                  D3D_OK);
         D3DLOCKED_RECT locked{};
         white->LockRect(0, &locked, nullptr, 0);
         *static_cast<uint32_t*>(locked.pBits) = 0xFFFFFFFFu;
@@ -68,8 +70,8 @@ class SkinnedFigureGlTest : public ::testing::Test
         ArticulatedFigureDescription figure;
         figure.sets = {{"STUUR_LINKS", FigureMotion::SteerLeft, 0.5f, false}};
         const std::string text = WriteXFile(MakeArticulatedFigure(figure));
-        ASSERT_EQ(D3DXLoadMeshHierarchyFromXInMemory(text.data(), DWORD(text.size()), D3DXMESH_MANAGED, device,
-                                                     &allocator, nullptr, &root, &controller),
+        ASSERT_EQ(D3DXLoadMeshHierarchyFromXInMemory(text.data(), DWORD(text.size()), D3DXMESH_MANAGED,
+                                                     device, &allocator, nullptr, &root, &controller),
                   D3D_OK);
         skin = skintest::FindSkinnedTree(root);
         ASSERT_NE(skin, nullptr);
@@ -106,9 +108,9 @@ class SkinnedFigureGlTest : public ::testing::Test
     void Convert(DWORD palette)
     {
         Release();
-        ASSERT_EQ(skin->pSkinInfo->ConvertToIndexedBlendedMesh(skin->MeshData.pMesh, D3DXMESH_MANAGED, palette,
-                                                               skin->pAdjacency, nullptr, nullptr, nullptr,
-                                                               &influences, &combinations, &table, &blended),
+        ASSERT_EQ(skin->pSkinInfo->ConvertToIndexedBlendedMesh(
+                      skin->MeshData.pMesh, D3DXMESH_MANAGED, palette, skin->pAdjacency, nullptr, nullptr,
+                      nullptr, &influences, &combinations, &table, &blended),
                   D3D_OK);
     }
     // The figure from in front and to its right, lit from the camera's side.

@@ -48,6 +48,8 @@ std::string SuccessLine(const std::string& target)
         return "Info: Loading Done";
     if (target == "mesh_object")
         return "Info: Tree Vegetation System Mesh Object: Loading Done";
+    if (target == "x_file")
+        return "Info: x file blended into ";
     return {};
 }
 

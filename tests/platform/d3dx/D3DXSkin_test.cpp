@@ -17,8 +17,8 @@
 
 namespace
 {
-using ::testing::HasSubstr;
 using skintest::TestAllocator;
+using ::testing::HasSubstr;
 
 std::vector<std::string> g_messages;
 
@@ -43,8 +43,9 @@ class D3DXSkinTest : public ::testing::Test
         pp.BackBufferFormat = D3DFMT_X8R8G8B8;
         pp.Windowed = TRUE;
         pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
-                  D3D_OK);
+        ASSERT_EQ(
+            d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
+            D3D_OK);
         g_messages.clear();
         D3DXSetMessageSink([](const char* text) { g_messages.push_back(text); });
     }
@@ -83,8 +84,8 @@ class D3DXSkinTest : public ::testing::Test
         ASSERT_NE(skinned, nullptr);
         ASSERT_EQ(skinned->pSkinInfo->ConvertToIndexedBlendedMesh(
                       skinned->MeshData.pMesh, DWORD(D3DXMESH_MANAGED) | D3DXMESHOPT_VERTEXCACHE, palette,
-                      skinned->pAdjacency, nullptr, nullptr, nullptr, &influences, &combinationCount, &combinations,
-                      &blended),
+                      skinned->pAdjacency, nullptr, nullptr, nullptr, &influences, &combinationCount,
+                      &combinations, &blended),
                   D3D_OK);
     }
     // Every blended vertex under the palette of the frames as they stand.
@@ -196,7 +197,8 @@ TEST_F(D3DXSkinTest, StoredRotationKeyIsTheConjugateOfTheFrameTurn)
 {
     d3dx::XAnimationSet source;
     source.name = "Turn";
-    source.animations.push_back({"Bone", {{0, D3DXQUATERNION(0.0f, 0.707107f, 0.0f, 0.707107f)}}, {}, {}, {}});
+    source.animations.push_back(
+        {"Bone", {{0, D3DXQUATERNION(0.0f, 0.707107f, 0.0f, 0.707107f)}}, {}, {}, {}});
     ID3DXAnimationSet* set = new d3dx::KeyframedAnimationSet(source, 0);
     ID3DXAnimationController* c = nullptr;
     ASSERT_EQ(D3DXCreateAnimationController(1, 1, 4, 0, &c), D3D_OK);
@@ -227,8 +229,9 @@ Strip MakeStrip(IDirect3DDevice9* device, DWORD bones)
 {
     Strip strip;
     const DWORD columns = bones + 1, vertices = columns * 2, faces = bones * 2;
-    EXPECT_EQ(D3DXCreateMeshFVF(faces, vertices, D3DXMESH_MANAGED, D3DFVF_XYZ | D3DFVF_NORMAL, device, &strip.mesh),
-              D3D_OK);
+    EXPECT_EQ(
+        D3DXCreateMeshFVF(faces, vertices, D3DXMESH_MANAGED, D3DFVF_XYZ | D3DFVF_NORMAL, device, &strip.mesh),
+        D3D_OK);
     d3dx::MeshArrays arrays;
     d3dx::ReadMeshArrays(strip.mesh, arrays);
     for (DWORD v = 0; v < vertices; ++v)
@@ -268,8 +271,9 @@ TEST_F(D3DXSkinTest, TenBonesMakeOneCombinationThirtySeveralWithEveryFacesBonesI
         ID3DXBuffer* table = nullptr;
         ID3DXBuffer* vertexRemap = nullptr;
         ID3DXMesh* mesh = nullptr;
-        ASSERT_EQ(strip.skin->ConvertToIndexedBlendedMesh(strip.mesh, D3DXMESH_MANAGED, palette, nullptr, nullptr,
-                                                          faceRemap, &vertexRemap, &most, &count, &table, &mesh),
+        ASSERT_EQ(strip.skin->ConvertToIndexedBlendedMesh(strip.mesh, D3DXMESH_MANAGED, palette, nullptr,
+                                                          nullptr, faceRemap, &vertexRemap, &most, &count,
+                                                          &table, &mesh),
                   D3D_OK);
         EXPECT_EQ(most, 2u);
         EXPECT_EQ(mesh->GetFVF(), DWORD(D3DFVF_XYZB2 | D3DFVF_LASTBETA_UBYTE4 | D3DFVF_NORMAL));
@@ -326,8 +330,9 @@ TEST_F(D3DXSkinTest, TenBonesMakeOneCombinationThirtySeveralWithEveryFacesBonesI
         EXPECT_EQ(facesSeen, bones * 2);
         // A palette smaller than one face's bones cannot be split into.
         ID3DXMesh* refused = nullptr;
-        EXPECT_EQ(strip.skin->ConvertToIndexedBlendedMesh(strip.mesh, D3DXMESH_MANAGED, 1, nullptr, nullptr, nullptr,
-                                                          nullptr, nullptr, nullptr, nullptr, &refused),
+        EXPECT_EQ(strip.skin->ConvertToIndexedBlendedMesh(strip.mesh, D3DXMESH_MANAGED, 1, nullptr, nullptr,
+                                                          nullptr, nullptr, nullptr, nullptr, nullptr,
+                                                          &refused),
                   D3DERR_INVALIDCALL);
         EXPECT_EQ(refused, nullptr);
         mesh->Release();
@@ -344,8 +349,8 @@ TEST_F(D3DXSkinTest, MissingNormalsAreComputedAfterTheFormatChange)
     ID3DXMesh* plain = nullptr;
     ASSERT_EQ(strip.mesh->CloneMeshFVF(D3DXMESH_MANAGED, D3DFVF_XYZ, device, &plain), D3D_OK);
     ID3DXMesh* blendedMesh = nullptr;
-    ASSERT_EQ(strip.skin->ConvertToIndexedBlendedMesh(plain, D3DXMESH_MANAGED, 3, nullptr, nullptr, nullptr, nullptr,
-                                                      nullptr, nullptr, nullptr, &blendedMesh),
+    ASSERT_EQ(strip.skin->ConvertToIndexedBlendedMesh(plain, D3DXMESH_MANAGED, 3, nullptr, nullptr, nullptr,
+                                                      nullptr, nullptr, nullptr, nullptr, &blendedMesh),
               D3D_OK);
     ID3DXMesh* withNormals = nullptr;
     ASSERT_EQ(blendedMesh->CloneMeshFVF(D3DXMESH_MANAGED, blendedMesh->GetFVF() | D3DFVF_NORMAL, device,
@@ -357,7 +362,8 @@ TEST_F(D3DXSkinTest, MissingNormalsAreComputedAfterTheFormatChange)
     for (DWORD v = 0; v < arrays.VertexCount(); ++v)
     {
         D3DXVECTOR3 normal;
-        std::memcpy(&normal, arrays.vertices.data() + v * arrays.stride + 12 + 8, 12); // after position and XYZB2
+        std::memcpy(&normal, arrays.vertices.data() + v * arrays.stride + 12 + 8,
+                    12); // after position and XYZB2
         // The strip winds (a, b, c) with b above a: (b - a) x (c - a) is -z.
         EXPECT_NEAR(normal.z, -1.0f, 1e-5f) << v;
     }
@@ -469,7 +475,8 @@ TEST_F(ControllerTest, SetsAreSampledAtThePositionWrappedIntoTheirPeriod)
     {
         double position;
         float x;
-    } cases[] = {{0.0, 0.0f}, {0.5, 50.0f}, {0.999, 99.9f}, {1.0, 0.0f}, {1.25, 25.0f}, {-0.25, 75.0f}, {7.5, 50.0f}};
+    } cases[] = {{0.0, 0.0f},   {0.5, 50.0f},   {0.999, 99.9f}, {1.0, 0.0f},
+                 {1.25, 25.0f}, {-0.25, 75.0f}, {7.5, 50.0f}};
     for (const auto& c : cases)
     {
         controller->SetTrackPosition(0, c.position);
@@ -488,7 +495,8 @@ TEST_F(ControllerTest, SetsAreSampledAtThePositionWrappedIntoTheirPeriod)
     EXPECT_NEAR(translation.x, 25.0f, 1e-3f);
 
     // The file's own ticks per second.
-    ID3DXAnimationSet* thirty = new d3dx::KeyframedAnimationSet(Keys("B", {{0, {0, 0, 0}}, {45, {1, 0, 0}}}), 30);
+    ID3DXAnimationSet* thirty =
+        new d3dx::KeyframedAnimationSet(Keys("B", {{0, {0, 0, 0}}, {45, {1, 0, 0}}}), 30);
     EXPECT_DOUBLE_EQ(thirty->GetPeriod(), 1.5);
     thirty->Release();
 }
@@ -497,7 +505,8 @@ TEST_F(ControllerTest, TrackCallsOutOfRangeAreRefused)
 {
     EXPECT_EQ(controller->SetTrackWeight(4, 1.0f), D3DERR_INVALIDCALL);
     EXPECT_EQ(controller->GetTrackDesc(9, nullptr), D3DERR_INVALIDCALL);
-    EXPECT_EQ(controller->RegisterAnimationOutput("Second", &output, nullptr, nullptr, nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(controller->RegisterAnimationOutput("Second", &output, nullptr, nullptr, nullptr),
+              D3DERR_INVALIDCALL);
     EXPECT_EQ(controller->AdvanceTime(std::nan(""), nullptr), D3DERR_INVALIDCALL);
 }
 

@@ -84,8 +84,8 @@ class TestAllocator : public ID3DXAllocateHierarchy
         return D3D_OK;
     }
 
-    int frames = 0;     // alive
-    int containers = 0; // alive
+    int frames = 0;           // alive
+    int containers = 0;       // alive
     int failFramesAfter = -1; // refuse frames once this many are alive
 };
 
