@@ -255,7 +255,7 @@ std::vector<FuzzSeed> XFileSeeds()
     figure.sets = {{"IDLE", FigureMotion::Breathe, 2.0f, false},
                    {"STUUR_LINKS", FigureMotion::SteerLeft, 0.5f, false},
                    {"STUUR_RECHTS_TERUG", FigureMotion::SteerRight, 0.5f, true},
-                   {"BUMP/BOTS", FigureMotion::Bump, 0.4f, false},
+                   {"BUMP_BOTS", FigureMotion::Bump, 0.4f, false},
                    {"ACHTERUIT", FigureMotion::Reverse, 1.0f, false}};
     ArticulatedFigureDescription still;
     still.height = 10.0f;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <stdexcept>
 
 using namespace d3dx;
 
@@ -12,6 +13,20 @@ const char* const kFigureBoneNames[5] = {"Hips", "Torso", "Head", "ArmL", "ArmR"
 namespace
 {
 // ---- text ----
+
+const std::string& Checked(const std::string& name)
+{
+    if (!name.empty() && !IsXFileName(name))
+        throw std::invalid_argument("not a .x name: \"" + name + "\"");
+    return name;
+}
+
+const std::string& CheckedString(const std::string& text)
+{
+    if (text.find_first_of("\"\r\n") != std::string::npos)
+        throw std::invalid_argument("not a .x string: \"" + text + "\"");
+    return text;
+}
 
 std::string Float(float value)
 {
@@ -73,7 +88,7 @@ std::string Matrix(const D3DXMATRIX& m)
 
 std::string Header(const char* type, const std::string& name)
 {
-    return name.empty() ? type : std::string(type) + " " + name;
+    return name.empty() ? type : std::string(type) + " " + Checked(name);
 }
 
 void WriteFaces(XText& x, const std::vector<std::array<DWORD, 3>>& faces)
@@ -105,7 +120,7 @@ void WriteMaterial(XText& x, const XMaterial& material)
     if (!material.textureFile.empty())
     {
         x.Open("TextureFilename");
-        x.Line("\"" + material.textureFile + "\";");
+        x.Line("\"" + CheckedString(material.textureFile) + "\";");
         x.Close();
     }
     x.Close();
@@ -133,7 +148,7 @@ void WriteSkinHeader(XText& x, const XMesh& mesh)
 void WriteSkinWeights(XText& x, const XSkinWeights& bone)
 {
     x.Open("SkinWeights");
-    x.Line("\"" + bone.boneName + "\";");
+    x.Line("\"" + CheckedString(bone.boneName) + "\";");
     x.Line(std::to_string(bone.vertices.size()) + ";");
     std::vector<std::string> vertices, weights;
     for (DWORD v : bone.vertices)
@@ -226,7 +241,9 @@ template <class Keys, class Values> void WriteKeys(XText& x, int type, const Key
 void WriteAnimation(XText& x, const XAnimation& animation)
 {
     x.Open("Animation");
-    x.Line("{ " + animation.frameName + " }");
+    if (animation.frameName.empty())
+        throw std::invalid_argument("an animation names no frame");
+    x.Line("{ " + Checked(animation.frameName) + " }");
     WriteKeys(x, 0, animation.rotations,
               [](const XRotationKey& k) {
                   return std::vector<float>{k.value.w, k.value.x, k.value.y, k.value.z};
@@ -244,6 +261,32 @@ void WriteAnimation(XText& x, const XAnimation& animation)
     x.Close();
 }
 } // namespace
+
+bool IsXFileName(const std::string& name)
+{
+    auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
+    auto rest = [&](char c) { return letter(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; };
+    if (name.empty() || !letter(name[0]))
+        return false;
+    for (char c : name)
+        if (!rest(c))
+            return false;
+    return true;
+}
+
+std::vector<FigureMotionSet> DriverFigureMotions()
+{
+    return {{"IDLE", FigureMotion::Breathe, 2.0f, false},
+            {"STUUR_LINKS", FigureMotion::SteerLeft, 0.5f, false},
+            {"STUUR_LINKS_TERUG", FigureMotion::SteerLeft, 0.5f, true},
+            {"STUUR_RECHTS", FigureMotion::SteerRight, 0.5f, false},
+            {"STUUR_RECHTS_TERUG", FigureMotion::SteerRight, 0.5f, true},
+            {"BUMP_BOTS", FigureMotion::Bump, 0.4f, false},
+            {"ACHTERUIT", FigureMotion::Reverse, 0.8f, false},
+            {"ACHTERUIT_TERUG", FigureMotion::Reverse, 0.8f, true},
+            {"MENU_IDLE", FigureMotion::Breathe, 3.0f, false},
+            {"MENU_MOVE", FigureMotion::Reverse, 1.5f, false}};
+}
 
 std::string WriteXFile(const XFileDescription& description)
 {

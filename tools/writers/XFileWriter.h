@@ -16,7 +16,12 @@
 #include <string>
 #include <vector>
 
+// Throws std::invalid_argument for a name a .x file cannot hold (frame, mesh,
+// set and referenced names are a letter or '_' followed by letters, digits,
+// '_', '-' or '.'; strings hold no '"' or line break), so every file written
+// reads back.
 std::string WriteXFile(const d3dx::XFileDescription& description);
+bool IsXFileName(const std::string& name);
 
 enum class FigureMotion
 {
@@ -45,6 +50,13 @@ struct ArticulatedFigureDescription
     std::vector<FigureMotionSet> sets;
     DWORD ticksPerSecond = 4800;
 };
+
+// One set per animation a driver character's triggers name, each called as
+// the trigger's animation (IDLE, STUUR_LINKS, STUUR_LINKS_TERUG, STUUR_RECHTS,
+// STUUR_RECHTS_TERUG, BUMP_BOTS, ACHTERUIT, ACHTERUIT_TERUG, MENU_IDLE,
+// MENU_MOVE): the slash of BUMP/BOTS is no .x name character, so its set is
+// BUMP_BOTS and the trigger names that set.
+std::vector<FigureMotionSet> DriverFigureMotions();
 
 // Frame and bone names of the figure, root first.
 extern const char* const kFigureBoneNames[5];

@@ -9,6 +9,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace
 {
 using d3dx::XFileDescription;
@@ -97,6 +99,24 @@ TEST(XFileTest, EveryFloatIsWrittenWithADecimalPoint)
     const std::string text = WriteXFile(file);
     EXPECT_THAT(text, HasSubstr("1.0,0.0,0.0,0.0,"));
     EXPECT_THAT(text, HasSubstr("1.0,100.0,1.0e+10,1.0;;"));
+}
+
+TEST(XFileTest, DriverMotionsWriteAndNamesAFileCannotHoldAreRefused)
+{
+    ArticulatedFigureDescription figure;
+    figure.sets = DriverFigureMotions();
+    const XFileDescription read = Parse(WriteXFile(MakeArticulatedFigure(figure)));
+    ASSERT_EQ(read.animationSets.size(), 10u);
+    EXPECT_EQ(read.animationSets[5].name, "BUMP_BOTS");
+
+    figure.sets = {{"BUMP/BOTS", FigureMotion::Bump, 0.4f, false}};
+    EXPECT_THROW(WriteXFile(MakeArticulatedFigure(figure)), std::invalid_argument);
+    figure.sets.clear();
+    figure.textureFile = "say \"cheese\".png";
+    EXPECT_THROW(WriteXFile(MakeArticulatedFigure(figure)), std::invalid_argument);
+    EXPECT_TRUE(IsXFileName("Bip01_L-Hand.2"));
+    EXPECT_FALSE(IsXFileName("2Hand"));
+    EXPECT_FALSE(IsXFileName("Left Hand"));
 }
 
 TEST(XFileTest, ReadsTheFormatAsOtherToolsWriteIt)
