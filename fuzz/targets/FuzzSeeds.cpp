@@ -17,6 +17,7 @@
 #include "tools/writers/SoundPackWriter.h"
 #include "tools/writers/TextureContainerWriter.h"
 #include "tools/writers/VorbisEncoder.h"
+#include "tools/writers/XFileWriter.h"
 
 #include <cmath>
 #include <cstdio>
@@ -327,6 +328,49 @@ std::vector<FuzzSeed> BuggyDatabaseSeeds()
                       });
     return {{"model_weapon_chain.dat", BuildBuggyDatabase(database).Bytes()},
             {"empty.dat", BuildBuggyDatabase({}).Bytes()}};
+std::vector<uint8_t> Bytes(const std::string& text)
+{
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+// The figure with every motion, one without animation (and so no
+// controller), and one mesh of two bones whose weights cross, keyed by
+// matrices at the default ticks per second, with no normals.
+std::vector<FuzzSeed> XFileSeeds()
+{
+    ArticulatedFigureDescription figure;
+    figure.textureFile = "driver.png";
+    figure.sets = {{"IDLE", FigureMotion::Breathe, 2.0f, false},
+                   {"STUUR_LINKS", FigureMotion::SteerLeft, 0.5f, false},
+                   {"STUUR_RECHTS_TERUG", FigureMotion::SteerRight, 0.5f, true},
+                   {"BUMP_BOTS", FigureMotion::Bump, 0.4f, false},
+                   {"ACHTERUIT", FigureMotion::Reverse, 1.0f, false}};
+    ArticulatedFigureDescription still;
+    still.height = 10.0f;
+
+    d3dx::XFileDescription bones;
+    bones.frames.resize(1);
+    d3dx::XFrame& root = bones.frames[0];
+    root.name = "Root";
+    D3DXMatrixIdentity(&root.transform);
+    root.children.resize(1);
+    root.children[0].name = "Tip";
+    D3DXMatrixTranslation(&root.children[0].transform, 0.0f, 1.0f, 0.0f);
+    d3dx::XMesh mesh;
+    mesh.positions = {{0, 0, 0}, {1, 0, 0}, {0, 2, 0}, {1, 2, 0}};
+    mesh.faces = {{0, 2, 1}, {1, 2, 3}};
+    D3DXMATRIX identity, down;
+    D3DXMatrixIdentity(&identity);
+    D3DXMatrixTranslation(&down, 0.0f, -1.0f, 0.0f);
+    mesh.skin = {{"Root", {0, 1, 2}, {1.0f, 1.0f, 0.5f}, identity}, {"Tip", {2, 3}, {0.5f, 1.0f}, down}};
+    root.meshes.push_back(mesh);
+    D3DXMATRIX turned;
+    D3DXMatrixRotationZ(&turned, 0.5f);
+    turned._42 = 1.0f;
+    bones.animationSets = {{"Wave", {{"Tip", {}, {}, {}, {{0, down}, {2400, turned}}}}}};
+    return {{"figure.x", Bytes(WriteXFile(MakeArticulatedFigure(figure)))},
+            {"still.x", Bytes(WriteXFile(MakeArticulatedFigure(still)))},
+            {"two_bones.x", Bytes(WriteXFile(bones))}};
 }
 } // namespace
 
@@ -390,6 +434,8 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
         return LandscapeSeeds();
     if (target == "buggy_database")
         return BuggyDatabaseSeeds();
+    if (target == "x_file")
+        return XFileSeeds();
     return {};
 }
 

@@ -21,6 +21,7 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"pilots", FuzzPilots},
         {"landscape_map", FuzzLandscapeMap},
         {"buggy_database", FuzzBuggyDatabase},
+        {"x_file", FuzzXFile},
     };
     return targets;
 }

@@ -29,6 +29,7 @@ int FuzzMapsDatabase(const uint8_t* data, size_t size);   // Maps_srt.qvx, the w
 int FuzzPilots(const uint8_t* data, size_t size);         // Aip.dat
 int FuzzLandscapeMap(const uint8_t* data, size_t size); // Map%d.map: its 244-byte tail, then a layer pattern
 int FuzzBuggyDatabase(const uint8_t* data, size_t size);  // DatA.dat, then clones, chains and draws
+int FuzzXFile(const uint8_t* data, size_t size);          // a driver figure's text .x
 
 using FuzzFunction = int (*)(const uint8_t* data, size_t size);
 

@@ -519,6 +519,9 @@ enum : DWORD
     D3DFVF_XYZB4 = 0x00C,
     D3DFVF_XYZB5 = 0x00E,
     D3DFVF_XYZW = 0x4002,
+    // The last blend weight holds four palette indices, one byte each.
+    D3DFVF_LASTBETA_UBYTE4 = 0x1000,
+    D3DFVF_LASTBETA_D3DCOLOR = 0x8000,
     D3DFVF_NORMAL = 0x010,
     D3DFVF_PSIZE = 0x020,
     D3DFVF_DIFFUSE = 0x040,

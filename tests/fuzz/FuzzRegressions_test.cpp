@@ -54,6 +54,8 @@ std::string SuccessLine(const std::string& target)
         return "INFO: Landscape: Map File 1 loaded";
     if (target == "buggy_database")
         return "Info: Buggy Mesh System: Mesh Loading Done";
+    if (target == "x_file")
+        return "Info: x file blended into ";
     return {};
 }
 

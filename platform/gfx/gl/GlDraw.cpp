@@ -8,6 +8,7 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -353,6 +354,31 @@ unsigned GlDevice::BufferFor(const void* resource, BufferMemory& memory, unsigne
     return copy.id;
 }
 
+namespace
+{
+// Blend weights follow the position; with a LASTBETA format the last of them
+// holds the four palette indices as bytes. Only shader programs read them.
+template <class Attribute> void BindBlendWeights(DWORD fvf, DWORD position, Attribute attribute, size_t& offset)
+{
+    DWORD weights = position >= D3DFVF_XYZB1 ? (position - D3DFVF_XYZRHW) / 2 : 0;
+    const bool indexed = weights > 0 && (fvf & (D3DFVF_LASTBETA_UBYTE4 | D3DFVF_LASTBETA_D3DCOLOR)) != 0;
+    if (indexed)
+        --weights;
+    if (weights > 0)
+        attribute(kAttributeBlendWeight, GLint(std::min<DWORD>(weights, 4)), GL_FLOAT, GL_FALSE);
+    else
+        glVertexAttrib4f(kAttributeBlendWeight, 0.0f, 0.0f, 0.0f, 0.0f);
+    offset += 4 * weights;
+    if (indexed)
+    {
+        attribute(kAttributeBlendIndices, 4, GL_UNSIGNED_BYTE, GL_FALSE);
+        offset += 4;
+    }
+    else
+        glVertexAttrib4f(kAttributeBlendIndices, 0.0f, 0.0f, 0.0f, 0.0f);
+}
+} // namespace
+
 void GlDevice::BindLayout(DWORD fvf, UINT stride, size_t offset, unsigned buffer)
 {
     // Re-specifying identical attributes makes the driver revalidate the
@@ -378,9 +404,8 @@ void GlDevice::BindLayout(DWORD fvf, UINT stride, size_t offset, unsigned buffer
     else if (position != 0)
     {
         attribute(kAttributePosition, 3, GL_FLOAT, GL_FALSE);
-        // Blend weights follow the position; they are skipped (no vertex blending).
-        const DWORD weights = position >= D3DFVF_XYZB1 ? (position - D3DFVF_XYZ) / 2 : 0;
-        offset += 12 + 4 * weights;
+        offset += 12;
+        BindBlendWeights(fvf, position, attribute, offset);
     }
     if (fvf & D3DFVF_NORMAL)
     {
