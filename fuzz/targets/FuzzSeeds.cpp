@@ -328,6 +328,8 @@ std::vector<FuzzSeed> BuggyDatabaseSeeds()
                       });
     return {{"model_weapon_chain.dat", BuildBuggyDatabase(database).Bytes()},
             {"empty.dat", BuildBuggyDatabase({}).Bytes()}};
+}
+
 std::vector<uint8_t> Bytes(const std::string& text)
 {
     return std::vector<uint8_t>(text.begin(), text.end());
