@@ -4,6 +4,7 @@
 #include "platform/gfx/gl/GlDevice.h"
 
 #include "platform/gfx/gl/GlShaderSource.h"
+#include "platform/gfx/gl/GlTextureFootprint.h"
 
 #include <SDL.h>
 #include <epoxy/gl.h>
@@ -106,7 +107,7 @@ GLenum Primitive(D3DPRIMITIVETYPE type)
 
 GLenum Compare(DWORD function)
 {
-    static const GLenum table[] = {GL_ALWAYS, GL_NEVER,  GL_LESS,   GL_EQUAL, GL_LEQUAL,
+    static const GLenum table[] = {GL_ALWAYS,  GL_NEVER,    GL_LESS,   GL_EQUAL, GL_LEQUAL,
                                    GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
     return function < 9 ? table[function] : GL_ALWAYS;
 }
@@ -174,7 +175,7 @@ GLenum BlendEquation(DWORD op)
 
 GLenum StencilOp(DWORD op)
 {
-    static const GLenum table[] = {GL_KEEP, GL_KEEP, GL_ZERO, GL_REPLACE, GL_INCR,
+    static const GLenum table[] = {GL_KEEP, GL_KEEP,   GL_ZERO,      GL_REPLACE,  GL_INCR,
                                    GL_DECR, GL_INVERT, GL_INCR_WRAP, GL_DECR_WRAP};
     return op < 9 ? table[op] : GL_KEEP;
 }
@@ -223,7 +224,8 @@ bool GlDevice::BuildPipeline()
     glGenBuffers(1, &m_StreamIndices);
     glGenSamplers(4, m_Samplers);
     m_HasS3tc = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc");
-    m_HasMirrorOnce = epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_texture_mirror_clamp_to_edge");
+    m_HasMirrorOnce =
+        epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_texture_mirror_clamp_to_edge");
     m_HasAnisotropy = epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic");
     m_LayoutValid = false;
     for (SamplerKey& applied : m_AppliedSamplers)
@@ -298,7 +300,8 @@ void GlDevice::ForgetResource(const void* resource)
     auto texture = m_TextureCopies.find(resource);
     auto buffer = m_BufferCopies.find(resource);
     auto surface = m_SurfaceCopies.find(resource);
-    if ((texture != m_TextureCopies.end() || buffer != m_BufferCopies.end() || surface != m_SurfaceCopies.end()) &&
+    if ((texture != m_TextureCopies.end() || buffer != m_BufferCopies.end() ||
+         surface != m_SurfaceCopies.end()) &&
         !MakeCurrent())
         return;
     if (surface != m_SurfaceCopies.end())
@@ -364,7 +367,8 @@ void GlDevice::BindLayout(DWORD fvf, UINT stride, size_t offset, unsigned buffer
     m_LayoutValid = true;
     for (int i = 0; i < kAttributeCount; ++i)
         glDisableVertexAttribArray(GLuint(i));
-    auto attribute = [&](int location, GLint size, GLenum type, GLboolean normalised) {
+    auto attribute = [&](int location, GLint size, GLenum type, GLboolean normalised)
+    {
         glEnableVertexAttribArray(GLuint(location));
         glVertexAttribPointer(GLuint(location), size, type, normalised, GLsizei(stride),
                               reinterpret_cast<const void*>(offset));
@@ -425,9 +429,11 @@ bool GlDevice::BindVertices(const DrawCall& call, UINT& stride)
     if (call.userVertices)
     {
         stride = call.userStride;
-        UINT vertices = call.indexed ? call.minIndex + call.vertexCount : VerticesOf(call.type, call.primitiveCount);
+        UINT vertices =
+            call.indexed ? call.minIndex + call.vertexCount : VerticesOf(call.type, call.primitiveCount);
         glBindBuffer(GL_ARRAY_BUFFER, m_StreamVertices);
-        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(size_t(vertices) * stride), call.userVertices, GL_STREAM_DRAW);
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(size_t(vertices) * stride), call.userVertices,
+                     GL_STREAM_DRAW);
         BindLayout(m_Fvf, stride, 0, m_StreamVertices);
         if (call.indexed)
         {
@@ -444,7 +450,8 @@ bool GlDevice::BindVertices(const DrawCall& call, UINT& stride)
     D3DVERTEXBUFFER_DESC description{};
     vertices->GetDesc(&description);
     stride = m_Streams[0].stride;
-    const unsigned buffer = BufferFor(vertices, vertices->Memory(), GL_ARRAY_BUFFER, description.Usage & D3DUSAGE_DYNAMIC);
+    const unsigned buffer =
+        BufferFor(vertices, vertices->Memory(), GL_ARRAY_BUFFER, description.Usage & D3DUSAGE_DYNAMIC);
     BindLayout(m_Fvf, stride, m_Streams[0].offset, buffer);
     if (call.indexed)
     {
@@ -453,7 +460,8 @@ bool GlDevice::BindVertices(const DrawCall& call, UINT& stride)
             return false;
         D3DINDEXBUFFER_DESC indexDescription{};
         indices->GetDesc(&indexDescription);
-        BufferFor(indices, indices->Memory(), GL_ELEMENT_ARRAY_BUFFER, indexDescription.Usage & D3DUSAGE_DYNAMIC);
+        BufferFor(indices, indices->Memory(), GL_ELEMENT_ARRAY_BUFFER,
+                  indexDescription.Usage & D3DUSAGE_DYNAMIC);
     }
     return true;
 }
@@ -461,7 +469,8 @@ bool GlDevice::BindVertices(const DrawCall& call, UINT& stride)
 void GlDevice::ApplyOutputState()
 {
     const auto& rs = m_RenderStates;
-    glViewport(GLint(m_Viewport.X), GLint(m_Viewport.Y), GLsizei(m_Viewport.Width), GLsizei(m_Viewport.Height));
+    glViewport(GLint(m_Viewport.X), GLint(m_Viewport.Y), GLsizei(m_Viewport.Width),
+               GLsizei(m_Viewport.Height));
     glDepthRange(double(m_Viewport.MinZ), double(m_Viewport.MaxZ));
 
     if (rs[D3DRS_ZENABLE] != D3DZB_FALSE && m_DepthStencil)
@@ -491,8 +500,8 @@ void GlDevice::ApplyOutputState()
         glStencilFuncSeparate(GL_FRONT, Compare(rs[D3DRS_STENCILFUNC]), reference, rs[D3DRS_STENCILMASK]);
         glStencilOpSeparate(GL_FRONT, StencilOp(rs[D3DRS_STENCILFAIL]), StencilOp(rs[D3DRS_STENCILZFAIL]),
                             StencilOp(rs[D3DRS_STENCILPASS]));
-        glStencilFuncSeparate(GL_BACK, Compare(rs[twoSided ? D3DRS_CCW_STENCILFUNC : D3DRS_STENCILFUNC]), reference,
-                              rs[D3DRS_STENCILMASK]);
+        glStencilFuncSeparate(GL_BACK, Compare(rs[twoSided ? D3DRS_CCW_STENCILFUNC : D3DRS_STENCILFUNC]),
+                              reference, rs[D3DRS_STENCILMASK]);
         glStencilOpSeparate(GL_BACK, StencilOp(rs[twoSided ? D3DRS_CCW_STENCILFAIL : D3DRS_STENCILFAIL]),
                             StencilOp(rs[twoSided ? D3DRS_CCW_STENCILZFAIL : D3DRS_STENCILZFAIL]),
                             StencilOp(rs[twoSided ? D3DRS_CCW_STENCILPASS : D3DRS_STENCILPASS]));
@@ -541,7 +550,8 @@ void GlDevice::ApplyOutputState()
     if (rs[D3DRS_SCISSORTESTENABLE])
     {
         glEnable(GL_SCISSOR_TEST);
-        glScissor(m_Scissor.left, m_Scissor.top, m_Scissor.right - m_Scissor.left, m_Scissor.bottom - m_Scissor.top);
+        glScissor(m_Scissor.left, m_Scissor.top, m_Scissor.right - m_Scissor.left,
+                  m_Scissor.bottom - m_Scissor.top);
     }
     else
         glDisable(GL_SCISSOR_TEST);
@@ -634,13 +644,35 @@ uint64_t GlDevice::TextureVersion(DWORD stage)
     return sum;
 }
 
+unsigned GlDevice::IsotropicStages(const DrawCall& call)
+{
+    if (!call.userVertices || call.indexed || m_Program)
+        return 0;
+    unsigned stages = 0;
+    for (DWORD stage = 0; stage < 4; ++stage)
+    {
+        const auto& sampler = m_SamplerStates[stage];
+        const auto& s = m_StageStates[stage];
+        auto* texture = dynamic_cast<IDirect3DTexture9*>(m_Textures[stage]);
+        D3DSURFACE_DESC desc{};
+        if ((sampler[D3DSAMP_MINFILTER] != D3DTEXF_ANISOTROPIC &&
+             sampler[D3DSAMP_MAGFILTER] != D3DTEXF_ANISOTROPIC) ||
+            !texture || s[D3DTSS_TEXTURETRANSFORMFLAGS] != D3DTTFF_DISABLE ||
+            FAILED(texture->GetLevelDesc(0, &desc)))
+            continue;
+        if (IsotropicFootprint(call.userVertices, call.userStride, m_Fvf, call.type, call.primitiveCount,
+                               s[D3DTSS_TEXCOORDINDEX] & 7, desc.Width, desc.Height))
+            stages |= 1u << stage;
+    }
+    return stages;
+}
+
 void GlDevice::HoldVertices(const DrawCall& call)
 {
     const auto* source = static_cast<const unsigned char*>(call.userVertices);
     const size_t stride = call.userStride;
-    auto add = [&](UINT vertex) {
-        m_Held.bytes.insert(m_Held.bytes.end(), source + vertex * stride, source + (vertex + 1) * stride);
-    };
+    auto add = [&](UINT vertex)
+    { m_Held.bytes.insert(m_Held.bytes.end(), source + vertex * stride, source + (vertex + 1) * stride); };
     if (call.type == D3DPT_TRIANGLELIST)
         m_Held.bytes.insert(m_Held.bytes.end(), source, source + size_t(3) * call.primitiveCount * stride);
     else
@@ -686,9 +718,11 @@ HRESULT GlDevice::Draw(const DrawCall& call)
     if (!MakeCurrent())
         return D3DERR_DRIVERINTERNALERROR;
     const bool holdable = Holdable(call, m_Program != nullptr);
+    const unsigned isotropicStages = IsotropicStages(call);
     if (m_HeldDraws)
     {
-        bool joins = holdable && call.userStride == m_Held.stride;
+        bool joins =
+            holdable && call.userStride == m_Held.stride && isotropicStages == m_Held.isotropicStages;
         for (DWORD stage = 0; joins && stage < 4; ++stage)
             joins = TextureVersion(stage) == m_Held.textureVersions[stage];
         if (joins)
@@ -726,7 +760,7 @@ HRESULT GlDevice::Draw(const DrawCall& call)
         glBindTexture(GL_TEXTURE_2D, TextureFor(m_Textures[stage], levels));
         glBindSampler(stage, m_Samplers[stage]);
         if (levels)
-            ApplySampler(stage, levels);
+            ApplySampler(stage, levels, isotropicStages & (1u << stage));
     }
     glActiveTexture(GL_TEXTURE0);
     ApplyOutputState();
@@ -736,6 +770,7 @@ HRESULT GlDevice::Draw(const DrawCall& call)
         // The state stays set for the draws that join this one.
         m_Held.stride = call.userStride;
         m_Held.framebuffer = framebuffer;
+        m_Held.isotropicStages = isotropicStages;
         for (DWORD stage = 0; stage < 4; ++stage)
             m_Held.textureVersions[stage] = TextureVersion(stage);
         HoldVertices(call);
@@ -748,11 +783,12 @@ HRESULT GlDevice::Draw(const DrawCall& call)
         glDrawArrays(mode, GLint(call.startVertex), count);
     else
     {
-        const D3DFORMAT format = call.userIndices ? call.userIndexFormat
-                                                  : static_cast<MemoryIndexBuffer*>(m_Indices)->Format();
+        const D3DFORMAT format =
+            call.userIndices ? call.userIndexFormat : static_cast<MemoryIndexBuffer*>(m_Indices)->Format();
         const size_t bytes = format == D3DFMT_INDEX32 ? 4 : 2;
         glDrawElementsBaseVertex(mode, count, format == D3DFMT_INDEX32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                                 reinterpret_cast<const void*>(size_t(call.startIndex) * bytes), call.baseVertex);
+                                 reinterpret_cast<const void*>(size_t(call.startIndex) * bytes),
+                                 call.baseVertex);
     }
     FinishDraw(framebuffer);
     return D3D_OK;
