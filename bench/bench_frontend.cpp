@@ -33,7 +33,7 @@ namespace
 // Long frames get through the movie's first second and the loading fade in a
 // few frames; the main menu then runs at 16 ms frames.
 const char* const kScript = "ms 100\nwait 30\nms 16\nwait 1000000\n";
-constexpr int kSettleFrames = 40; // main-menu frames before measuring: fade-in and cursor trail
+constexpr int kSettleFrames = 40;   // main-menu frames before measuring: fade-in and cursor trail
 constexpr int kMeasuredFrames = 120;
 
 struct RunResult
@@ -46,8 +46,7 @@ struct RunResult
 
 const std::string& GameFolder()
 {
-    static const std::string folder = []
-    {
+    static const std::string folder = [] {
         const std::string dir = std::filesystem::temp_directory_path().string() + "/qv7-bench-frontend-" +
                                 std::to_string(getpid()) + "/";
         std::filesystem::create_directories(dir);
@@ -93,8 +92,7 @@ struct Watcher
         }
         if (menuFrames++ == 0)
         {
-            const double startup =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            const double startup = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             (void)!write(pipe, &startup, sizeof startup);
         }
         if (menuFrames > kSettleFrames)
@@ -129,12 +127,10 @@ struct Watcher
 
 void QueueWatcher(Watcher& watcher)
 {
-    input::null::State().QueueFrame(
-        [&watcher](input::null::NullInputState& state)
-        {
-            watcher.OnFrame(state);
-            QueueWatcher(watcher);
-        });
+    input::null::State().QueueFrame([&watcher](input::null::NullInputState& state) {
+        watcher.OnFrame(state);
+        QueueWatcher(watcher);
+    });
 }
 
 [[noreturn]] void RunChild(bool openGl, int pipe)

@@ -107,7 +107,7 @@ GLenum Primitive(D3DPRIMITIVETYPE type)
 
 GLenum Compare(DWORD function)
 {
-    static const GLenum table[] = {GL_ALWAYS,  GL_NEVER,    GL_LESS,   GL_EQUAL, GL_LEQUAL,
+    static const GLenum table[] = {GL_ALWAYS, GL_NEVER,  GL_LESS,   GL_EQUAL, GL_LEQUAL,
                                    GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
     return function < 9 ? table[function] : GL_ALWAYS;
 }
@@ -175,7 +175,7 @@ GLenum BlendEquation(DWORD op)
 
 GLenum StencilOp(DWORD op)
 {
-    static const GLenum table[] = {GL_KEEP, GL_KEEP,   GL_ZERO,      GL_REPLACE,  GL_INCR,
+    static const GLenum table[] = {GL_KEEP, GL_KEEP, GL_ZERO, GL_REPLACE, GL_INCR,
                                    GL_DECR, GL_INVERT, GL_INCR_WRAP, GL_DECR_WRAP};
     return op < 9 ? table[op] : GL_KEEP;
 }
@@ -224,8 +224,7 @@ bool GlDevice::BuildPipeline()
     glGenBuffers(1, &m_StreamIndices);
     glGenSamplers(4, m_Samplers);
     m_HasS3tc = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc");
-    m_HasMirrorOnce =
-        epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_texture_mirror_clamp_to_edge");
+    m_HasMirrorOnce = epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_texture_mirror_clamp_to_edge");
     m_HasAnisotropy = epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic");
     m_LayoutValid = false;
     for (SamplerKey& applied : m_AppliedSamplers)
@@ -300,8 +299,7 @@ void GlDevice::ForgetResource(const void* resource)
     auto texture = m_TextureCopies.find(resource);
     auto buffer = m_BufferCopies.find(resource);
     auto surface = m_SurfaceCopies.find(resource);
-    if ((texture != m_TextureCopies.end() || buffer != m_BufferCopies.end() ||
-         surface != m_SurfaceCopies.end()) &&
+    if ((texture != m_TextureCopies.end() || buffer != m_BufferCopies.end() || surface != m_SurfaceCopies.end()) &&
         !MakeCurrent())
         return;
     if (surface != m_SurfaceCopies.end())
@@ -367,8 +365,7 @@ void GlDevice::BindLayout(DWORD fvf, UINT stride, size_t offset, unsigned buffer
     m_LayoutValid = true;
     for (int i = 0; i < kAttributeCount; ++i)
         glDisableVertexAttribArray(GLuint(i));
-    auto attribute = [&](int location, GLint size, GLenum type, GLboolean normalised)
-    {
+    auto attribute = [&](int location, GLint size, GLenum type, GLboolean normalised) {
         glEnableVertexAttribArray(GLuint(location));
         glVertexAttribPointer(GLuint(location), size, type, normalised, GLsizei(stride),
                               reinterpret_cast<const void*>(offset));
@@ -429,11 +426,9 @@ bool GlDevice::BindVertices(const DrawCall& call, UINT& stride)
     if (call.userVertices)
     {
         stride = call.userStride;
-        UINT vertices =
-            call.indexed ? call.minIndex + call.vertexCount : VerticesOf(call.type, call.primitiveCount);
+        UINT vertices = call.indexed ? call.minIndex + call.vertexCount : VerticesOf(call.type, call.primitiveCount);
         glBindBuffer(GL_ARRAY_BUFFER, m_StreamVertices);
-        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(size_t(vertices) * stride), call.userVertices,
-                     GL_STREAM_DRAW);
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(size_t(vertices) * stride), call.userVertices, GL_STREAM_DRAW);
         BindLayout(m_Fvf, stride, 0, m_StreamVertices);
         if (call.indexed)
         {
@@ -450,8 +445,7 @@ bool GlDevice::BindVertices(const DrawCall& call, UINT& stride)
     D3DVERTEXBUFFER_DESC description{};
     vertices->GetDesc(&description);
     stride = m_Streams[0].stride;
-    const unsigned buffer =
-        BufferFor(vertices, vertices->Memory(), GL_ARRAY_BUFFER, description.Usage & D3DUSAGE_DYNAMIC);
+    const unsigned buffer = BufferFor(vertices, vertices->Memory(), GL_ARRAY_BUFFER, description.Usage & D3DUSAGE_DYNAMIC);
     BindLayout(m_Fvf, stride, m_Streams[0].offset, buffer);
     if (call.indexed)
     {
@@ -460,8 +454,7 @@ bool GlDevice::BindVertices(const DrawCall& call, UINT& stride)
             return false;
         D3DINDEXBUFFER_DESC indexDescription{};
         indices->GetDesc(&indexDescription);
-        BufferFor(indices, indices->Memory(), GL_ELEMENT_ARRAY_BUFFER,
-                  indexDescription.Usage & D3DUSAGE_DYNAMIC);
+        BufferFor(indices, indices->Memory(), GL_ELEMENT_ARRAY_BUFFER, indexDescription.Usage & D3DUSAGE_DYNAMIC);
     }
     return true;
 }
@@ -469,8 +462,7 @@ bool GlDevice::BindVertices(const DrawCall& call, UINT& stride)
 void GlDevice::ApplyOutputState()
 {
     const auto& rs = m_RenderStates;
-    glViewport(GLint(m_Viewport.X), GLint(m_Viewport.Y), GLsizei(m_Viewport.Width),
-               GLsizei(m_Viewport.Height));
+    glViewport(GLint(m_Viewport.X), GLint(m_Viewport.Y), GLsizei(m_Viewport.Width), GLsizei(m_Viewport.Height));
     glDepthRange(double(m_Viewport.MinZ), double(m_Viewport.MaxZ));
 
     if (rs[D3DRS_ZENABLE] != D3DZB_FALSE && m_DepthStencil)
@@ -500,8 +492,8 @@ void GlDevice::ApplyOutputState()
         glStencilFuncSeparate(GL_FRONT, Compare(rs[D3DRS_STENCILFUNC]), reference, rs[D3DRS_STENCILMASK]);
         glStencilOpSeparate(GL_FRONT, StencilOp(rs[D3DRS_STENCILFAIL]), StencilOp(rs[D3DRS_STENCILZFAIL]),
                             StencilOp(rs[D3DRS_STENCILPASS]));
-        glStencilFuncSeparate(GL_BACK, Compare(rs[twoSided ? D3DRS_CCW_STENCILFUNC : D3DRS_STENCILFUNC]),
-                              reference, rs[D3DRS_STENCILMASK]);
+        glStencilFuncSeparate(GL_BACK, Compare(rs[twoSided ? D3DRS_CCW_STENCILFUNC : D3DRS_STENCILFUNC]), reference,
+                              rs[D3DRS_STENCILMASK]);
         glStencilOpSeparate(GL_BACK, StencilOp(rs[twoSided ? D3DRS_CCW_STENCILFAIL : D3DRS_STENCILFAIL]),
                             StencilOp(rs[twoSided ? D3DRS_CCW_STENCILZFAIL : D3DRS_STENCILZFAIL]),
                             StencilOp(rs[twoSided ? D3DRS_CCW_STENCILPASS : D3DRS_STENCILPASS]));
@@ -550,8 +542,7 @@ void GlDevice::ApplyOutputState()
     if (rs[D3DRS_SCISSORTESTENABLE])
     {
         glEnable(GL_SCISSOR_TEST);
-        glScissor(m_Scissor.left, m_Scissor.top, m_Scissor.right - m_Scissor.left,
-                  m_Scissor.bottom - m_Scissor.top);
+        glScissor(m_Scissor.left, m_Scissor.top, m_Scissor.right - m_Scissor.left, m_Scissor.bottom - m_Scissor.top);
     }
     else
         glDisable(GL_SCISSOR_TEST);
@@ -671,8 +662,9 @@ void GlDevice::HoldVertices(const DrawCall& call)
 {
     const auto* source = static_cast<const unsigned char*>(call.userVertices);
     const size_t stride = call.userStride;
-    auto add = [&](UINT vertex)
-    { m_Held.bytes.insert(m_Held.bytes.end(), source + vertex * stride, source + (vertex + 1) * stride); };
+    auto add = [&](UINT vertex) {
+        m_Held.bytes.insert(m_Held.bytes.end(), source + vertex * stride, source + (vertex + 1) * stride);
+    };
     if (call.type == D3DPT_TRIANGLELIST)
         m_Held.bytes.insert(m_Held.bytes.end(), source, source + size_t(3) * call.primitiveCount * stride);
     else
@@ -783,12 +775,11 @@ HRESULT GlDevice::Draw(const DrawCall& call)
         glDrawArrays(mode, GLint(call.startVertex), count);
     else
     {
-        const D3DFORMAT format =
-            call.userIndices ? call.userIndexFormat : static_cast<MemoryIndexBuffer*>(m_Indices)->Format();
+        const D3DFORMAT format = call.userIndices ? call.userIndexFormat
+                                                  : static_cast<MemoryIndexBuffer*>(m_Indices)->Format();
         const size_t bytes = format == D3DFMT_INDEX32 ? 4 : 2;
         glDrawElementsBaseVertex(mode, count, format == D3DFMT_INDEX32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                                 reinterpret_cast<const void*>(size_t(call.startIndex) * bytes),
-                                 call.baseVertex);
+                                 reinterpret_cast<const void*>(size_t(call.startIndex) * bytes), call.baseVertex);
     }
     FinishDraw(framebuffer);
     return D3D_OK;

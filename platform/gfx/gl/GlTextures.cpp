@@ -23,10 +23,12 @@ struct UploadFormat
 
 bool Describe(D3DFORMAT format, UploadFormat& f)
 {
-    auto set = [&](GLenum internal, GLenum layout, GLenum type)
-    { f.internal = internal, f.format = layout, f.type = type; };
-    auto swizzle = [&](GLint r, GLint g, GLint b, GLint a)
-    { f.swizzle[0] = r, f.swizzle[1] = g, f.swizzle[2] = b, f.swizzle[3] = a; };
+    auto set = [&](GLenum internal, GLenum layout, GLenum type) {
+        f.internal = internal, f.format = layout, f.type = type;
+    };
+    auto swizzle = [&](GLint r, GLint g, GLint b, GLint a) {
+        f.swizzle[0] = r, f.swizzle[1] = g, f.swizzle[2] = b, f.swizzle[3] = a;
+    };
     switch (format)
     {
     case D3DFMT_A8R8G8B8:
@@ -120,12 +122,10 @@ void DecodeColourBlock(const uint8_t* block, bool dxt1, uint32_t out[16])
     uint32_t palette[4];
     palette[0] = Rgb565(c0) | 0xFF000000u;
     palette[1] = Rgb565(c1) | 0xFF000000u;
-    auto mix = [&](int w0, int w1, int div)
-    {
+    auto mix = [&](int w0, int w1, int div) {
         uint32_t result = 0xFF000000u;
         for (int shift = 0; shift < 24; shift += 8)
-            result |= ((((palette[0] >> shift) & 0xFF) * w0 + ((palette[1] >> shift) & 0xFF) * w1) / div)
-                      << shift;
+            result |= ((((palette[0] >> shift) & 0xFF) * w0 + ((palette[1] >> shift) & 0xFF) * w1) / div) << shift;
         return result;
     };
     if (!dxt1 || c0 > c1)
@@ -138,8 +138,8 @@ void DecodeColourBlock(const uint8_t* block, bool dxt1, uint32_t out[16])
         palette[2] = mix(1, 1, 2);
         palette[3] = 0;
     }
-    const uint32_t bits =
-        uint32_t(block[4]) | uint32_t(block[5]) << 8 | uint32_t(block[6]) << 16 | uint32_t(block[7]) << 24;
+    const uint32_t bits = uint32_t(block[4]) | uint32_t(block[5]) << 8 | uint32_t(block[6]) << 16 |
+                          uint32_t(block[7]) << 24;
     for (int i = 0; i < 16; ++i)
         out[i] = palette[(bits >> (2 * i)) & 3];
 }
@@ -270,18 +270,16 @@ void GlDevice::UploadTexture(MemoryTexture& texture, TextureCopy& copy)
         {
             const std::vector<uint32_t> pixels = DecodeDxt(image);
             if (reuse)
-                glTexSubImage2D(GL_TEXTURE_2D, GLint(level), 0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE,
-                                pixels.data());
+                glTexSubImage2D(GL_TEXTURE_2D, GLint(level), 0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
             else
                 glTexImage2D(GL_TEXTURE_2D, GLint(level), GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE,
                              pixels.data());
         }
         else if (reuse)
-            glTexSubImage2D(GL_TEXTURE_2D, GLint(level), 0, 0, w, h, format.format, format.type,
-                            image.bytes.data());
+            glTexSubImage2D(GL_TEXTURE_2D, GLint(level), 0, 0, w, h, format.format, format.type, image.bytes.data());
         else
-            glTexImage2D(GL_TEXTURE_2D, GLint(level), GLint(format.internal), w, h, 0, format.format,
-                         format.type, image.bytes.data());
+            glTexImage2D(GL_TEXTURE_2D, GLint(level), GLint(format.internal), w, h, 0, format.format, format.type,
+                         image.bytes.data());
     }
     glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, format.swizzle);
     if ((texture.Usage() & D3DUSAGE_AUTOGENMIPMAP) && levels > 1 && !format.compressed)

@@ -131,46 +131,18 @@ TEST_F(FixedFunctionTest, ArgumentsModifiersAndTheStageCascade)
          64,
          191},
         {"a disabled stage ends the cascade",
-         {{D3DTOP_SELECTARG1, T, D, C}, {D3DTOP_DISABLE, T, D, C}, {D3DTOP_SELECTARG1, D3DTA_TFACTOR, D, C}},
+         {{D3DTOP_SELECTARG1, T, D, C},
+          {D3DTOP_DISABLE, T, D, C},
+          {D3DTOP_SELECTARG1, D3DTA_TFACTOR, D, C}},
          64,
          128,
          192},
-        {"alpha MODULATE",
-         {{D3DTOP_SELECTARG1, T, D, C, D3DTOP_MODULATE, T, D},
-          {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}},
-         32,
-         32,
-         32},
-        {"alpha ADD",
-         {{D3DTOP_SELECTARG1, T, D, C, D3DTOP_ADD, T, D},
-          {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}},
-         191,
-         191,
-         191},
-        {"alpha SELECTARG2",
-         {{D3DTOP_SELECTARG1, T, D, C, D3DTOP_SELECTARG2, T, D},
-          {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}},
-         64,
-         64,
-         64},
-        {"alpha SUBTRACT",
-         {{D3DTOP_SELECTARG1, T, D, C, D3DTOP_SUBTRACT, T, D},
-          {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}},
-         64,
-         64,
-         64},
-        {"alpha BLENDFACTORALPHA",
-         {{D3DTOP_SELECTARG1, T, D, C, D3DTOP_BLENDFACTORALPHA, T, D},
-          {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}},
-         112,
-         112,
-         112},
-        {"DOTPRODUCT3 fills alpha too",
-         {{D3DTOP_DOTPRODUCT3, T, D, C, D3DTOP_SELECTARG1, T, D},
-          {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}},
-         128,
-         128,
-         128},
+        {"alpha MODULATE", {{D3DTOP_SELECTARG1, T, D, C, D3DTOP_MODULATE, T, D}, {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}}, 32, 32, 32},
+        {"alpha ADD", {{D3DTOP_SELECTARG1, T, D, C, D3DTOP_ADD, T, D}, {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}}, 191, 191, 191},
+        {"alpha SELECTARG2", {{D3DTOP_SELECTARG1, T, D, C, D3DTOP_SELECTARG2, T, D}, {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}}, 64, 64, 64},
+        {"alpha SUBTRACT", {{D3DTOP_SELECTARG1, T, D, C, D3DTOP_SUBTRACT, T, D}, {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}}, 64, 64, 64},
+        {"alpha BLENDFACTORALPHA", {{D3DTOP_SELECTARG1, T, D, C, D3DTOP_BLENDFACTORALPHA, T, D}, {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}}, 112, 112, 112},
+        {"DOTPRODUCT3 fills alpha too", {{D3DTOP_DOTPRODUCT3, T, D, C, D3DTOP_SELECTARG1, T, D}, {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}}, 128, 128, 128},
     };
     for (const StageCase& c : cases)
     {
@@ -205,12 +177,11 @@ TEST_F(FixedFunctionTest, AlphaTestComparesWithTheReferenceOutOf255)
         bool drawn;
     };
     // The texture's alpha is 128.
-    const Case cases[] = {
-        {D3DCMP_NEVER, 0, false},          {D3DCMP_LESS, 128, false},    {D3DCMP_LESS, 129, true},
-        {D3DCMP_EQUAL, 128, true},         {D3DCMP_EQUAL, 127, false},   {D3DCMP_LESSEQUAL, 128, true},
-        {D3DCMP_LESSEQUAL, 127, false},    {D3DCMP_GREATER, 128, false}, {D3DCMP_GREATER, 127, true},
-        {D3DCMP_NOTEQUAL, 128, false},     {D3DCMP_NOTEQUAL, 3, true},   {D3DCMP_GREATEREQUAL, 128, true},
-        {D3DCMP_GREATEREQUAL, 129, false}, {D3DCMP_ALWAYS, 255, true}};
+    const Case cases[] = {{D3DCMP_NEVER, 0, false},        {D3DCMP_LESS, 128, false},     {D3DCMP_LESS, 129, true},
+                          {D3DCMP_EQUAL, 128, true},       {D3DCMP_EQUAL, 127, false},    {D3DCMP_LESSEQUAL, 128, true},
+                          {D3DCMP_LESSEQUAL, 127, false},  {D3DCMP_GREATER, 128, false},  {D3DCMP_GREATER, 127, true},
+                          {D3DCMP_NOTEQUAL, 128, false},   {D3DCMP_NOTEQUAL, 3, true},    {D3DCMP_GREATEREQUAL, 128, true},
+                          {D3DCMP_GREATEREQUAL, 129, false}, {D3DCMP_ALWAYS, 255, true}};
     Apply(0, {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTA_CURRENT});
     device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
@@ -238,8 +209,7 @@ TEST_F(FixedFunctionTest, FogBlendsTowardsTheFogColour)
     device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     device->SetRenderState(D3DRS_FOGENABLE, TRUE);
     device->SetRenderState(D3DRS_FOGCOLOR, 0xFF00FF00);
-    auto setFloat = [&](D3DRENDERSTATETYPE state, float value)
-    {
+    auto setFloat = [&](D3DRENDERSTATETYPE state, float value) {
         DWORD bits;
         std::memcpy(&bits, &value, 4);
         device->SetRenderState(state, bits);
@@ -290,20 +260,18 @@ TEST_F(FixedFunctionTest, TransformedVerticesKeepDirect3DsOrientationAndWinding)
     device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
     // Clockwise on screen (y up in clip space): the top-left quarter.
-    const Vertex clockwise[6] = {{-1, 1, 0.5f, 0xFFFF0000}, {0, 1, 0.5f, 0xFFFF0000},
-                                 {-1, 0, 0.5f, 0xFFFF0000}, {0, 1, 0.5f, 0xFFFF0000},
-                                 {0, 0, 0.5f, 0xFFFF0000},  {-1, 0, 0.5f, 0xFFFF0000}};
+    const Vertex clockwise[6] = {{-1, 1, 0.5f, 0xFFFF0000}, {0, 1, 0.5f, 0xFFFF0000}, {-1, 0, 0.5f, 0xFFFF0000},
+                                 {0, 1, 0.5f, 0xFFFF0000},  {0, 0, 0.5f, 0xFFFF0000}, {-1, 0, 0.5f, 0xFFFF0000}};
     Begin();
     device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, clockwise, sizeof(Vertex));
     gfx::PresentedFrame frame = Finish();
-    EXPECT_RGB_NEAR(At(frame, 2, 2), 255, 0, 0, 0); // top left
-    EXPECT_RGB_NEAR(At(frame, 7, 7), 255, 0, 0, 0); // last pixel of the quarter
-    EXPECT_RGB_NEAR(At(frame, 8, 2), 0, 0, 0, 0);   // top right
-    EXPECT_RGB_NEAR(At(frame, 2, 8), 0, 0, 0, 0);   // bottom left
+    EXPECT_RGB_NEAR(At(frame, 2, 2), 255, 0, 0, 0);   // top left
+    EXPECT_RGB_NEAR(At(frame, 7, 7), 255, 0, 0, 0);   // last pixel of the quarter
+    EXPECT_RGB_NEAR(At(frame, 8, 2), 0, 0, 0, 0);     // top right
+    EXPECT_RGB_NEAR(At(frame, 2, 8), 0, 0, 0, 0);     // bottom left
 
     // The same triangles wound the other way are culled by the default CULLMODE CCW.
-    const Vertex counter[3] = {
-        {-1, 1, 0.5f, 0xFFFF0000}, {-1, 0, 0.5f, 0xFFFF0000}, {0, 1, 0.5f, 0xFFFF0000}};
+    const Vertex counter[3] = {{-1, 1, 0.5f, 0xFFFF0000}, {-1, 0, 0.5f, 0xFFFF0000}, {0, 1, 0.5f, 0xFFFF0000}};
     Begin();
     device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, counter, sizeof(Vertex));
     EXPECT_RGB_NEAR(At(Finish(), 1, 1), 0, 0, 0, 0);
@@ -360,8 +328,8 @@ TEST_F(FixedFunctionTest, DirectionalAndPointLightsWithMaterial)
     light.Direction = {0, 0, 1}; // into the screen, onto a surface facing the viewer
     device->SetLight(0, &light);
     device->LightEnable(0, TRUE);
-    const Vertex quad[4] = {
-        {-1, 1, 0.5f, 0, 0, -1}, {1, 1, 0.5f, 0, 0, -1}, {-1, -1, 0.5f, 0, 0, -1}, {1, -1, 0.5f, 0, 0, -1}};
+    const Vertex quad[4] = {{-1, 1, 0.5f, 0, 0, -1}, {1, 1, 0.5f, 0, 0, -1}, {-1, -1, 0.5f, 0, 0, -1},
+                            {1, -1, 0.5f, 0, 0, -1}};
     device->SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL);
     Begin();
     device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
@@ -437,9 +405,8 @@ TEST_F(FixedFunctionTest, BuffersWithDiscardAndIndexedDraws)
     device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     IDirect3DVertexBuffer9* vertices = nullptr;
     IDirect3DIndexBuffer9* indices = nullptr;
-    ASSERT_EQ(device->CreateVertexBuffer(4 * sizeof(gltest::ColourVertex),
-                                         D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, gltest::kColourVertexFvf,
-                                         D3DPOOL_DEFAULT, &vertices),
+    ASSERT_EQ(device->CreateVertexBuffer(4 * sizeof(gltest::ColourVertex), D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY,
+                                         gltest::kColourVertexFvf, D3DPOOL_DEFAULT, &vertices),
               D3D_OK);
     ASSERT_EQ(device->CreateIndexBuffer(6 * 2, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices), D3D_OK);
     uint16_t* index = nullptr;
@@ -447,8 +414,7 @@ TEST_F(FixedFunctionTest, BuffersWithDiscardAndIndexedDraws)
     const uint16_t quad[6] = {0, 1, 2, 1, 3, 2};
     std::memcpy(index, quad, sizeof quad);
     indices->Unlock();
-    auto fill = [&](float left, float right, D3DCOLOR colour)
-    {
+    auto fill = [&](float left, float right, D3DCOLOR colour) {
         gltest::ColourVertex* v = nullptr;
         ASSERT_EQ(vertices->Lock(0, 0, reinterpret_cast<void**>(&v), D3DLOCK_DISCARD), D3D_OK);
         const float l = left - 0.5f, r = right - 0.5f, t = -0.5f, b = kSize - 0.5f;
@@ -484,8 +450,7 @@ TEST_F(FixedFunctionTest, RunsOfUserMemoryDrawsKeepOrderStateAndPictures)
     const uint32_t red = 0xFFFF0000;
     IDirect3DTexture9* picture = MakeTexture(D3DFMT_A8R8G8B8, &red, 4);
     ASSERT_NE(picture, nullptr);
-    auto quad = [&](float left, float top, float right, float bottom, D3DCOLOR colour, D3DPRIMITIVETYPE type)
-    {
+    auto quad = [&](float left, float top, float right, float bottom, D3DCOLOR colour, D3DPRIMITIVETYPE type) {
         const float l = left - 0.5f, t = top - 0.5f, r = right - 0.5f, b = bottom - 0.5f;
         const gltest::ColourVertex strip[4] = {{l, t, 0.5f, 1, colour, 0, 0, 0},
                                                {r, t, 0.5f, 1, colour, 0, 1, 0},
