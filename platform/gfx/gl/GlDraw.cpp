@@ -4,6 +4,7 @@
 #include "platform/gfx/gl/GlDevice.h"
 
 #include "platform/gfx/gl/GlShaderSource.h"
+#include "platform/gfx/gl/GlTextureFootprint.h"
 
 #include <SDL.h>
 #include <epoxy/gl.h>
@@ -659,6 +660,29 @@ uint64_t GlDevice::TextureVersion(DWORD stage)
     return sum;
 }
 
+unsigned GlDevice::IsotropicStages(const DrawCall& call)
+{
+    if (!call.userVertices || call.indexed || m_Program)
+        return 0;
+    unsigned stages = 0;
+    for (DWORD stage = 0; stage < 4; ++stage)
+    {
+        const auto& sampler = m_SamplerStates[stage];
+        const auto& s = m_StageStates[stage];
+        auto* texture = dynamic_cast<IDirect3DTexture9*>(m_Textures[stage]);
+        D3DSURFACE_DESC desc{};
+        if ((sampler[D3DSAMP_MINFILTER] != D3DTEXF_ANISOTROPIC &&
+             sampler[D3DSAMP_MAGFILTER] != D3DTEXF_ANISOTROPIC) ||
+            !texture || s[D3DTSS_TEXTURETRANSFORMFLAGS] != D3DTTFF_DISABLE ||
+            FAILED(texture->GetLevelDesc(0, &desc)))
+            continue;
+        if (IsotropicFootprint(call.userVertices, call.userStride, m_Fvf, call.type, call.primitiveCount,
+                               s[D3DTSS_TEXCOORDINDEX] & 7, desc.Width, desc.Height))
+            stages |= 1u << stage;
+    }
+    return stages;
+}
+
 void GlDevice::HoldVertices(const DrawCall& call)
 {
     const auto* source = static_cast<const unsigned char*>(call.userVertices);
@@ -711,9 +735,11 @@ HRESULT GlDevice::Draw(const DrawCall& call)
     if (!MakeCurrent())
         return D3DERR_DRIVERINTERNALERROR;
     const bool holdable = Holdable(call, m_Program != nullptr);
+    const unsigned isotropicStages = IsotropicStages(call);
     if (m_HeldDraws)
     {
-        bool joins = holdable && call.userStride == m_Held.stride;
+        bool joins =
+            holdable && call.userStride == m_Held.stride && isotropicStages == m_Held.isotropicStages;
         for (DWORD stage = 0; joins && stage < 4; ++stage)
             joins = TextureVersion(stage) == m_Held.textureVersions[stage];
         if (joins)
@@ -751,7 +777,7 @@ HRESULT GlDevice::Draw(const DrawCall& call)
         glBindTexture(GL_TEXTURE_2D, TextureFor(m_Textures[stage], levels));
         glBindSampler(stage, m_Samplers[stage]);
         if (levels)
-            ApplySampler(stage, levels);
+            ApplySampler(stage, levels, isotropicStages & (1u << stage));
     }
     glActiveTexture(GL_TEXTURE0);
     ApplyOutputState();
@@ -761,6 +787,7 @@ HRESULT GlDevice::Draw(const DrawCall& call)
         // The state stays set for the draws that join this one.
         m_Held.stride = call.userStride;
         m_Held.framebuffer = framebuffer;
+        m_Held.isotropicStages = isotropicStages;
         for (DWORD stage = 0; stage < 4; ++stage)
             m_Held.textureVersions[stage] = TextureVersion(stage);
         HoldVertices(call);

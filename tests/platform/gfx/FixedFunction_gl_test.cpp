@@ -4,6 +4,8 @@
 // fog, blending, depth, culling, lighting and the texture formats.
 #include "GlTestSupport.h"
 
+#include <epoxy/gl.h>
+
 #include <vector>
 
 namespace
@@ -659,3 +661,61 @@ TEST_F(FixedFunctionTest, ClipPlaneInWorldSpaceProjectedScreenCoordinatesAndBump
     picture->Release();
 }
 } // namespace
+// A 16 x 16 picture with five levels, each a different pattern, so that how
+// the levels and texels are mixed shows in every pixel.
+IDirect3DTexture9* MipPattern(IDirect3DDevice9* device)
+{
+    IDirect3DTexture9* texture = nullptr;
+    EXPECT_EQ(device->CreateTexture(16, 16, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+    for (UINT level = 0; texture && level < texture->GetLevelCount(); ++level)
+    {
+        D3DLOCKED_RECT locked{};
+        EXPECT_EQ(texture->LockRect(level, &locked, nullptr, 0), D3D_OK);
+        const UINT size = 16 >> level;
+        for (UINT y = 0; y < size; ++y)
+            for (UINT x = 0; x < size; ++x)
+                static_cast<uint32_t*>(locked.pBits)[y * locked.Pitch / 4 + x] =
+                    0xFF000000u | ((x * 37 + y * 11 + level * 50) & 0xFF) << 16 | ((x * y * 13) & 0xFF) << 8 |
+                    (level * 60 + (x ^ y) * 9) % 256;
+        texture->UnlockRect(level);
+    }
+    return texture;
+}
+
+TEST_F(FixedFunctionTest, AnisotropicFilteringOfScreenSpriteAtOneScaleIsTrilinear)
+{
+    IDirect3DTexture9* picture = MipPattern(device);
+    ASSERT_NE(picture, nullptr);
+    device->SetTexture(0, picture);
+    Apply(0, {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTA_CURRENT});
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
+    device->SetSamplerState(0, D3DSAMP_MAXANISOTROPY, 4);
+    // The sprite's pixels, and the anisotropy the driver was asked for while drawing it.
+    float anisotropy = 0.0f;
+    auto draw = [&](DWORD filter, float bottom)
+    {
+        device->SetSamplerState(0, D3DSAMP_MINFILTER, filter);
+        device->SetSamplerState(0, D3DSAMP_MAGFILTER, filter);
+        Begin();
+        DrawQuad(3.3f, 2.6f, 13.3f, bottom, 0xFFFFFFFF);
+        GLint sampler = 0;
+        glGetIntegerv(GL_SAMPLER_BINDING, &sampler);
+        glGetSamplerParameterfv(GLuint(sampler), GL_TEXTURE_MAX_ANISOTROPY_EXT, &anisotropy);
+        return Finish().pixels;
+    };
+    // A 16 x 16 sprite on 10 x 10 pixels, as the menu's particles: trilinear filtering, the same pixels.
+    const std::vector<uint32_t> trilinear = draw(D3DTEXF_LINEAR, 12.6f);
+    EXPECT_EQ(draw(D3DTEXF_ANISOTROPIC, 12.6f), trilinear);
+    EXPECT_EQ(anisotropy, 1.0f);
+    // Squeezed to 10 x 4 it covers more texels down than across: filtered anisotropically where offered.
+    D3DCAPS9 caps{};
+    device->GetDeviceCaps(&caps);
+    if (caps.MaxAnisotropy >= 4 && (caps.TextureFilterCaps & D3DPTFILTERCAPS_MINFANISOTROPIC))
+    {
+        draw(D3DTEXF_ANISOTROPIC, 6.6f);
+        EXPECT_EQ(anisotropy, 4.0f);
+    }
+    device->SetTexture(0, nullptr);
+    picture->Release();
+}
