@@ -1,7 +1,8 @@
 // A skinned figure drawn with the "Skinned" effect on the gl back-end, the
 // way the figure renderer draws it (one draw per bone combination with its
 // palette): in the bind pose it stands where its mesh is, leaning to the left
-// moves its head to the left, and a palette small enough to split the figure
+// moves its head, the second pass takes its colour and alpha test from the
+// stage-1 overlay, and a palette small enough to split the figure
 // into several combinations draws the same picture as one combination does.
 #include "engine/effects/QV7_SkinnedEffect.h"
 #include "platform/d3dx/D3DXAnimation.h"
@@ -114,7 +115,9 @@ class SkinnedFigureGlTest : public ::testing::Test
                   D3D_OK);
     }
     // The figure from in front and to its right, lit from the camera's side.
-    gfx::PresentedFrame Draw(DWORD palette)
+    // pass 1 also modulates by the stage-1 overlay, dropping pixels whose
+    // overlay alpha is below alphaRef.
+    gfx::PresentedFrame Draw(DWORD palette, UINT pass = 0, float alphaRef = 0.0f)
     {
         Convert(palette);
         D3DXMATRIX world, view, projection;
@@ -142,6 +145,7 @@ class SkinnedFigureGlTest : public ::testing::Test
         effect->SetVector("k_d", &colour);
         effect->SetVector("k_e", &none);
         effect->SetFloat("n", 8.0f);
+        effect->SetFloat("AlphaRef", alphaRef);
         IDirect3DVertexBuffer9* vertices = nullptr;
         IDirect3DIndexBuffer9* indices = nullptr;
         blended->GetVertexBuffer(&vertices);
@@ -163,7 +167,7 @@ class SkinnedFigureGlTest : public ::testing::Test
             effect->SetMatrixArray("mWorldMatrixArray", slots, kSkinnedPaletteSize);
             UINT passes = 0;
             effect->Begin(&passes, 0);
-            effect->BeginPass(0);
+            effect->BeginPass(pass);
             device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, combination[c].VertexStart,
                                          combination[c].VertexCount, combination[c].FaceStart * 3,
                                          combination[c].FaceCount);
@@ -227,7 +231,7 @@ class SkinnedFigureGlTest : public ::testing::Test
     int saved = 0;
 };
 
-TEST_F(SkinnedFigureGlTest, LeaningLeftMovesTheHeadLeftOfTheBindPose)
+TEST_F(SkinnedFigureGlTest, LeaningMovesTheHeadAwayFromTheBindPose)
 {
     controller->AdvanceTime(0.0, nullptr);
     const gfx::PresentedFrame rest = Draw(26);
@@ -261,5 +265,25 @@ TEST_F(SkinnedFigureGlTest, ManyCombinationsDrawTheSamePictureAsOne)
     for (size_t i = 0; i < one.pixels.size(); ++i)
         differing += one.pixels[i] != several.pixels[i];
     EXPECT_LT(differing, 8);
+}
+TEST_F(SkinnedFigureGlTest, SecondPassModulatesByTheOverlayAndDropsWhatIsBelowAlphaRef)
+{
+    controller->AdvanceTime(0.0, nullptr);
+    IDirect3DTexture9* overlay = nullptr;
+    ASSERT_EQ(device->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &overlay, nullptr), D3D_OK);
+    D3DLOCKED_RECT locked{};
+    overlay->LockRect(0, &locked, nullptr, 0);
+    *static_cast<uint32_t*>(locked.pBits) = 0x8000FF00u; // green, alpha 128
+    overlay->UnlockRect(0);
+    device->SetTexture(1, overlay);
+    const gfx::PresentedFrame kept = Draw(26, 1, 128.0f);
+    const uint32_t centre = kept.pixels[size_t(50 * kSize + 48)];
+    EXPECT_NE(centre, kClear);
+    EXPECT_EQ(Red(centre), 0) << std::hex << centre;
+    EXPECT_GT((centre >> 8) & 0xFF, 100u) << std::hex << centre;
+    const gfx::PresentedFrame dropped = Draw(26, 1, 129.0f);
+    EXPECT_EQ(FigurePixels(dropped), 0);
+    device->SetTexture(1, nullptr);
+    overlay->Release();
 }
 } // namespace
