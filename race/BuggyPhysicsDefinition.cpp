@@ -10,7 +10,9 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <strings.h>
+#include <unordered_map>
 
 namespace
 {
@@ -64,16 +66,6 @@ void ReadParameters(BinaryReader& file, JointParameters& parameters)
         flag = file.ReadInt32();
 }
 
-template <class T> T* CopyInto(QV7_Collection<T>& list, const T& record)
-{
-    return list.Append(new T(record));
-}
-
-template <class T> T* Same(const QV7_Collection<T>& from, const QV7_Collection<T>& to, const T* record)
-{
-    const int index = from.IndexOf(record);
-    return index < 0 ? nullptr : to[index];
-}
 } // namespace
 
 JointParameters::JointParameters() : values{}, flags{}
@@ -333,44 +325,45 @@ void* BuggyPhysicsDefinition::JointAt(int32_t kind, int index) const
 
 namespace
 {
-int JointIndex(const BuggyPhysicsDefinition& definition, const JointRef& reference)
+// Which copy stands for which original record, so every pointer inside the
+// clone can be turned to the clone's own record in one look-up.
+class CopyMap
 {
-    for (int i = 0; i < definition.JointCount(reference.kind); ++i)
-        if (definition.JointAt(reference.kind, i) == reference.record)
-            return i;
-    return -1;
-}
+  public:
+    template <class T> T* Copy(QV7_Collection<T>& target, const T* original)
+    {
+        T* copy = target.Append(new T(*original));
+        m_Copies[original] = copy;
+        return copy;
+    }
+    void Note(const void* original, void* copy) { m_Copies[original] = copy; }
+    template <class T> T* Of(const T* original) const
+    {
+        const auto found = m_Copies.find(original);
+        return found == m_Copies.end() ? nullptr : static_cast<T*>(found->second);
+    }
 
-void* ClonedPrimitive(const BuggyPhysicsDefinition& from, const BuggyPhysicsDefinition& to,
-                      const PrimitiveRef& reference)
-{
-    if (reference.Box())
-        return Same(from.boxes, to.boxes, reference.Box());
-    if (reference.Sphere())
-        return Same(from.spheres, to.spheres, reference.Sphere());
-    if (reference.Cylinder())
-        return Same(from.cylinders, to.cylinders, reference.Cylinder());
-    return nullptr;
-}
+  private:
+    std::unordered_map<const void*, void*> m_Copies;
+};
 
 template <class Joint>
-void CloneJoints(const BuggyPhysicsDefinition& from, BuggyPhysicsDefinition& to,
-                 const QV7_Collection<Joint>& source, QV7_Collection<Joint>& target)
+void CloneJoints(CopyMap& copies, const QV7_Collection<Joint>& source, QV7_Collection<Joint>& target)
 {
     for (const Joint* joint : source)
     {
-        Joint* copy = CopyInto(target, *joint);
-        copy->a = Same(from.bodies, to.bodies, joint->a);
-        copy->b = Same(from.bodies, to.bodies, joint->b);
+        Joint* copy = copies.Copy(target, joint);
+        copy->a = copies.Of(joint->a);
+        copy->b = copies.Of(joint->b);
     }
 }
 
 template <class Primitive>
-void ClonePrimitives(const BuggyPhysicsDefinition& from, BuggyPhysicsDefinition& to,
-                     const QV7_Collection<Primitive>& source, QV7_Collection<Primitive>& target)
+void ClonePrimitives(CopyMap& copies, const QV7_Collection<Primitive>& source,
+                     QV7_Collection<Primitive>& target)
 {
     for (const Primitive* primitive : source)
-        CopyInto(target, *primitive)->owner = Same(from.bodies, to.bodies, primitive->owner);
+        copies.Copy(target, primitive)->owner = copies.Of(primitive->owner);
 }
 
 void CloneBody(const PhysicsBodyDef& body, PhysicsBodyDef& copy)
@@ -389,13 +382,18 @@ void CloneBody(const PhysicsBodyDef& body, PhysicsBodyDef& copy)
 
 BuggyPhysicsDefinition* BuggyPhysicsDefinition::Clone() const
 {
-    auto* clone = new BuggyPhysicsDefinition();
+    std::unique_ptr<BuggyPhysicsDefinition> clone(new BuggyPhysicsDefinition());
+    CopyMap copies;
     clone->word = word;
     for (const PhysicsBodyDef* body : bodies)
-        CloneBody(*body, *clone->bodies.Add());
-    ClonePrimitives(*this, *clone, boxes, clone->boxes);
-    ClonePrimitives(*this, *clone, spheres, clone->spheres);
-    ClonePrimitives(*this, *clone, cylinders, clone->cylinders);
+    {
+        PhysicsBodyDef* copy = clone->bodies.Add();
+        CloneBody(*body, *copy);
+        copies.Note(body, copy);
+    }
+    ClonePrimitives(copies, boxes, clone->boxes);
+    ClonePrimitives(copies, spheres, clone->spheres);
+    ClonePrimitives(copies, cylinders, clone->cylinders);
     // The copy's bodies point at the copy's primitives: racer construction
     // may write to a primitive, and the database's must stay as read.
     for (int i = 0; i < bodies.count; ++i)
@@ -403,23 +401,23 @@ BuggyPhysicsDefinition* BuggyPhysicsDefinition::Clone() const
         {
             PrimitiveRef* copy = clone->bodies[i]->primitives.Add();
             copy->kind = reference->kind;
-            copy->record = ClonedPrimitive(*this, *clone, *reference);
+            copy->record = copies.Of(static_cast<const void*>(reference->record));
         }
-    CloneJoints(*this, *clone, ballJoints, clone->ballJoints);
-    CloneJoints(*this, *clone, hingeJoints, clone->hingeJoints);
-    CloneJoints(*this, *clone, sliderJoints, clone->sliderJoints);
-    CloneJoints(*this, *clone, universalJoints, clone->universalJoints);
-    CloneJoints(*this, *clone, hinge2Joints, clone->hinge2Joints);
-    CloneJoints(*this, *clone, motorJoints, clone->motorJoints);
+    CloneJoints(copies, ballJoints, clone->ballJoints);
+    CloneJoints(copies, hingeJoints, clone->hingeJoints);
+    CloneJoints(copies, sliderJoints, clone->sliderJoints);
+    CloneJoints(copies, universalJoints, clone->universalJoints);
+    CloneJoints(copies, hinge2Joints, clone->hinge2Joints);
+    CloneJoints(copies, motorJoints, clone->motorJoints);
     for (const JointRef* reference : jointOrder)
     {
         JointRef* copy = clone->jointOrder.Add();
         copy->kind = reference->kind;
-        copy->record = clone->JointAt(reference->kind, JointIndex(*this, *reference));
+        copy->record = copies.Of(static_cast<const void*>(reference->record));
     }
     for (const PhysicsNameRecord* marker : markers)
-        CopyInto(clone->markers, *marker);
-    return clone;
+        copies.Copy(clone->markers, marker);
+    return clone.release();
 }
 
 const PhysicsNameRecord* BuggyPhysicsDefinition::FindBody(const char* name) const

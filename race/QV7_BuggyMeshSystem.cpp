@@ -99,7 +99,7 @@ int QV7_BuggyMeshSystem::ModelIndex(const QV7_DataBase_MeshObject* object) const
 }
 
 void QV7_BuggyMeshSystem::Load(const std::string& path, const QV7_TextureList* buggyTextures,
-                               IDirect3DDevice9* device, QV7_TextureList* loadingScreen)
+                               IDirect3DDevice9* device)
 {
     Clear();
     BinaryReader file;
@@ -108,11 +108,11 @@ void QV7_BuggyMeshSystem::Load(const std::string& path, const QV7_TextureList* b
         QV7_Logger::Log(g_logger, "ERROR: Buggy Mesh System: cannot open %s, no buggies", path.c_str());
         return;
     }
-    Read(file, buggyTextures, device, loadingScreen);
+    Read(file, buggyTextures, device);
 }
 
 void QV7_BuggyMeshSystem::Read(BinaryReader& file, const QV7_TextureList* buggyTextures,
-                               IDirect3DDevice9* device, QV7_TextureList* loadingScreen)
+                               IDirect3DDevice9* device)
 {
     Clear();
     try
@@ -127,8 +127,8 @@ void QV7_BuggyMeshSystem::Read(BinaryReader& file, const QV7_TextureList* buggyT
         for (int i = 0; i < count; ++i)
         {
             ReadObject(file, i, buggyTextures, device, parents);
-            if (loadingScreen)
-                DrawLoadingScreen(loadingScreen, int(20.0 / count * i) + 30, 255.0f, 0);
+            if (g_textureList)
+                DrawLoadingScreen(g_textureList, int(20.0 / count * i) + 30, 255.0f, 0);
         }
         LinkChains(parents);
     }

@@ -26,17 +26,15 @@ class QV7_BuggyMeshSystem
     QV7_BuggyMeshSystem& operator=(const QV7_BuggyMeshSystem&) = delete;
 
     // Reads DatA.dat. Mesh textures resolve by compile id in buggyTextures
-    // (null: none do); with a loading-screen list, each object draws one
-    // loading-screen frame (30 to 50 percent). A file that cannot be opened
+    // (null: none do); while the engine's texture list exists, each object
+    // draws one loading-screen frame (30 to 50 percent). A file that cannot be opened
     // leaves the database empty. A broken file (cut short, a count beyond
     // its bytes, a broken name or mesh, an unknown item type, a parent that
     // is not there, names itself or closes a chain into a loop) is logged
     // and throws CDException, leaving the database empty.
-    void Load(const std::string& path, const QV7_TextureList* buggyTextures, IDirect3DDevice9* device,
-              QV7_TextureList* loadingScreen = nullptr);
+    void Load(const std::string& path, const QV7_TextureList* buggyTextures, IDirect3DDevice9* device);
     // The same from a file already in memory.
-    void Read(BinaryReader& file, const QV7_TextureList* buggyTextures, IDirect3DDevice9* device,
-              QV7_TextureList* loadingScreen = nullptr);
+    void Read(BinaryReader& file, const QV7_TextureList* buggyTextures, IDirect3DDevice9* device);
     // One inline mesh object block into a new mesh of meshes.
     BuggyMesh* ReadMesh(BinaryReader& file, const QV7_TextureList* buggyTextures, IDirect3DDevice9* device);
     // Deletes every object and mesh and empties the lists.

@@ -43,6 +43,14 @@ const QV7_DataBase_MeshObject* QV7_DataBase_MeshObject::ChainBase() const
     return base;
 }
 
+const QV7_DataBase_MeshObject* QV7_DataBase_MeshObject::AtLevel(int level) const
+{
+    const QV7_DataBase_MeshObject* object = level >= 1 ? ChainBase() : nullptr;
+    for (; object && level > 1; --level)
+        object = object->parent;
+    return object;
+}
+
 const AttachPoint* QV7_DataBase_MeshObject::AttachPointFor(int model) const
 {
     return model >= 0 && model < ATTACH_MODEL_COUNT ? &attachPoints[model] : nullptr;

@@ -72,6 +72,8 @@ class QV7_DataBase_MeshObject
     int Level() const;
     // The lowest level of the chain this object belongs to.
     const QV7_DataBase_MeshObject* ChainBase() const;
+    // Level k of this object's chain (1 the lowest); null past its top or below 1.
+    const QV7_DataBase_MeshObject* AtLevel(int level) const;
     // The mount placement and fit flag on the k-th buggy model; null and 0
     // past the ten models the file provides for.
     const AttachPoint* AttachPointFor(int model) const;

@@ -84,6 +84,10 @@ TEST_F(BuggyMeshSystemTest, LinksUpgradeChainsBothWaysAndCountsLevelsFromTheBott
     EXPECT_EQ(low->Level(), 1);
     EXPECT_EQ(top->Level(), 3);
     EXPECT_EQ(top->ChainBase(), low);
+    EXPECT_EQ(low->AtLevel(3), top);
+    EXPECT_EQ(top->AtLevel(2), mid);
+    EXPECT_EQ(mid->AtLevel(4), nullptr);
+    EXPECT_EQ(mid->AtLevel(0), nullptr);
 }
 
 TEST_F(BuggyMeshSystemTest, TwoObjectsNamingOneParentMakeTheLaterOneItsChild)

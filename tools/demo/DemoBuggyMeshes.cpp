@@ -185,7 +185,7 @@ D3DXVECTOR3 DemoBuggyShape::WheelCentre(int wheel) const
 
 D3DXVECTOR3 DemoBuggyShape::WeaponMount() const
 {
-    return D3DXVECTOR3(seatX - 330.0f, deckY - 40.0f, 0.0f);
+    return D3DXVECTOR3(seatX - 330.0f, deckY + 20.0f, 0.0f); // the foot stands on the hood
 }
 
 D3DXVECTOR3 DemoBuggyShape::ExhaustTip(int side) const
