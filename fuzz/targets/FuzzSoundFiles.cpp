@@ -46,13 +46,20 @@ int FuzzOggVorbis(const uint8_t* data, size_t size)
     ScratchFile sound(fuzzworld::DataDir() + "Sfx7.dat", data, size);
     QV7_SoundSystem sounds;
     sounds.InitDevice(nullptr);
-    QV7_FrameManager frames;
-    frames.m_LastFrameMs = 10.0f;
-    if (SoundEntry* entry = sounds.LoadSfx(sound.Path(), true))
+    // The sound update reads the frame time; a frame manager made here would
+    // unpublish the run's own when it goes, so the targets after this one in
+    // the same process would find none.
+    QV7_FrameManager* const runFrames = g_frameManager;
     {
-        sounds.PlaySound(entry, false);
-        sounds.PlaySoundAt(entry, 1.0f, 2.0f, 3.0f);
-        sounds.Update();
+        QV7_FrameManager frames;
+        frames.m_LastFrameMs = 10.0f;
+        if (SoundEntry* entry = sounds.LoadSfx(sound.Path(), true))
+        {
+            sounds.PlaySound(entry, false);
+            sounds.PlaySoundAt(entry, 1.0f, 2.0f, 3.0f);
+            sounds.Update();
+        }
     }
+    g_frameManager = runFrames;
     return 0;
 }
