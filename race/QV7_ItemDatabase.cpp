@@ -3,7 +3,10 @@
 
 QV7_ItemDatabase* g_itemDatabase = nullptr;
 
-QV7_ItemDatabase::QV7_ItemDatabase() { g_itemDatabase = this; }
+QV7_ItemDatabase::QV7_ItemDatabase()
+{
+    g_itemDatabase = this;
+}
 
 QV7_ItemDatabase::~QV7_ItemDatabase()
 {
