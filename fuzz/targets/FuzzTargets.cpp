@@ -16,6 +16,7 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"sound_table", FuzzSoundTable},
         {"ogg_vorbis", FuzzOggVorbis},
         {"image", FuzzImage},
+        {"profiles", FuzzProfiles},
     };
     return targets;
 }

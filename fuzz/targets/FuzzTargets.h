@@ -24,6 +24,7 @@ int FuzzMusicTable(const uint8_t* data, size_t size);     // GraphicsSfx.dat
 int FuzzSoundTable(const uint8_t* data, size_t size);     // SndSfx.dat
 int FuzzOggVorbis(const uint8_t* data, size_t size);      // one Sfx%d.dat
 int FuzzImage(const uint8_t* data, size_t size);          // BMP, PNG, TGA, JPEG, DDS from memory
+int FuzzProfiles(const uint8_t* data, size_t size);       // Profiles.dtx, loaded, saved and loaded again
 
 using FuzzFunction = int (*)(const uint8_t* data, size_t size);
 

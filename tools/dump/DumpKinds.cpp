@@ -8,10 +8,14 @@
 #include <strings.h>
 
 // Each kind's entry point, defined in its own file.
+bool MatchesProfiles(const std::string& fileName);
+bool DumpProfiles(const DumpRequest& request, JsonWriter& out);
 
 const std::vector<DumpKind>& DumpKinds()
 {
-    static const std::vector<DumpKind> kinds = {};
+    static const std::vector<DumpKind> kinds = {
+        {"Profiles.dtx", MatchesProfiles, DumpProfiles},
+    };
     return kinds;
 }
 
