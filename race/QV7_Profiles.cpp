@@ -50,7 +50,17 @@ void QV7_Profiles::Load()
     BinaryReader file;
     if (!file.OpenFile(path))
     {
-        QV7_Logger::Log(g_logger, "NOTE: No profile file found, will consider it as empty. %s", path.c_str());
+        std::error_code error;
+        if (!std::filesystem::exists(path, error) && !error)
+        {
+            QV7_Logger::Log(g_logger, "NOTE: No profile file found, will consider it as empty. %s",
+                            path.c_str());
+            return;
+        }
+        // There but unreadable: as good as broken, and just as worth keeping.
+        QV7_Logger::Log(g_logger, "WARNING: Profile file %s cannot be read, will consider it as empty.",
+                        path.c_str());
+        KeepBrokenFileAside(path);
         return;
     }
     QV7_Collection<ProfileRecord> read;

@@ -21,7 +21,17 @@ bool BinaryReader::OpenFile(const std::string& path)
         m_Failed = true;
         return false;
     }
-    m_Bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    try
+    {
+        m_Bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    catch (const std::ios_base::failure&)
+    {
+        // A path that opens but cannot be read, such as a folder.
+        m_Bytes.clear();
+        m_Failed = true;
+        return false;
+    }
     return true;
 }
 
@@ -58,14 +68,18 @@ uint32_t BinaryReader::ReadUInt32()
     return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
 }
 
-int32_t BinaryReader::ReadInt32() { return static_cast<int32_t>(ReadUInt32()); }
+int32_t BinaryReader::ReadInt32()
+{
+    return static_cast<int32_t>(ReadUInt32());
+}
 
 int32_t BinaryReader::PeekInt32() const
 {
     if (Remaining() < 4)
         return 0;
     const uint8_t* b = m_Bytes.data() + m_Pos;
-    return static_cast<int32_t>(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24);
+    return static_cast<int32_t>(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
+                                uint32_t(b[3]) << 24);
 }
 
 uint16_t BinaryReader::ReadUInt16()

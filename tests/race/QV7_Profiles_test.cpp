@@ -6,8 +6,8 @@
 #include "tools/writers/ProfilesWriter.h"
 
 #include <cstring>
-#include <fnmatch.h>
 #include <filesystem>
+#include <fnmatch.h>
 
 namespace
 {
@@ -227,6 +227,19 @@ TEST_F(ProfilesTest, NoSaveOverAnUnreadableFileThatCouldNotBeKeptAside)
     profiles.CreateProfile("New", 1);
     EXPECT_TRUE(log.Contains("ERROR: Can't acces profile file for writing, save game not saved!. " + Path()));
     EXPECT_EQ(ReadFileBytes(Path()), damaged);
+}
+
+TEST_F(ProfilesTest, AProfilePathThatCannotBeReadIsNeitherEmptyNorReplaced)
+{
+    std::filesystem::create_directory(Path());
+    WriteFileBytes(Path() + "/inside", {1});
+    QV7_Profiles profiles;
+    profiles.Load();
+    EXPECT_EQ(profiles.profiles.Count(), 0);
+    EXPECT_FALSE(log.Contains("NOTE: No profile file found, will consider it as empty. " + Path()));
+    profiles.CreateProfile("New", 1);
+    EXPECT_TRUE(log.Contains("ERROR: Can't acces profile file for writing, save game not saved!. " + Path()));
+    EXPECT_EQ(ReadFileBytes(Path() + "/inside"), (std::vector<uint8_t>{1}));
 }
 
 // Every way the reader can meet a broken file: each is refused whole, never
