@@ -4,6 +4,7 @@
 #include "tests/shell/TestLog.h"
 #include "tests/shell/startup/ChildProcess.h"
 #include "tools/demo/DemoData.h"
+#include "tools/writers/ProfilesWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -75,7 +76,8 @@ class StartupTest : public ::testing::Test
         {
             const bool prefix = !line.empty() && line.back() == '*';
             const std::string text = prefix ? line.substr(0, line.size() - 1) : line;
-            at = std::find_if(at, log.end(), [&](const std::string& logged)
+            at = std::find_if(at, log.end(),
+                              [&](const std::string& logged)
                               { return prefix ? logged.rfind(text, 0) == 0 : logged == text; });
             if (at == log.end())
                 return false;
@@ -94,28 +96,47 @@ TEST_F(StartupTest, RunsTheSequenceAndShutsDownInOrder)
     const auto log = Log();
     const std::string data = dir.Path() + "Data/";
     const std::string done = "INFO: Engine Initialize/Reset: DONE";
-    EXPECT_TRUE(InOrder(log, {"Game Ready To Load.",
-                              // the engine, and its device made windowed behind the splash
-                              "INFO: Engine Framework Created", "INFO: Initialize: WINDOWED*", done,
-                              // the sound system and the menu sounds
-                              "INFO: Loading Direct Sound Device", "Info: Loading " + data + "Sfx0.dat",
-                              "Info: Loading " + data + "Sfx1.dat", "Info: Loading " + data + "Sfx23.dat",
-                              // the four splash pictures
-                              "Loading: '" + data + "ldat1.gfx'", "Loading: '" + data + "ldat2.gfx'",
-                              "Loading: '" + data + "ldat3.gfx'", "Loading: '" + data + "ldat4.gfx'",
-                              // the reset into the final mode
-                              "INFO: Resize: WINDOWED*", done,
-                              // the profiles, the quality set-up's reset, the menu manager
-                              "NOTE: No profile file found, will consider it as empty. " + data + "Profiles.dtx",
-                              "INFO: Resize: WINDOWED*", done, "Info: Texture Loaded Compile ID: *",
-                              "Info: Menu Font Loaded ID: *",
-                              // shut-down: the engine, then the logger last
-                              "INFO: Unload Input", "Unloading Log/Memory Mannager..."}))
+    EXPECT_TRUE(
+        InOrder(log, {"Game Ready To Load.",
+                      // the engine, and its device made windowed behind the splash
+                      "INFO: Engine Framework Created", "INFO: Initialize: WINDOWED*", done,
+                      // the sound system and the menu sounds
+                      "INFO: Loading Direct Sound Device", "Info: Loading " + data + "Sfx0.dat",
+                      "Info: Loading " + data + "Sfx1.dat", "Info: Loading " + data + "Sfx23.dat",
+                      // the four splash pictures
+                      "Loading: '" + data + "ldat1.gfx'", "Loading: '" + data + "ldat2.gfx'",
+                      "Loading: '" + data + "ldat3.gfx'", "Loading: '" + data + "ldat4.gfx'",
+                      // the reset into the final mode
+                      "INFO: Resize: WINDOWED*", done,
+                      // the profiles, the quality set-up's reset, the menu manager
+                      "NOTE: No profile file found, will consider it as empty. " + data + "Profiles.dtx",
+                      "INFO: Resize: WINDOWED*", done, "Info: Texture Loaded Compile ID: *",
+                      "Info: Menu Font Loaded ID: *",
+                      // shut-down: the engine, then the logger last
+                      "INFO: Unload Input", "Unloading Log/Memory Mannager..."}))
         << ::testing::PrintToString(log);
     EXPECT_EQ(std::count(log.begin(), log.end(), done), 3) << "created, final mode, quality set-up";
     EXPECT_EQ(log.back(), "Unloading Log/Memory Mannager...");
     // Every device reset of the sequence succeeds: nothing device-bound is left alive across one.
     EXPECT_EQ(std::count(log.begin(), log.end(), "INFO: Reset Device: The DX 3D Device FAILED"), 0);
+}
+
+// The profiles are read at start and saved at exit: a player's file comes
+// through a run unchanged, and no temporary or kept-aside file is left.
+TEST_F(StartupTest, ThePlayersProfilesComeThroughARunUnchanged)
+{
+    const std::string path = dir.Path() + "Data/Profiles.dtx";
+    const BinaryWriter profiles =
+        BuildProfilesFile({SampleProfileEntry("One", 0), SampleProfileEntry("Two", 1)});
+    ASSERT_TRUE(profiles.SaveToFile(path));
+    std::filesystem::last_write_time(path, std::filesystem::file_time_type());
+    EXPECT_EQ(Wait(Start(5)), 0);
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
+              profiles.Bytes());
+    EXPECT_NE(std::filesystem::last_write_time(path), std::filesystem::file_time_type()) << "saved at exit";
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    EXPECT_FALSE(std::filesystem::exists(path + ".broken"));
 }
 
 TEST_F(StartupTest, ASecondInstanceLeavesAtOnceAndSigtermQuitsCleanly)
@@ -193,9 +214,10 @@ TEST_F(StartupTest, WithoutAVisibleDisplayTheGameSaysSoAndEndsUnlessHeadlessWasA
             continue;
         }
         EXPECT_GT(code, 0) << "-1: still waiting for a window nobody sees";
-        const auto failed = std::find_if(log.begin(), log.end(), [](const std::string& line) {
-            return line.rfind("ERROR: Game window could not be opened: ", 0) == 0;
-        });
+        const auto failed =
+            std::find_if(log.begin(), log.end(),
+                         [](const std::string& line)
+                         { return line.rfind("ERROR: Game window could not be opened: ", 0) == 0; });
         EXPECT_NE(failed, log.end()) << ::testing::PrintToString(log);
         EXPECT_EQ(log.back(), "ERROR: Game Could not start, closing game");
     }
