@@ -64,25 +64,23 @@ void QV7_Profiles::Load()
         return;
     }
     QV7_Collection<ProfileRecord> read;
-    switch (ProfilesFile::Read(file, read))
+    const ProfilesFile::ReadResult result = ProfilesFile::Read(file, read);
+    if (result == ProfilesFile::ReadResult::Loaded)
     {
-    case ProfilesFile::ReadResult::Loaded:
         while (read.Count() > 0)
             profiles.Append(read.Remove(read[0]));
         return;
-    case ProfilesFile::ReadResult::OtherVersion:
+    }
+    if (result == ProfilesFile::ReadResult::OtherVersion)
         QV7_Logger::Log(
             g_logger,
             "WARNING: Profile File Structure is not valid with the current data header, will consider "
             "it as empty. %s",
             path.c_str());
-        break;
-    case ProfilesFile::ReadResult::Broken:
+    else
         QV7_Logger::Log(g_logger,
                         "WARNING: Profile file %s is broken at offset %d, will consider it as empty.",
                         path.c_str(), int(file.Position()));
-        break;
-    }
     KeepBrokenFileAside(path);
 }
 
