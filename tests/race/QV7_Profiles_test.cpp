@@ -389,3 +389,21 @@ TEST_F(ProfilesTest, DeletingIsSavedOnlyByTheNextSave)
     profiles.Save();
     EXPECT_EQ(IntAt(ReadFileBytes(Path()), 4), 1);
 }
+
+// A name or date that fills its whole buffer without an end is saved as much
+// of it as the buffer can read back, so the file never refuses itself.
+TEST_F(ProfilesTest, NamesAndDatesFillingTheirBuffersStillReadBack)
+{
+    {
+        QV7_Profiles profiles;
+        ProfileRecord* p = profiles.AddProfile();
+        std::memset(p->name, 'n', sizeof(p->name));
+        std::memset(p->bestTimes[3].Add()->date, 'd', sizeof(BestTimeRecord::date));
+        profiles.Save();
+    }
+    QV7_Profiles profiles;
+    profiles.Load();
+    ASSERT_EQ(profiles.profiles.Count(), 1);
+    EXPECT_EQ(std::string(profiles.profiles[0]->name), std::string(259, 'n'));
+    EXPECT_EQ(std::string(profiles.profiles[0]->bestTimes[3][0]->date), std::string(255, 'd'));
+}
