@@ -10,8 +10,8 @@
 #include "engine/QV7_RenderSurface.h"
 #include "engine/QV7_Scene.h"
 #include "engine/QV7_Screen2D.h"
-#include "engine/QV7_TextureList.h"
 #include "engine/QV7_Shaders.h"
+#include "engine/QV7_TextureList.h"
 #include "gui/QV7_MenuManager.h"
 #include "gui/QV7_Particles2D.h"
 #include "media/QV7_Input.h"
@@ -19,6 +19,8 @@
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Logger.h"
 #include "shell/QV7_Windows.h"
+#include "world/QV7_Landscape.h"
+#include "world/QV7_Water.h"
 
 QV7_Engine* g_engine = nullptr;
 IDirect3DDevice9* g_device = nullptr;
@@ -29,7 +31,10 @@ namespace
 const char* const kModule = ".\\QV7_Engine";
 
 // The splash stops painting while the engine shows a full-screen picture.
-bool EngineIsFullScreen() { return g_engine && g_device && !g_engine->m_PresentParameters.Windowed; }
+bool EngineIsFullScreen()
+{
+    return g_engine && g_device && !g_engine->m_PresentParameters.Windowed;
+}
 } // namespace
 
 int WindowHandleNumber(const win::Window* window)
@@ -104,7 +109,10 @@ void QV7_Engine::ReleaseDevice()
 }
 
 // The input devices keep their last state while the device is lost.
-bool QV7_Engine::DeviceIsLost() { return g_engine && g_engine->TestCooperativeLevel() != D3D_OK; }
+bool QV7_Engine::DeviceIsLost()
+{
+    return g_engine && g_engine->TestCooperativeLevel() != D3D_OK;
+}
 
 HRESULT QV7_Engine::TestCooperativeLevel() const
 {
@@ -145,8 +153,8 @@ void QV7_Engine::BuildPresentParameters()
     pp.BackBufferFormat = m_DesktopMode.Format;
     const BOOL windowed = m_FullScreen ? FALSE : TRUE;
     const D3DMULTISAMPLE_TYPE wish = D3DMULTISAMPLE_TYPE(m_MultisampleWish);
-    pp.MultiSampleType = SUCCEEDED(m_Direct3D->CheckDeviceMultiSampleType(UINT(m_Adapter), m_DeviceType,
-                                                                          D3DFMT_X8R8G8B8, windowed, wish, nullptr))
+    pp.MultiSampleType = SUCCEEDED(m_Direct3D->CheckDeviceMultiSampleType(
+                             UINT(m_Adapter), m_DeviceType, D3DFMT_X8R8G8B8, windowed, wish, nullptr))
                              ? wish
                              : D3DMULTISAMPLE_NONE;
     pp.MultiSampleQuality = 0;
@@ -177,8 +185,8 @@ void QV7_Engine::ProbeHighestMultisample()
     m_HighestMultisample = 0;
     for (int samples = 0; samples <= 14; samples += 2)
     {
-        if (FAILED(m_Direct3D->CheckDeviceMultiSampleType(UINT(m_Adapter), D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, FALSE,
-                                                          D3DMULTISAMPLE_TYPE(samples), nullptr)))
+        if (FAILED(m_Direct3D->CheckDeviceMultiSampleType(UINT(m_Adapter), D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8,
+                                                          FALSE, D3DMULTISAMPLE_TYPE(samples), nullptr)))
             break;
         m_HighestMultisample = samples;
     }
@@ -198,7 +206,8 @@ DWORD QV7_Engine::ChooseBehaviourFlags(const D3DCAPS9& caps)
     }
     else
     {
-        QV7_Logger::Log(g_logger, "INFO: Hardware Vertex Processing NOT Supported; switching to MIXED Vertex Processing");
+        QV7_Logger::Log(
+            g_logger, "INFO: Hardware Vertex Processing NOT Supported; switching to MIXED Vertex Processing");
         flags = D3DCREATE_MIXED_VERTEXPROCESSING;
     }
     if (caps.DevCaps & D3DDEVCAPS_PUREDEVICE)
@@ -245,8 +254,9 @@ int QV7_Engine::Initialize(int ResetDevice)
     bool reset = ResetDevice != 0;
     if (reset && !m_Device)
     {
-        QV7_Logger::Log(g_logger, "WARN: Wrong Argument QV7_Engine::Initialize 'ResetDevice' should be FALSE, "
-                                  "Device NOT created (Auto Fixed)");
+        QV7_Logger::Log(g_logger,
+                        "WARN: Wrong Argument QV7_Engine::Initialize 'ResetDevice' should be FALSE, "
+                        "Device NOT created (Auto Fixed)");
         reset = false;
     }
 
@@ -258,10 +268,11 @@ int QV7_Engine::Initialize(int ResetDevice)
         QV7_Logger::Log(g_logger, "INFO: Device: %s [%s] ", m_AdapterInfo->GetDescription(m_Adapter),
                         m_AdapterInfo->GetDriverName(m_Adapter));
     if (m_FullScreen)
-        QV7_Logger::Log(g_logger, "INFO: %s: FULLSCREEN HWND(%d) WIDTH(%d) HEIGHT(%d) FORMAT(%d)", verb, handle, width,
-                        height, int(m_DesktopMode.Format));
+        QV7_Logger::Log(g_logger, "INFO: %s: FULLSCREEN HWND(%d) WIDTH(%d) HEIGHT(%d) FORMAT(%d)", verb,
+                        handle, width, height, int(m_DesktopMode.Format));
     else
-        QV7_Logger::Log(g_logger, "INFO: %s: WINDOWED HWND(%d) FORMAT(%d)", verb, handle, int(m_DesktopMode.Format));
+        QV7_Logger::Log(g_logger, "INFO: %s: WINDOWED HWND(%d) FORMAT(%d)", verb, handle,
+                        int(m_DesktopMode.Format));
 
     m_FocusWindow = m_Window;
     ReadDesktopMode();
@@ -299,7 +310,8 @@ int QV7_Engine::Initialize(int ResetDevice)
         g_device = m_Device;
     }
 
-    m_Viewport = {0, 0, m_PresentParameters.BackBufferWidth, m_PresentParameters.BackBufferHeight, 0.0f, 1.0f};
+    m_Viewport = {0,    0,   m_PresentParameters.BackBufferWidth, m_PresentParameters.BackBufferHeight,
+                  0.0f, 1.0f};
     if (FAILED(m_Device->SetViewport(&m_Viewport)))
     {
         QV7_Logger::Log(g_logger, "ERROR: Setting View Port FAILED");
@@ -309,7 +321,8 @@ int QV7_Engine::Initialize(int ResetDevice)
     {
         OnLostReset(0);
         if (m_Input)
-            m_Input->SetViewport(int(m_PresentParameters.BackBufferWidth), int(m_PresentParameters.BackBufferHeight));
+            m_Input->SetViewport(int(m_PresentParameters.BackBufferWidth),
+                                 int(m_PresentParameters.BackBufferHeight));
     }
     else
         CreateSubsystems();
@@ -349,7 +362,9 @@ void QV7_Engine::CreateSubsystems()
         m_Input = new QV7_Input();
     }
     m_Input->SetViewport(int(m_PresentParameters.BackBufferWidth), int(m_PresentParameters.BackBufferHeight));
-    // 9. Landscape: m_Landscape = new QV7_Landscape.
+    // 9. Landscape.
+    if (!m_Landscape)
+        m_Landscape = new QV7_Landscape();
     // 10. Render-surface list.
     if (!m_RenderSurfaces)
         m_RenderSurfaces = new QV7_RenderSurfaceList();
@@ -361,7 +376,9 @@ void QV7_Engine::DestroySubsystems()
     // 1. Render-surface list.
     delete m_RenderSurfaces;
     m_RenderSurfaces = nullptr;
-    // 2. Landscape: delete m_Landscape.
+    // 2. Landscape.
+    delete m_Landscape;
+    m_Landscape = nullptr;
     // 3. Menu particles.
     delete m_Particles2D;
     m_Particles2D = nullptr;
@@ -404,7 +421,9 @@ void QV7_Engine::OnLostReset(int lost)
     // 4. Camera.
     if (m_Camera)
         m_Camera->OnLostReset(lost);
-    // 5. Landscape: m_Landscape->OnLostReset(lost).
+    // 5. Landscape.
+    if (m_Landscape)
+        m_Landscape->OnLostReset(lost);
     // 6. Intro-movie player, when one exists.
     if (g_videoPlayer)
         g_videoPlayer->OnLostReset(lost);
@@ -413,6 +432,8 @@ void QV7_Engine::OnLostReset(int lost)
         g_menuManager->OnLostReset(lost);
     // 8. Race session, when one exists.
     // 9. Water, when it exists.
+    if (g_water)
+        g_water->OnLostReset(lost);
     // 10. Render-surface list.
     if (m_RenderSurfaces)
         m_RenderSurfaces->OnLostReset(lost);

@@ -1,6 +1,7 @@
 // Effect descriptions of the renderers, built once from their interfaces.
 #include "engine/effects/QV7_EffectSources.h"
 
+#include "engine/effects/QV7_SkinnedEffect.h"
 #include "platform/d3dx/EffectDescription.h"
 
 #include <cstring>
@@ -41,8 +42,6 @@ std::string Build(const Interface& i)
         d3dx::ParameterDescription parameter;
         parameter.name = name;
         parameter.type = type;
-        if (std::strcmp(name, "mWorldMatrixArray") == 0)
-            parameter.count = 26;
         description.parameters.push_back(parameter);
     }
     for (const char* technique : i.techniques)
@@ -60,7 +59,7 @@ std::string Build(const Interface& i)
 std::vector<EffectSource> BuildAll()
 {
     const ParameterType M = ParameterType::Matrix, V = ParameterType::Vector, F = ParameterType::Float,
-                        T = ParameterType::Texture, I = ParameterType::Int;
+                        T = ParameterType::Texture;
     const Interface interfaces[] = {
         {"Effect_Billboards_%d",
          {"Effects_BillBoard", "Effects_BillBoard2", "Effects_BillBoard3"},
@@ -93,13 +92,6 @@ std::vector<EffectSource> BuildAll()
           {"FogEnd", F}},
          "Proj",
          "BillBoardTexture"},
-        {"Skinned",
-         {"vsArray_11", "vsArray_20"},
-         {{"lightDir", V}, {"I_a", V}, {"I_d", V}, {"I_s", V}, {"k_a", V}, {"k_d", V}, {"k_e", V},
-          {"mWorldMatrixArray", M}, {"mViewProj", M}, {"World", M}, {"View", M}, {"AlphaRef", F},
-          {"CurNumBones", I}, {"SkinTexture", T}},
-         "mViewProj",
-         "SkinTexture"},
         {"ShoreLines",
          {"TShoreLine"},
          {{"View", M}, {"Proj", M}, {"MeshTexture", T}, {"ShoreFloating", F}, {"FogStart", F}, {"FogEnd", F}},
@@ -115,6 +107,8 @@ std::vector<EffectSource> BuildAll()
     std::vector<EffectSource> sources;
     for (const Interface& i : interfaces)
         sources.push_back({i.name, Build(i)});
+    // The driver figures' effect has its own GLSL.
+    sources.insert(sources.begin() + 5, {"Skinned", SkinnedEffectSource()});
     return sources;
 }
 } // namespace

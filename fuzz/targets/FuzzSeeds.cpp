@@ -7,14 +7,18 @@
 #include "tools/demo/DemoLanguage.h"
 #include "tools/demo/DemoMenus.h"
 #include "tools/demo/DemoPictures.h"
+#include "tools/writers/BuggyDatabaseWriter.h"
 #include "tools/writers/FontsFileWriter.h"
 #include "tools/writers/ImageWriters.h"
+#include "tools/writers/LandscapeMapWriter.h"
 #include "tools/writers/LanguageFileWriter.h"
 #include "tools/writers/MenuFileWriter.h"
+#include "tools/writers/MeshObjectWriter.h"
 #include "tools/writers/ProfilesWriter.h"
 #include "tools/writers/SoundPackWriter.h"
 #include "tools/writers/TextureContainerWriter.h"
 #include "tools/writers/VorbisEncoder.h"
+#include "tools/writers/XFileWriter.h"
 
 #include <cmath>
 #include <cstdio>
@@ -229,6 +233,163 @@ template <typename Write> std::vector<uint8_t> Written(Write write)
     write(file);
     return file.Bytes();
 }
+// A box whose faces alternate between two materials (a third unused), an
+// arrow, both back to back, and a block with nothing in it.
+std::vector<FuzzSeed> MeshObjectSeeds()
+{
+    MeshObjectDescription box = MakeBoxMesh(D3DXVECTOR3(1.0f, 2.0f, 3.0f), 11, 1);
+    box.materials.resize(3);
+    box.materials[1].texture0Id = 12;
+    box.materials[1].words[MESH_WORD_BLEND] = 2;
+    for (size_t f = 0; f < box.faces.size(); ++f)
+        box.faces[f].subset = uint32_t(f % 2);
+    const MeshObjectDescription arrow = MakeArrowMesh(40.0f, 6.0f, 12, 2);
+    auto written = [](std::initializer_list<const MeshObjectDescription*> meshes)
+    {
+        BinaryWriter file;
+        for (const MeshObjectDescription* mesh : meshes)
+            WriteMeshObjectBlock(file, *mesh);
+        return file.Bytes();
+    };
+    const MeshObjectDescription empty;
+    return {{"box.bin", written({&box})},
+            {"arrow.bin", written({&arrow})},
+            {"box_arrow_box.bin", written({&box, &arrow, &box})},
+            {"empty.bin", written({&empty})}};
+}
+
+// A map from the writer as the landscape target takes it: its tail and the
+// first rows of its heights as the pattern.
+FuzzSeed LandscapeSeed(const char* name, const LandscapeMapDescription& map, size_t patternSize)
+{
+    return {name, LandscapeFuzzInput(BuildLandscapeMap(map).Bytes(), patternSize)};
+}
+
+std::vector<FuzzSeed> LandscapeSeeds()
+{
+    LandscapeMapDescription flat = MakeFlatLandscapeMap();
+    flat.baseTextureId = kFuzzPictureIds[0];
+    flat.detailTextureId = kFuzzPictureIds[1];
+    LandscapeMapDescription hills = flat;
+    for (int x = 0; x < 1024; ++x)
+        hills.Height(x, 0) = 25.0f + 25.0f * float(std::sin(0.05 * x));
+    hills.shadeLevel = 0.2f;
+    hills.light.Direction = {0.5f, -0.7f, 0.3f};
+    hills.fog =
+        MakeLandscapeFog(true, 0xFF8899AAu, D3DFOG_NONE, D3DFOG_LINEAR, 2000.0f, 20000.0f, 1.0f, false);
+    hills.waterLevel = 8.0f;
+    LandscapeMapDescription shifted = hills;
+    for (int x = 0; x < 1024; ++x)
+        shifted.Height(x, 1) = float(x % 37);
+    shifted.light.Type = D3DLIGHT_SPOT;
+    shifted.fog = MakeLandscapeFog(true, 0xFF203040u, D3DFOG_EXP2, D3DFOG_NONE, 0.0f, 1.0f, 0.0004f, true);
+    shifted.detailTextureId = 77;
+    return {LandscapeSeed("flat.bin", flat, 4096), LandscapeSeed("hills_fog.bin", hills, 4096),
+            LandscapeSeed("two_rows_shifting.bin", shifted, 2 * 4096 + 4)};
+}
+
+// Two bodies with one primitive of each kind, one joint of each kind and two
+// markers: every list of a physics definition holds something.
+PhysicsDefinitionDescription SeedPhysics()
+{
+    PhysicsDefinitionDescription physics;
+    physics.AddBody({"wheel", 1.0f, 0, 0.9f, 0, -1, -1, {}});
+    physics.AddBody({"chassis", 1.0f, 0, 0.9f, 9, -1, -1, {}});
+    physics.AddSphere(0, {{0, 0, 0}, {0, 120, 0}, {}});
+    physics.AddBox(1, {{0, 0, 0}, {1400, 250, 700}, {}});
+    physics.AddCylinder(1, {{0, 100, 0}, 20, 80, {}});
+    physics.AddBall({0, 1, {}});
+    physics.AddHinge({1, 0, {}, {}, {0, 1, 0}});
+    physics.AddSlider({1, 0, {}, {1, 0, 0}});
+    physics.AddUniversal({1, 0, {}, {}, {}, {0, 1, 0}, {0, 0, 1}});
+    TwoAxisJointDescription wheel{1, 0, {}, {}, {0, 0, 0}, {0, 1, 0}, {0, 0, -1}};
+    wheel.parameters1.Set(JointParameterSet::LO_STOP, 0).Set(JointParameterSet::HI_STOP, 0);
+    wheel.parameters2.Set(JointParameterSet::VEL, 0);
+    physics.AddHinge2(wheel);
+    physics.AddMotor({1, 0, {}, {1, 0, 0}, {0, 0, 1}, 1, 2});
+    physics.AddMarker("uitlaat", {-700, 100, 50});
+    physics.AddMarker("uit2", {-700, 100, -50});
+    return physics;
+}
+
+// A model with a two-subset mesh and a full definition, a weapon, ammunition
+// and a chain of three parts; and a database with no objects.
+std::vector<FuzzSeed> BuggyDatabaseSeeds()
+{
+    BuggyDatabaseDescription database;
+    BuggyObjectDescription model;
+    model.names = {{"Model", "A buggy."}, {"Modell", "Ein Buggy."}};
+    model.mesh = MakeBoxMesh(D3DXVECTOR3(100, 50, 60), 5001, 1);
+    model.mesh->materials.push_back(model.mesh->materials[0]);
+    model.mesh->materials[1].texture0Id = 5002;
+    for (size_t f = 0; f < model.mesh->faces.size(); ++f)
+        model.mesh->faces[f].subset = uint32_t(f % 2);
+    model.physics = SeedPhysics();
+    database.Add(model);
+    BuggyObjectDescription weapon;
+    weapon.type = 3;
+    weapon.FitModels(1, {0, 200, 0}, {1.5707964f, 0, 0});
+    weapon.physics.AddMarker("muzzle", {0, 0, -40});
+    database.Add(weapon);
+    BuggyObjectDescription ammunition;
+    ammunition.type = 16;
+    database.Add(ammunition);
+    database.AddChain(3,
+                      [](int level)
+                      {
+                          BuggyObjectDescription part;
+                          part.type = 7;
+                          part.value1 = 1000u * uint32_t(level);
+                          return part;
+                      });
+    return {{"model_weapon_chain.dat", BuildBuggyDatabase(database).Bytes()},
+            {"empty.dat", BuildBuggyDatabase({}).Bytes()}};
+}
+
+std::vector<uint8_t> Bytes(const std::string& text)
+{
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+// The figure with every motion, one without animation (and so no
+// controller), and one mesh of two bones whose weights cross, keyed by
+// matrices at the default ticks per second, with no normals.
+std::vector<FuzzSeed> XFileSeeds()
+{
+    ArticulatedFigureDescription figure;
+    figure.textureFile = "driver.png";
+    figure.sets = {{"IDLE", FigureMotion::Breathe, 2.0f, false},
+                   {"STUUR_LINKS", FigureMotion::SteerLeft, 0.5f, false},
+                   {"STUUR_RECHTS_TERUG", FigureMotion::SteerRight, 0.5f, true},
+                   {"BUMP_BOTS", FigureMotion::Bump, 0.4f, false},
+                   {"ACHTERUIT", FigureMotion::Reverse, 1.0f, false}};
+    ArticulatedFigureDescription still;
+    still.height = 10.0f;
+
+    d3dx::XFileDescription bones;
+    bones.frames.resize(1);
+    d3dx::XFrame& root = bones.frames[0];
+    root.name = "Root";
+    D3DXMatrixIdentity(&root.transform);
+    root.children.resize(1);
+    root.children[0].name = "Tip";
+    D3DXMatrixTranslation(&root.children[0].transform, 0.0f, 1.0f, 0.0f);
+    d3dx::XMesh mesh;
+    mesh.positions = {{0, 0, 0}, {1, 0, 0}, {0, 2, 0}, {1, 2, 0}};
+    mesh.faces = {{0, 2, 1}, {1, 2, 3}};
+    D3DXMATRIX identity, down;
+    D3DXMatrixIdentity(&identity);
+    D3DXMatrixTranslation(&down, 0.0f, -1.0f, 0.0f);
+    mesh.skin = {{"Root", {0, 1, 2}, {1.0f, 1.0f, 0.5f}, identity}, {"Tip", {2, 3}, {0.5f, 1.0f}, down}};
+    root.meshes.push_back(mesh);
+    D3DXMATRIX turned;
+    D3DXMatrixRotationZ(&turned, 0.5f);
+    turned._42 = 1.0f;
+    bones.animationSets = {{"Wave", {{"Tip", {}, {}, {}, {{0, down}, {2400, turned}}}}}};
+    return {{"figure.x", Bytes(WriteXFile(MakeArticulatedFigure(figure)))},
+            {"still.x", Bytes(WriteXFile(MakeArticulatedFigure(still)))},
+            {"two_bones.x", Bytes(WriteXFile(bones))}};
+}
 } // namespace
 
 std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
@@ -281,6 +442,18 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
                 {"headers_only.ogg", EncodeOggVorbis({}, 1, 8000)}};
     if (target == "image")
         return ImageSeeds();
+    if (target == "mesh_object")
+        return MeshObjectSeeds();
+    if (target == "maps_database")
+        return MapsDatabaseSeeds();
+    if (target == "pilots")
+        return PilotsSeeds();
+    if (target == "landscape_map")
+        return LandscapeSeeds();
+    if (target == "buggy_database")
+        return BuggyDatabaseSeeds();
+    if (target == "x_file")
+        return XFileSeeds();
     if (target == "profiles")
         return ProfileSeeds();
     return {};
@@ -317,4 +490,9 @@ FuzzFixtures MakeFuzzFixtures()
     fixtures.fonts = BuildFontsFile(SmallFonts()).Bytes();
     fixtures.sound = SoundSeed(0.02, 1, 8000);
     return fixtures;
+}
+
+std::vector<uint8_t> LandscapeFuzzShadingPicture()
+{
+    return WritePng(Pattern(8, 8, true));
 }

@@ -15,6 +15,9 @@ struct FuzzSeed
 
 // The seeds of one target (empty for an unknown name).
 std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target);
+// The maps database's seeds (FuzzMapsDatabase.cpp).
+std::vector<FuzzSeed> MapsDatabaseSeeds();
+std::vector<FuzzSeed> PilotsSeeds();
 // Writes every target's seeds into dir/<target>/; false on a write failure.
 bool WriteFuzzSeeds(const std::string& dir);
 
@@ -33,3 +36,9 @@ FuzzFixtures MakeFuzzFixtures();
 // menus' own, so its pages resolve every picture and font.
 extern const std::vector<int32_t> kFuzzPictureIds;
 extern const std::vector<int32_t> kFuzzFontIds;
+
+// The landscape target's input from a whole Map%d.map: its 244-byte tail, then
+// the first patternSize bytes of its layers, which the target repeats over them.
+std::vector<uint8_t> LandscapeFuzzInput(const std::vector<uint8_t>& file, size_t patternSize);
+// The small shading picture the landscape target puts beside every map.
+std::vector<uint8_t> LandscapeFuzzShadingPicture();

@@ -16,6 +16,12 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"sound_table", FuzzSoundTable},
         {"ogg_vorbis", FuzzOggVorbis},
         {"image", FuzzImage},
+        {"mesh_object", FuzzMeshObject},
+        {"maps_database", FuzzMapsDatabase},
+        {"pilots", FuzzPilots},
+        {"landscape_map", FuzzLandscapeMap},
+        {"buggy_database", FuzzBuggyDatabase},
+        {"x_file", FuzzXFile},
         {"profiles", FuzzProfiles},
     };
     return targets;

@@ -807,3 +807,30 @@ HRESULT D3DXComputeBoundingBox(const D3DXVECTOR3* firstPosition, DWORD count, DW
     *max = high;
     return D3D_OK;
 }
+
+HRESULT D3DXMatrixDecompose(D3DXVECTOR3* scale, D3DXQUATERNION* rotation, D3DXVECTOR3* translation,
+                            const D3DXMATRIX* m)
+{
+    D3DXVECTOR3 rows[3] = {{m->_11, m->_12, m->_13}, {m->_21, m->_22, m->_23}, {m->_31, m->_32, m->_33}};
+    D3DXVECTOR3 s(D3DXVec3Length(&rows[0]), D3DXVec3Length(&rows[1]), D3DXVec3Length(&rows[2]));
+    if (s.x == 0.0f || s.y == 0.0f || s.z == 0.0f)
+        return D3DERR_INVALIDCALL;
+    if (D3DXMatrixDeterminant(m) < 0.0f)
+        s.x = -s.x;
+    D3DXMATRIX pure;
+    D3DXMatrixIdentity(&pure);
+    const float lengths[3] = {s.x, s.y, s.z};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            pure.m[r][c] = (&rows[r].x)[c] / lengths[r];
+    if (scale)
+        *scale = s;
+    if (rotation)
+    {
+        D3DXQuaternionRotationMatrix(rotation, &pure);
+        D3DXQuaternionNormalize(rotation, rotation);
+    }
+    if (translation)
+        *translation = D3DXVECTOR3(m->_41, m->_42, m->_43);
+    return D3D_OK;
+}

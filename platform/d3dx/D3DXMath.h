@@ -288,6 +288,11 @@ D3DXMATRIX* D3DXMatrixPerspectiveOffCenterLH(D3DXMATRIX* out, float left, float 
 D3DXMATRIX* D3DXMatrixOrthoLH(D3DXMATRIX* out, float width, float height, float zNear, float zFar);
 D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* out, float left, float right, float bottom, float top,
                                        float zNear, float zFar);
+// Scale (row lengths; x negated when the matrix mirrors), rotation and
+// translation of an affine matrix: M = Scaling x Rotation x Translation.
+// D3DERR_INVALIDCALL (outputs untouched) when a scale is zero.
+HRESULT D3DXMatrixDecompose(D3DXVECTOR3* scale, D3DXQUATERNION* rotation, D3DXVECTOR3* translation,
+                            const D3DXMATRIX* m);
 // Mirror in the plane (normalised first).
 D3DXMATRIX* D3DXMatrixReflect(D3DXMATRIX* out, const D3DXPLANE* plane);
 

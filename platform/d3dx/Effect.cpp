@@ -283,6 +283,8 @@ class Effect final : public ID3DXEffect
         }
         for (const auto& [stage, name] : pass.samplers)
             gfx::SetProgramInt(program, name, int(stage));
+        for (const auto& [stage, name] : pass.stageSamplers)
+            gfx::SetProgramInt(program, name, int(stage));
     }
 
     // expected: the parameter type the call is for; none accepts any numeric parameter.

@@ -224,6 +224,13 @@ bool ParseEffectDescription(const void* bytes, size_t size, EffectDescription& d
                 return fail(number, "sampler of an unknown texture " + b);
             pass->samplers.emplace_back(stage, b);
         }
+        else if (keyword == "stage")
+        {
+            DWORD stage;
+            if (!pass || !(words >> a >> b) || !ParseNumber(a, stage) || stage > 7)
+                return fail(number, "bad stage sampler");
+            pass->stageSamplers.emplace_back(stage, b);
+        }
         else if (keyword == "vertex" || keyword == "fragment")
         {
             if (!pass)
@@ -271,6 +278,8 @@ std::string WriteEffectDescription(const EffectDescription& description)
                 text += "state " + std::to_string(unsigned(state)) + " " + std::to_string(value) + "\n";
             for (const auto& [stage, name] : pass.samplers)
                 text += "sampler " + std::to_string(stage) + " " + name + "\n";
+            for (const auto& [stage, name] : pass.stageSamplers)
+                text += "stage " + std::to_string(stage) + " " + name + "\n";
             if (!pass.vertexSource.empty())
                 text += "vertex\n" + pass.vertexSource + "endvertex\n";
             if (!pass.fragmentSource.empty())

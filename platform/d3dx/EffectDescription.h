@@ -10,6 +10,7 @@
 //   pass P0
 //   state ZWRITEENABLE 1            (a render-state name without D3DRS_, or its number)
 //   sampler 0 g_txShadow            (stage 0 takes the texture parameter g_txShadow)
+//   stage 1 OverlayTexture          (GLSL sampler OverlayTexture reads stage 1 as the device has it)
 //   vertex                          (GLSL lines up to "endvertex")
 //   ...
 //   endvertex
@@ -53,6 +54,9 @@ struct PassDescription
     std::string name;
     std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> states;
     std::vector<std::pair<DWORD, std::string>> samplers;
+    // Sampler uniforms that read a stage's texture as the device holds it
+    // (set by the renderer with SetTexture, not through the effect).
+    std::vector<std::pair<DWORD, std::string>> stageSamplers;
     std::string vertexSource;
     std::string fragmentSource;
 };

@@ -2,6 +2,7 @@
 #include "platform/io/BinaryReader.h"
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -15,19 +16,36 @@ bool BinaryReader::OpenFile(const std::string& path)
     m_Bytes.clear();
     m_Pos = 0;
     m_Failed = false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    // Only a plain file: a folder opens as a stream, but claims any size and throws on reading.
+    std::error_code error;
+    std::ifstream in;
+    if (std::filesystem::is_regular_file(path, error))
+        in.open(path, std::ios::binary);
+    if (!in.is_open() || !in)
     {
         m_Failed = true;
         return false;
     }
+    // One read of the whole file where its size is known (an island's map is
+    // 12 MB); byte by byte otherwise.
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size >= 0 && in)
+    {
+        m_Bytes.resize(size_t(size));
+        in.read(reinterpret_cast<char*>(m_Bytes.data()), size);
+        m_Bytes.resize(size_t(in.gcount()));
+        return true;
+    }
+    in.clear();
+    in.seekg(0, std::ios::beg);
     try
     {
         m_Bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     catch (const std::ios_base::failure&)
     {
-        // A path that opens but cannot be read, such as a folder.
         m_Bytes.clear();
         m_Failed = true;
         return false;

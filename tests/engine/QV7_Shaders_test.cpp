@@ -6,6 +6,7 @@
 
 #include "EngineTestSupport.h"
 #include "engine/effects/QV7_EffectSources.h"
+#include "platform/d3dx/D3DXMath.h"
 #include "platform/gfx/Resources.h"
 #include "shell/QV7_Globals.h"
 
@@ -139,3 +140,40 @@ TEST_F(ShadersTest, AnEffectRecordsParametersAndPassesAndRestoresPassStates)
     texture->Release();
 }
 } // namespace
+
+TEST_F(ShadersTest, TheSkinnedEffectTakesAFullPaletteAndLeavesTheStageTexturesToTheFigure)
+{
+    ID3DXEffect* effect = Make("Skinned")->m_Effect;
+    for (const char* technique : {"t0", "t1"})
+        EXPECT_NE(effect->GetTechniqueByName(technique), nullptr) << technique;
+    for (const char* parameter : {"World", "mViewProj", "View", "CurNumBones", "lightDir", "I_a", "I_d", "I_s",
+                                  "k_a", "k_d", "k_e", "n", "AlphaRef"})
+        EXPECT_NE(effect->GetParameterByName(nullptr, parameter), nullptr) << parameter;
+    D3DXMATRIX palette[26];
+    for (int i = 0; i < 26; ++i)
+        D3DXMatrixTranslation(&palette[i], float(i), 0.0f, 0.0f);
+    EXPECT_EQ(effect->SetMatrixArray("mWorldMatrixArray", palette, 26), D3D_OK);
+    std::vector<float> stored(26 * 16);
+    effect->GetFloatArray("mWorldMatrixArray", stored.data(), UINT(stored.size()));
+    EXPECT_EQ(stored[25 * 16 + 12], 25.0f);
+
+    gfx::null::ClearCalls();
+    effect->SetTechnique("t0");
+    UINT passes = 0;
+    effect->Begin(&passes, 0);
+    EXPECT_EQ(passes, 2u);
+    effect->BeginPass(1);
+    effect->EndPass();
+    effect->End();
+    // Cull counter-clockwise, alpha test on (End then puts back what the
+    // device held); no stage texture is touched.
+    const std::vector<std::string> expected = {"Effect.SetTechnique(t0)", "Effect.Begin(t0)",
+                                               "Effect.BeginPass(t0,1)",  "SetRenderState(22,3)",
+                                               "SetRenderState(15,1)",    "SetRenderState(25,7)",
+                                               "Effect.EndPass()",        "Effect.End()"};
+    std::vector<std::string> calls = gfx::null::Calls();
+    ASSERT_GE(calls.size(), expected.size());
+    calls.resize(expected.size());
+    EXPECT_EQ(calls, expected);
+    EXPECT_EQ(gfx::null::CountCalls("SetTexture"), 0u);
+}

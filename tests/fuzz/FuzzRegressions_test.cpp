@@ -46,6 +46,16 @@ std::string SuccessLine(const std::string& target)
         return "Info: Menu Font Loaded ID: ";
     if (target == "music_table" || target == "sound_table" || target == "ogg_vorbis")
         return "Info: Loading Done";
+    if (target == "mesh_object")
+        return "Info: Tree Vegetation System Mesh Object: Loading Done";
+    if (target == "maps_database")
+        return "MAP Sorting ";
+    if (target == "landscape_map")
+        return "INFO: Landscape: Map File 1 loaded";
+    if (target == "buggy_database")
+        return "Info: Buggy Mesh System: Mesh Loading Done";
+    if (target == "x_file")
+        return "Info: x file blended into ";
     return {};
 }
 

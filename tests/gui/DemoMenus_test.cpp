@@ -9,6 +9,7 @@
 #include "gui/QV7_Menu_ProgressBar.h"
 #include "tests/gui/ScreenLoopHarness.h"
 #include "tools/demo/DemoFonts.h"
+#include "tools/demo/DemoIslands.h"
 #include "tools/demo/DemoMenus.h"
 #include "tools/demo/DemoPictures.h"
 
@@ -20,6 +21,7 @@ TEST(DemoMenus, LoadWithTheDemoPicturesAndFonts)
 {
     ScreenLoopHarness h;
     ASSERT_TRUE(WriteDemoPictures(h.DataDir()));
+    ASSERT_TRUE(demo::WriteDemoIslands(h.DataDir(), DemoWorldPictures(), DemoWorldPictureIds()));
     ASSERT_TRUE(WriteDemoFonts(h.DataDir()));
     ASSERT_TRUE(WriteDemoMenus(h.DataDir()));
     QV7_MenuManager menus;
@@ -86,6 +88,7 @@ TEST(DemoMenus, MapTextureLoadsShowTheirProgressOnTheLoadingPage)
 {
     ScreenLoopHarness h;
     ASSERT_TRUE(WriteDemoPictures(h.DataDir()));
+    ASSERT_TRUE(demo::WriteDemoIslands(h.DataDir(), DemoWorldPictures(), DemoWorldPictureIds()));
     ASSERT_TRUE(WriteDemoFonts(h.DataDir()));
     ASSERT_TRUE(WriteDemoMenus(h.DataDir()));
     QV7_MenuManager menus;

@@ -1,8 +1,11 @@
 // Writes the demo Data folder, one generator per kind of content.
 #include "tools/demo/DemoData.h"
 
+#include "tools/demo/DemoBuggies.h"
 #include "tools/demo/DemoFonts.h"
+#include "tools/demo/DemoIslands.h"
 #include "tools/demo/DemoLanguage.h"
+#include "tools/demo/DemoMapsDatabase.h"
 #include "tools/demo/DemoMenus.h"
 #include "tools/demo/DemoMovie.h"
 #include "tools/demo/DemoPictures.h"
@@ -26,8 +29,11 @@ bool WriteDemoData(const std::string& dataDir)
         WriteDemoSounds(dir);
     ok = ok && WriteDemoMovie(dir);
     ok = ok && WriteDemoPictures(dir);
+    ok = ok && demo::WriteDemoIslands(dir, DemoWorldPictures(), DemoWorldPictureIds());
     ok = ok && WriteDemoFonts(dir);
     ok = ok && WriteDemoMenus(dir);
+    ok = ok && WriteDemoMapsDatabase(dir);
+    ok = ok && WriteDemoBuggies(dir);
     if (!ok)
         std::fprintf(stderr, "qv7-mkdemo: writing %s failed\n", dir.c_str());
     return ok;

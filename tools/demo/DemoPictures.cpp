@@ -4,6 +4,8 @@
 #include "tools/demo/DemoPictures.h"
 
 #include "platform/font/Font.h"
+#include "tools/demo/DemoBuggyMeshes.h"
+#include "tools/demo/DemoMapsDatabase.h"
 #include "tools/writers/ImageWriters.h"
 #include "tools/writers/TextureContainerWriter.h"
 
@@ -22,8 +24,8 @@ struct Colour
 
 Colour Unpack(uint32_t argb)
 {
-    return {float(argb >> 24) / 255.0f, float((argb >> 16) & 0xFF) / 255.0f, float((argb >> 8) & 0xFF) / 255.0f,
-            float(argb & 0xFF) / 255.0f};
+    return {float(argb >> 24) / 255.0f, float((argb >> 16) & 0xFF) / 255.0f,
+            float((argb >> 8) & 0xFF) / 255.0f, float(argb & 0xFF) / 255.0f};
 }
 
 uint32_t Pack(const Colour& c)
@@ -77,13 +79,14 @@ float RoundRectDistance(float x, float y, float left, float top, float right, fl
 }
 
 // A rounded box with a vertical gradient and an optional border line.
-void RoundRect(Bitmap32& canvas, float left, float top, float right, float bottom, float radius, uint32_t fillTop,
-               uint32_t fillBottom, uint32_t border, float borderWidth)
+void RoundRect(Bitmap32& canvas, float left, float top, float right, float bottom, float radius,
+               uint32_t fillTop, uint32_t fillBottom, uint32_t border, float borderWidth)
 {
     for (int y = int(top) - 1; y <= int(bottom) + 1; ++y)
         for (int x = int(left) - 1; x <= int(right) + 1; ++x)
         {
-            const float d = RoundRectDistance(float(x) + 0.5f, float(y) + 0.5f, left, top, right, bottom, radius);
+            const float d =
+                RoundRectDistance(float(x) + 0.5f, float(y) + 0.5f, left, top, right, bottom, radius);
             const float inside = std::clamp(0.5f - d, 0.0f, 1.0f);
             if (inside <= 0.0f)
                 continue;
@@ -101,8 +104,8 @@ void Ring(Bitmap32& canvas, float cx, float cy, float radius, float width, uint3
         {
             const float d = std::hypot(float(x) + 0.5f - cx, float(y) + 0.5f - cy);
             const float coverage = std::clamp(width * 0.5f + 0.5f - std::fabs(d - radius), 0.0f, 1.0f);
-            Blend(canvas, x, y, Mix(inner, outer, std::clamp((d - radius + width * 0.5f) / width, 0.0f, 1.0f)),
-                  coverage);
+            Blend(canvas, x, y,
+                  Mix(inner, outer, std::clamp((d - radius + width * 0.5f) / width, 0.0f, 1.0f)), coverage);
         }
 }
 
@@ -204,7 +207,8 @@ std::vector<uint8_t> ProgressBar()
         {
             const uint32_t along = Mix(0xFFE04010, 0xFFFFD040, float(x) / 385.0f);
             const float shine = y < 6 ? 0.35f * (1.0f - float(y) / 6.0f) : 0.0f;
-            canvas.pixels[size_t(y) * 512 + x] = Mix(Mix(along, 0xFF802008, float(y) / 34.0f), 0xFFFFFFFF, shine);
+            canvas.pixels[size_t(y) * 512 + x] =
+                Mix(Mix(along, 0xFF802008, float(y) / 34.0f), 0xFFFFFFFF, shine);
         }
     return Png(canvas);
 }
@@ -243,11 +247,14 @@ std::vector<uint8_t> Button(int width, int height, bool hover)
     Bitmap32 canvas{width, height, 0x00000000};
     const float radius = float(height) * 0.3f;
     if (hover)
-        RoundRect(canvas, 2, 2, float(width - 2), float(height - 2), radius, 0xFFFFB040, 0xFFC04010, 0xFFFFF0C0, 2);
+        RoundRect(canvas, 2, 2, float(width - 2), float(height - 2), radius, 0xFFFFB040, 0xFFC04010,
+                  0xFFFFF0C0, 2);
     else
-        RoundRect(canvas, 2, 2, float(width - 2), float(height - 2), radius, 0xFF485870, 0xFF1C2430, 0xFF8898B0, 2);
+        RoundRect(canvas, 2, 2, float(width - 2), float(height - 2), radius, 0xFF485870, 0xFF1C2430,
+                  0xFF8898B0, 2);
     // A glassy highlight on the upper half.
-    RoundRect(canvas, 6, 5, float(width - 6), float(height) * 0.45f, radius * 0.7f, 0x50FFFFFF, 0x10FFFFFF, 0, 0);
+    RoundRect(canvas, 6, 5, float(width - 6), float(height) * 0.45f, radius * 0.7f, 0x50FFFFFF, 0x10FFFFFF, 0,
+              0);
     return Png(canvas);
 }
 
@@ -257,7 +264,8 @@ std::vector<uint8_t> Cursor()
     Bitmap32 canvas{32, 32, 0x00000000};
     const float px[] = {1, 1, 7, 11, 14, 10, 17};
     const float py[] = {1, 22, 17, 26, 24, 16, 16};
-    auto inside = [&](float x, float y) {
+    auto inside = [&](float x, float y)
+    {
         bool in = false;
         for (int i = 0, j = 6; i < 7; j = i++)
             if ((py[i] > y) != (py[j] > y) && x < (px[j] - px[i]) * (y - py[i]) / (py[j] - py[i]) + px[i])
@@ -271,9 +279,11 @@ std::vector<uint8_t> Cursor()
             for (int sy = 0; sy < 4; ++sy)
                 for (int sx = 0; sx < 4; ++sx)
                 {
-                    const float fx = float(x) + (float(sx) + 0.5f) / 4.0f, fy = float(y) + (float(sy) + 0.5f) / 4.0f;
+                    const float fx = float(x) + (float(sx) + 0.5f) / 4.0f,
+                                fy = float(y) + (float(sy) + 0.5f) / 4.0f;
                     samples += inside(fx, fy);
-                    near += inside(fx - 1, fy) || inside(fx + 1, fy) || inside(fx, fy - 1) || inside(fx, fy + 1);
+                    near +=
+                        inside(fx - 1, fy) || inside(fx + 1, fy) || inside(fx, fy - 1) || inside(fx, fy + 1);
                 }
             Blend(canvas, x, y, 0xFF101010, float(near) / 16.0f);
             Blend(canvas, x, y, Mix(0xFFFFFFFF, 0xFFFFC060, float(y) / 26.0f), float(samples) / 16.0f);
@@ -344,13 +354,25 @@ bool WriteDemoPictures(const std::string& dataDir)
         {kProgressFrameId, ProgressFrame()},
         {kProgressFillId, ProgressBar()},
     };
-    ok = ok && WriteMenuTextureContainer(dataDir + "Textures1.qvx", menu);
-    const std::vector<TextureContainerRecord> world = {
+    return ok && WriteMenuTextureContainer(dataDir + "Textures1.qvx", menu);
+}
+
+std::vector<TextureContainerRecord> DemoWorldPictures()
+{
+    using namespace demo;
+    std::vector<TextureContainerRecord> world = {
         {kGrassId, Ground(0xFF4C8A2E, 0xFF2A5418, 0)},
         {kTrackId, Ground(0xFF707070, 0xFF383838, 16)},
         {kMapLoadingId, Ground(0xFF305080, 0xFF102030, 32)},
     };
-    ok = ok && WriteWorldTextureContainer(dataDir + "Textures2.qvx", world);
-    ok = ok && WriteMapTextureList(dataDir + "Map1.tex", {kGrassId, kTrackId});
-    return ok;
+    for (TextureContainerRecord& picture : DemoMapsPictures())
+        world.push_back(std::move(picture));
+    for (TextureContainerRecord& buggy : DemoBuggyTextures())
+        world.push_back(std::move(buggy));
+    return world;
+}
+
+std::vector<int32_t> DemoWorldPictureIds()
+{
+    return {demo::kGrassId, demo::kTrackId};
 }

@@ -1,11 +1,14 @@
 // The demo's pictures, drawn by code: the start-up pictures ldat1.gfx to
 // ldat4.gfx (two logos, the loading background, the progress bar), the menu
-// textures of Textures1.qvx and a few world textures in Textures2.qvx with the
-// Map1.tex list. The compile IDs below are the ones the demo's menus use.
+// textures of Textures1.qvx and a few world textures for Textures2.qvx. The compile IDs below are the ones
+// the demo's menus use.
 #pragma once
+
+#include "tools/writers/TextureContainerWriter.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace demo
 {
@@ -17,17 +20,21 @@ constexpr int32_t kButtonId = 1010;          // 256 x 64, normal
 constexpr int32_t kButtonHoverId = 1011;     // 256 x 64, under the cursor
 constexpr int32_t kSmallButtonId = 1012;     // 128 x 32, normal
 constexpr int32_t kSmallButtonHoverId = 1013;
-constexpr int32_t kCursorId = 1020;          // 32 x 32, hot spot top-left
-constexpr int32_t kCursorTrailId = 1021;     // 16 x 16 soft dot
-constexpr int32_t kPanelId = 1030;           // 256 x 256 translucent box for lists and fields
-constexpr int32_t kProgressFrameId = 1031;   // 512 x 32
-constexpr int32_t kProgressFillId = 1032;    // 512 x 32
-// Textures2.qvx.
+constexpr int32_t kCursorId = 1020;        // 32 x 32, hot spot top-left
+constexpr int32_t kCursorTrailId = 1021;   // 16 x 16 soft dot
+constexpr int32_t kPanelId = 1030;         // 256 x 256 translucent box for lists and fields
+constexpr int32_t kProgressFrameId = 1031; // 512 x 32
+constexpr int32_t kProgressFillId = 1032;  // 512 x 32
+// Textures2.qvx (the buggies' own, 5000-5999, are in DemoBuggyMeshes.h).
 constexpr int32_t kGrassId = 2001;
 constexpr int32_t kTrackId = 2002;
 constexpr int32_t kMapLoadingId = 2003;
 } // namespace demo
 
-// Writes ldat1.gfx .. ldat4.gfx, Textures1.qvx, Textures2.qvx and Map1.tex
-// into dataDir (ending in '/'); false on a write failure.
+// Writes ldat1.gfx .. ldat4.gfx and Textures1.qvx into dataDir (ending in
+// '/'); false on a write failure.
 bool WriteDemoPictures(const std::string& dataDir);
+// The world pictures of Textures2.qvx besides the islands' own (which
+// WriteDemoIslands adds), and those every race map lists in its Map%d.tex.
+std::vector<TextureContainerRecord> DemoWorldPictures();
+std::vector<int32_t> DemoWorldPictureIds();

@@ -8,12 +8,30 @@
 #include <strings.h>
 
 // Each kind's entry point, defined in its own file.
+bool DumpMapsDatabase(const DumpRequest& request, JsonWriter& out);
+bool DumpPilotsFile(const DumpRequest& request, JsonWriter& out);
+bool DumpLandscapeMap(const DumpRequest& request, JsonWriter& out);
+
+namespace
+{
+bool IsLandscapeMap(const std::string& name)
+{
+    return MatchesNumberedName(name, "Map", ".map");
+}
+} // namespace
+bool MatchesBuggyDatabase(const std::string& fileName);
+bool DumpBuggyDatabase(const DumpRequest& request, JsonWriter& out);
 bool MatchesProfiles(const std::string& fileName);
 bool DumpProfiles(const DumpRequest& request, JsonWriter& out);
 
 const std::vector<DumpKind>& DumpKinds()
 {
     static const std::vector<DumpKind> kinds = {
+        {"Maps_srt.qvx", [](const std::string& n) { return MatchesName(n, "Maps_srt.qvx"); },
+         DumpMapsDatabase},
+        {"Aip.dat", [](const std::string& n) { return MatchesName(n, "Aip.dat"); }, DumpPilotsFile},
+        {"Map%d.map", IsLandscapeMap, DumpLandscapeMap},
+        {"DatA.dat", MatchesBuggyDatabase, DumpBuggyDatabase},
         {"Profiles.dtx", MatchesProfiles, DumpProfiles},
     };
     return kinds;

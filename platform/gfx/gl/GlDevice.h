@@ -134,6 +134,7 @@ class GlDevice : public DeviceBase
         UINT count = 0; // vertices
         unsigned framebuffer = 0;
         uint64_t textureVersions[4] = {};
+        unsigned isotropicStages = 0;
     };
     static bool Holdable(const DrawCall& call, bool effect);
     void HoldVertices(const DrawCall& call);
@@ -158,7 +159,10 @@ class GlDevice : public DeviceBase
     // The GL texture of a stage's texture, uploaded when its memory changed; 0 for none.
     unsigned TextureFor(IDirect3DBaseTexture9* texture, UINT& levels);
     void UploadTexture(MemoryTexture& texture, TextureCopy& copy);
-    void ApplySampler(DWORD stage, UINT levels);
+    // An isotropic stage's anisotropic filtering is trilinear filtering (see GlTextureFootprint.h).
+    void ApplySampler(DWORD stage, UINT levels, bool isotropic);
+    // The stages with anisotropic filtering whose every texel footprint in the draw is a circle.
+    unsigned IsotropicStages(const DrawCall& call);
     // The framebuffer for the current render target 0 and depth-stencil
     // surface; 0 when they cannot be combined (nothing is drawn then).
     unsigned CurrentFramebuffer();

@@ -4,10 +4,12 @@
 #include "platform/gfx/gl/GlDevice.h"
 
 #include "platform/gfx/gl/GlShaderSource.h"
+#include "platform/gfx/gl/GlTextureFootprint.h"
 
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -353,6 +355,31 @@ unsigned GlDevice::BufferFor(const void* resource, BufferMemory& memory, unsigne
     return copy.id;
 }
 
+namespace
+{
+// Blend weights follow the position; with a LASTBETA format the last of them
+// holds the four palette indices as bytes. Only shader programs read them.
+template <class Attribute> void BindBlendWeights(DWORD fvf, DWORD position, Attribute attribute, size_t& offset)
+{
+    DWORD weights = position >= D3DFVF_XYZB1 ? (position - D3DFVF_XYZRHW) / 2 : 0;
+    const bool indexed = weights > 0 && (fvf & (D3DFVF_LASTBETA_UBYTE4 | D3DFVF_LASTBETA_D3DCOLOR)) != 0;
+    if (indexed)
+        --weights;
+    if (weights > 0)
+        attribute(kAttributeBlendWeight, GLint(std::min<DWORD>(weights, 4)), GL_FLOAT, GL_FALSE);
+    else
+        glVertexAttrib4f(kAttributeBlendWeight, 0.0f, 0.0f, 0.0f, 0.0f);
+    offset += 4 * weights;
+    if (indexed)
+    {
+        attribute(kAttributeBlendIndices, 4, GL_UNSIGNED_BYTE, GL_FALSE);
+        offset += 4;
+    }
+    else
+        glVertexAttrib4f(kAttributeBlendIndices, 0.0f, 0.0f, 0.0f, 0.0f);
+}
+} // namespace
+
 void GlDevice::BindLayout(DWORD fvf, UINT stride, size_t offset, unsigned buffer)
 {
     // Re-specifying identical attributes makes the driver revalidate the
@@ -378,9 +405,8 @@ void GlDevice::BindLayout(DWORD fvf, UINT stride, size_t offset, unsigned buffer
     else if (position != 0)
     {
         attribute(kAttributePosition, 3, GL_FLOAT, GL_FALSE);
-        // Blend weights follow the position; they are skipped (no vertex blending).
-        const DWORD weights = position >= D3DFVF_XYZB1 ? (position - D3DFVF_XYZ) / 2 : 0;
-        offset += 12 + 4 * weights;
+        offset += 12;
+        BindBlendWeights(fvf, position, attribute, offset);
     }
     if (fvf & D3DFVF_NORMAL)
     {
@@ -634,6 +660,29 @@ uint64_t GlDevice::TextureVersion(DWORD stage)
     return sum;
 }
 
+unsigned GlDevice::IsotropicStages(const DrawCall& call)
+{
+    if (!call.userVertices || call.indexed || m_Program)
+        return 0;
+    unsigned stages = 0;
+    for (DWORD stage = 0; stage < 4; ++stage)
+    {
+        const auto& sampler = m_SamplerStates[stage];
+        const auto& s = m_StageStates[stage];
+        auto* texture = dynamic_cast<IDirect3DTexture9*>(m_Textures[stage]);
+        D3DSURFACE_DESC desc{};
+        if ((sampler[D3DSAMP_MINFILTER] != D3DTEXF_ANISOTROPIC &&
+             sampler[D3DSAMP_MAGFILTER] != D3DTEXF_ANISOTROPIC) ||
+            !texture || s[D3DTSS_TEXTURETRANSFORMFLAGS] != D3DTTFF_DISABLE ||
+            FAILED(texture->GetLevelDesc(0, &desc)))
+            continue;
+        if (IsotropicFootprint(call.userVertices, call.userStride, m_Fvf, call.type, call.primitiveCount,
+                               s[D3DTSS_TEXCOORDINDEX] & 7, desc.Width, desc.Height))
+            stages |= 1u << stage;
+    }
+    return stages;
+}
+
 void GlDevice::HoldVertices(const DrawCall& call)
 {
     const auto* source = static_cast<const unsigned char*>(call.userVertices);
@@ -686,9 +735,11 @@ HRESULT GlDevice::Draw(const DrawCall& call)
     if (!MakeCurrent())
         return D3DERR_DRIVERINTERNALERROR;
     const bool holdable = Holdable(call, m_Program != nullptr);
+    const unsigned isotropicStages = IsotropicStages(call);
     if (m_HeldDraws)
     {
-        bool joins = holdable && call.userStride == m_Held.stride;
+        bool joins =
+            holdable && call.userStride == m_Held.stride && isotropicStages == m_Held.isotropicStages;
         for (DWORD stage = 0; joins && stage < 4; ++stage)
             joins = TextureVersion(stage) == m_Held.textureVersions[stage];
         if (joins)
@@ -726,7 +777,7 @@ HRESULT GlDevice::Draw(const DrawCall& call)
         glBindTexture(GL_TEXTURE_2D, TextureFor(m_Textures[stage], levels));
         glBindSampler(stage, m_Samplers[stage]);
         if (levels)
-            ApplySampler(stage, levels);
+            ApplySampler(stage, levels, isotropicStages & (1u << stage));
     }
     glActiveTexture(GL_TEXTURE0);
     ApplyOutputState();
@@ -736,6 +787,7 @@ HRESULT GlDevice::Draw(const DrawCall& call)
         // The state stays set for the draws that join this one.
         m_Held.stride = call.userStride;
         m_Held.framebuffer = framebuffer;
+        m_Held.isotropicStages = isotropicStages;
         for (DWORD stage = 0; stage < 4; ++stage)
             m_Held.textureVersions[stage] = TextureVersion(stage);
         HoldVertices(call);

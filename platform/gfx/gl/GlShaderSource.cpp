@@ -117,7 +117,8 @@ std::string FixedShaderHeader(const FixedFunctionKey& key, bool fragment)
 
 const char* const kAttributeNames[kAttributeCount] = {
     "a_Position",  "a_Normal",    "a_Diffuse",   "a_Specular",  "a_PointSize",  "a_TexCoord0", "a_TexCoord1",
-    "a_TexCoord2", "a_TexCoord3", "a_TexCoord4", "a_TexCoord5", "a_TexCoord6", "a_TexCoord7"};
+    "a_TexCoord2", "a_TexCoord3", "a_TexCoord4", "a_TexCoord5", "a_TexCoord6", "a_TexCoord7", "a_BlendWeight",
+    "a_BlendIndices"};
 
 const char* const kFixedVertexShader = R"GLSL(
 in vec4 a_Position;

@@ -38,8 +38,10 @@ enum Attribute
     kAttributeDiffuse = 2,
     kAttributeSpecular = 3,
     kAttributePointSize = 4,
-    kAttributeTexCoord0 = 5, // to kAttributeTexCoord0 + 7
-    kAttributeCount = 13
+    kAttributeTexCoord0 = 5,     // to kAttributeTexCoord0 + 7
+    kAttributeBlendWeight = 13,  // the explicit blend weights (up to four floats)
+    kAttributeBlendIndices = 14, // four palette indices (LASTBETA formats), 0..255
+    kAttributeCount = 15
 };
 extern const char* const kAttributeNames[kAttributeCount];
 } // namespace gfx::gl

@@ -287,12 +287,13 @@ void GlDevice::UploadTexture(MemoryTexture& texture, TextureCopy& copy)
     copy.levels = levels;
 }
 
-void GlDevice::ApplySampler(DWORD stage, UINT levels)
+void GlDevice::ApplySampler(DWORD stage, UINT levels, bool isotropic)
 {
     const auto& s = m_SamplerStates[stage];
     SamplerKey key;
     key.valid = true;
-    const bool anisotropic = s[D3DSAMP_MINFILTER] == D3DTEXF_ANISOTROPIC || s[D3DSAMP_MAGFILTER] == D3DTEXF_ANISOTROPIC;
+    const bool anisotropic = !isotropic && (s[D3DSAMP_MINFILTER] == D3DTEXF_ANISOTROPIC ||
+                                            s[D3DSAMP_MAGFILTER] == D3DTEXF_ANISOTROPIC);
     const bool linearMin = s[D3DSAMP_MINFILTER] >= D3DTEXF_LINEAR;
     const bool linearMag = s[D3DSAMP_MAGFILTER] >= D3DTEXF_LINEAR;
     key.minFilter = linearMin ? GL_LINEAR : GL_NEAREST;

@@ -4,6 +4,8 @@
 // fog, blending, depth, culling, lighting and the texture formats.
 #include "GlTestSupport.h"
 
+#include <epoxy/gl.h>
+
 #include <vector>
 
 namespace
@@ -129,18 +131,46 @@ TEST_F(FixedFunctionTest, ArgumentsModifiersAndTheStageCascade)
          64,
          191},
         {"a disabled stage ends the cascade",
-         {{D3DTOP_SELECTARG1, T, D, C},
-          {D3DTOP_DISABLE, T, D, C},
-          {D3DTOP_SELECTARG1, D3DTA_TFACTOR, D, C}},
+         {{D3DTOP_SELECTARG1, T, D, C}, {D3DTOP_DISABLE, T, D, C}, {D3DTOP_SELECTARG1, D3DTA_TFACTOR, D, C}},
          64,
          128,
          192},
-        {"alpha MODULATE", {{D3DTOP_SELECTARG1, T, D, C, D3DTOP_MODULATE, T, D}, {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}}, 32, 32, 32},
-        {"alpha ADD", {{D3DTOP_SELECTARG1, T, D, C, D3DTOP_ADD, T, D}, {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}}, 191, 191, 191},
-        {"alpha SELECTARG2", {{D3DTOP_SELECTARG1, T, D, C, D3DTOP_SELECTARG2, T, D}, {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}}, 64, 64, 64},
-        {"alpha SUBTRACT", {{D3DTOP_SELECTARG1, T, D, C, D3DTOP_SUBTRACT, T, D}, {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}}, 64, 64, 64},
-        {"alpha BLENDFACTORALPHA", {{D3DTOP_SELECTARG1, T, D, C, D3DTOP_BLENDFACTORALPHA, T, D}, {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}}, 112, 112, 112},
-        {"DOTPRODUCT3 fills alpha too", {{D3DTOP_DOTPRODUCT3, T, D, C, D3DTOP_SELECTARG1, T, D}, {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}}, 128, 128, 128},
+        {"alpha MODULATE",
+         {{D3DTOP_SELECTARG1, T, D, C, D3DTOP_MODULATE, T, D},
+          {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}},
+         32,
+         32,
+         32},
+        {"alpha ADD",
+         {{D3DTOP_SELECTARG1, T, D, C, D3DTOP_ADD, T, D},
+          {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}},
+         191,
+         191,
+         191},
+        {"alpha SELECTARG2",
+         {{D3DTOP_SELECTARG1, T, D, C, D3DTOP_SELECTARG2, T, D},
+          {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}},
+         64,
+         64,
+         64},
+        {"alpha SUBTRACT",
+         {{D3DTOP_SELECTARG1, T, D, C, D3DTOP_SUBTRACT, T, D},
+          {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}},
+         64,
+         64,
+         64},
+        {"alpha BLENDFACTORALPHA",
+         {{D3DTOP_SELECTARG1, T, D, C, D3DTOP_BLENDFACTORALPHA, T, D},
+          {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}},
+         112,
+         112,
+         112},
+        {"DOTPRODUCT3 fills alpha too",
+         {{D3DTOP_DOTPRODUCT3, T, D, C, D3DTOP_SELECTARG1, T, D},
+          {D3DTOP_SELECTARG1, C | D3DTA_ALPHAREPLICATE, D, C, D3DTOP_SELECTARG1, C, C}},
+         128,
+         128,
+         128},
     };
     for (const StageCase& c : cases)
     {
@@ -175,11 +205,12 @@ TEST_F(FixedFunctionTest, AlphaTestComparesWithTheReferenceOutOf255)
         bool drawn;
     };
     // The texture's alpha is 128.
-    const Case cases[] = {{D3DCMP_NEVER, 0, false},        {D3DCMP_LESS, 128, false},     {D3DCMP_LESS, 129, true},
-                          {D3DCMP_EQUAL, 128, true},       {D3DCMP_EQUAL, 127, false},    {D3DCMP_LESSEQUAL, 128, true},
-                          {D3DCMP_LESSEQUAL, 127, false},  {D3DCMP_GREATER, 128, false},  {D3DCMP_GREATER, 127, true},
-                          {D3DCMP_NOTEQUAL, 128, false},   {D3DCMP_NOTEQUAL, 3, true},    {D3DCMP_GREATEREQUAL, 128, true},
-                          {D3DCMP_GREATEREQUAL, 129, false}, {D3DCMP_ALWAYS, 255, true}};
+    const Case cases[] = {
+        {D3DCMP_NEVER, 0, false},          {D3DCMP_LESS, 128, false},    {D3DCMP_LESS, 129, true},
+        {D3DCMP_EQUAL, 128, true},         {D3DCMP_EQUAL, 127, false},   {D3DCMP_LESSEQUAL, 128, true},
+        {D3DCMP_LESSEQUAL, 127, false},    {D3DCMP_GREATER, 128, false}, {D3DCMP_GREATER, 127, true},
+        {D3DCMP_NOTEQUAL, 128, false},     {D3DCMP_NOTEQUAL, 3, true},   {D3DCMP_GREATEREQUAL, 128, true},
+        {D3DCMP_GREATEREQUAL, 129, false}, {D3DCMP_ALWAYS, 255, true}};
     Apply(0, {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTA_CURRENT});
     device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
@@ -207,7 +238,8 @@ TEST_F(FixedFunctionTest, FogBlendsTowardsTheFogColour)
     device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     device->SetRenderState(D3DRS_FOGENABLE, TRUE);
     device->SetRenderState(D3DRS_FOGCOLOR, 0xFF00FF00);
-    auto setFloat = [&](D3DRENDERSTATETYPE state, float value) {
+    auto setFloat = [&](D3DRENDERSTATETYPE state, float value)
+    {
         DWORD bits;
         std::memcpy(&bits, &value, 4);
         device->SetRenderState(state, bits);
@@ -258,18 +290,20 @@ TEST_F(FixedFunctionTest, TransformedVerticesKeepDirect3DsOrientationAndWinding)
     device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
     // Clockwise on screen (y up in clip space): the top-left quarter.
-    const Vertex clockwise[6] = {{-1, 1, 0.5f, 0xFFFF0000}, {0, 1, 0.5f, 0xFFFF0000}, {-1, 0, 0.5f, 0xFFFF0000},
-                                 {0, 1, 0.5f, 0xFFFF0000},  {0, 0, 0.5f, 0xFFFF0000}, {-1, 0, 0.5f, 0xFFFF0000}};
+    const Vertex clockwise[6] = {{-1, 1, 0.5f, 0xFFFF0000}, {0, 1, 0.5f, 0xFFFF0000},
+                                 {-1, 0, 0.5f, 0xFFFF0000}, {0, 1, 0.5f, 0xFFFF0000},
+                                 {0, 0, 0.5f, 0xFFFF0000},  {-1, 0, 0.5f, 0xFFFF0000}};
     Begin();
     device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, clockwise, sizeof(Vertex));
     gfx::PresentedFrame frame = Finish();
-    EXPECT_RGB_NEAR(At(frame, 2, 2), 255, 0, 0, 0);   // top left
-    EXPECT_RGB_NEAR(At(frame, 7, 7), 255, 0, 0, 0);   // last pixel of the quarter
-    EXPECT_RGB_NEAR(At(frame, 8, 2), 0, 0, 0, 0);     // top right
-    EXPECT_RGB_NEAR(At(frame, 2, 8), 0, 0, 0, 0);     // bottom left
+    EXPECT_RGB_NEAR(At(frame, 2, 2), 255, 0, 0, 0); // top left
+    EXPECT_RGB_NEAR(At(frame, 7, 7), 255, 0, 0, 0); // last pixel of the quarter
+    EXPECT_RGB_NEAR(At(frame, 8, 2), 0, 0, 0, 0);   // top right
+    EXPECT_RGB_NEAR(At(frame, 2, 8), 0, 0, 0, 0);   // bottom left
 
     // The same triangles wound the other way are culled by the default CULLMODE CCW.
-    const Vertex counter[3] = {{-1, 1, 0.5f, 0xFFFF0000}, {-1, 0, 0.5f, 0xFFFF0000}, {0, 1, 0.5f, 0xFFFF0000}};
+    const Vertex counter[3] = {
+        {-1, 1, 0.5f, 0xFFFF0000}, {-1, 0, 0.5f, 0xFFFF0000}, {0, 1, 0.5f, 0xFFFF0000}};
     Begin();
     device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, counter, sizeof(Vertex));
     EXPECT_RGB_NEAR(At(Finish(), 1, 1), 0, 0, 0, 0);
@@ -326,8 +360,8 @@ TEST_F(FixedFunctionTest, DirectionalAndPointLightsWithMaterial)
     light.Direction = {0, 0, 1}; // into the screen, onto a surface facing the viewer
     device->SetLight(0, &light);
     device->LightEnable(0, TRUE);
-    const Vertex quad[4] = {{-1, 1, 0.5f, 0, 0, -1}, {1, 1, 0.5f, 0, 0, -1}, {-1, -1, 0.5f, 0, 0, -1},
-                            {1, -1, 0.5f, 0, 0, -1}};
+    const Vertex quad[4] = {
+        {-1, 1, 0.5f, 0, 0, -1}, {1, 1, 0.5f, 0, 0, -1}, {-1, -1, 0.5f, 0, 0, -1}, {1, -1, 0.5f, 0, 0, -1}};
     device->SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL);
     Begin();
     device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
@@ -403,8 +437,9 @@ TEST_F(FixedFunctionTest, BuffersWithDiscardAndIndexedDraws)
     device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     IDirect3DVertexBuffer9* vertices = nullptr;
     IDirect3DIndexBuffer9* indices = nullptr;
-    ASSERT_EQ(device->CreateVertexBuffer(4 * sizeof(gltest::ColourVertex), D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY,
-                                         gltest::kColourVertexFvf, D3DPOOL_DEFAULT, &vertices),
+    ASSERT_EQ(device->CreateVertexBuffer(4 * sizeof(gltest::ColourVertex),
+                                         D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, gltest::kColourVertexFvf,
+                                         D3DPOOL_DEFAULT, &vertices),
               D3D_OK);
     ASSERT_EQ(device->CreateIndexBuffer(6 * 2, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices), D3D_OK);
     uint16_t* index = nullptr;
@@ -412,7 +447,8 @@ TEST_F(FixedFunctionTest, BuffersWithDiscardAndIndexedDraws)
     const uint16_t quad[6] = {0, 1, 2, 1, 3, 2};
     std::memcpy(index, quad, sizeof quad);
     indices->Unlock();
-    auto fill = [&](float left, float right, D3DCOLOR colour) {
+    auto fill = [&](float left, float right, D3DCOLOR colour)
+    {
         gltest::ColourVertex* v = nullptr;
         ASSERT_EQ(vertices->Lock(0, 0, reinterpret_cast<void**>(&v), D3DLOCK_DISCARD), D3D_OK);
         const float l = left - 0.5f, r = right - 0.5f, t = -0.5f, b = kSize - 0.5f;
@@ -448,7 +484,8 @@ TEST_F(FixedFunctionTest, RunsOfUserMemoryDrawsKeepOrderStateAndPictures)
     const uint32_t red = 0xFFFF0000;
     IDirect3DTexture9* picture = MakeTexture(D3DFMT_A8R8G8B8, &red, 4);
     ASSERT_NE(picture, nullptr);
-    auto quad = [&](float left, float top, float right, float bottom, D3DCOLOR colour, D3DPRIMITIVETYPE type) {
+    auto quad = [&](float left, float top, float right, float bottom, D3DCOLOR colour, D3DPRIMITIVETYPE type)
+    {
         const float l = left - 0.5f, t = top - 0.5f, r = right - 0.5f, b = bottom - 0.5f;
         const gltest::ColourVertex strip[4] = {{l, t, 0.5f, 1, colour, 0, 0, 0},
                                                {r, t, 0.5f, 1, colour, 0, 1, 0},
@@ -488,5 +525,197 @@ TEST_F(FixedFunctionTest, RunsOfUserMemoryDrawsKeepOrderStateAndPictures)
     EXPECT_RGB_NEAR(At(frame, 14, 3), 0, 0, 255, 0);
     EXPECT_RGB_NEAR(At(frame, 3, 12), 255, 0, 0, 0);
     EXPECT_RGB_NEAR(At(frame, 12, 12), 0, 255, 0, 0);
+    picture->Release();
+}
+
+namespace
+{
+D3DMATRIX Matrix(std::initializer_list<float> values)
+{
+    D3DMATRIX m{};
+    float* out = &m._11;
+    for (float v : values)
+        *out++ = v;
+    return m;
+}
+
+D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b)
+{
+    D3DMATRIX m{};
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            for (int k = 0; k < 4; ++k)
+                m.m[r][c] += a.m[r][k] * b.m[k][c];
+    return m;
+}
+
+// What the reflective water asks of the layer: a user clip plane given in
+// world space, texture coordinates from camera-space positions projected onto
+// the screen (COUNT3 | PROJECTED, v = 0 at the top), and a bump map whose red
+// and green move the next stage's coordinates through the bump matrix.
+TEST_F(FixedFunctionTest, ClipPlaneInWorldSpaceProjectedScreenCoordinatesAndBumpOffsets)
+{
+    // The eye 5 before the origin and 2 to its right (+x), a 90 degree
+    // perspective (near 1, far 100); a red wall at z = 0 fills the view.
+    const D3DMATRIX identity = Matrix({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+    const D3DMATRIX view = Matrix({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, -2, 0, 5, 1});
+    const float q = 100.0f / 99.0f;
+    const D3DMATRIX projection = Matrix({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, q, 1, 0, 0, -q, 0});
+    device->SetTransform(D3DTS_WORLD, &identity);
+    device->SetTransform(D3DTS_VIEW, &view);
+    device->SetTransform(D3DTS_PROJECTION, &projection);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    struct Vertex
+    {
+        float x, y, z;
+        D3DCOLOR colour;
+    };
+    const Vertex wall[4] = {{-20, 20, 0, 0xFFFF0000},
+                            {20, 20, 0, 0xFFFF0000},
+                            {-20, -20, 0, 0xFFFF0000},
+                            {20, -20, 0, 0xFFFF0000}};
+    auto drawWall = [&]
+    {
+        Begin();
+        device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+        device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, wall, sizeof(Vertex));
+        return Finish();
+    };
+    Apply(0, {D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTA_DIFFUSE, D3DTA_CURRENT});
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+
+    // Keep world x >= 0: world x = 0 is view x = -2, 0.4 left of the centre (pixel 4.8).
+    const float plane[4] = {1, 0, 0, 0};
+    device->SetClipPlane(0, plane);
+    device->SetRenderState(D3DRS_CLIPPLANEENABLE, 1);
+    gfx::PresentedFrame frame = drawWall();
+    EXPECT_RGB_NEAR(At(frame, 3, 8), 0, 0, 0, 0);
+    EXPECT_RGB_NEAR(At(frame, 6, 8), 255, 0, 0, 0);
+    device->SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
+    frame = drawWall();
+    EXPECT_RGB_NEAR(At(frame, 3, 8), 255, 0, 0, 0);
+
+    // A 2 x 2 picture laid on the screen from camera-space positions: each
+    // quarter of the screen shows its texel.
+    const D3DCOLOR quarters[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+    IDirect3DTexture9* picture = nullptr;
+    ASSERT_EQ(device->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &picture), D3D_OK);
+    D3DLOCKED_RECT locked{};
+    ASSERT_EQ(picture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    for (int i = 0; i < 4; ++i)
+        std::memcpy(static_cast<uint8_t*>(locked.pBits) + (i / 2) * locked.Pitch + (i % 2) * 4, &quarters[i],
+                    4);
+    picture->UnlockRect(0);
+    const D3DMATRIX toScreen = Matrix({0.5f, 0, 0, 0, 0, -0.5f, 0, 0, 0, 0, 0, 0, 0.5f, 0.5f, 1, 1});
+    const D3DMATRIX projected = Multiply(projection, toScreen);
+    auto projectOn = [&](DWORD stage)
+    {
+        device->SetTexture(stage, picture);
+        device->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+        device->SetTextureStageState(stage, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        device->SetTextureStageState(stage, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT3 | D3DTTFF_PROJECTED);
+        device->SetTextureStageState(stage, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEPOSITION | 1);
+        device->SetTransform(D3DTRANSFORMSTATETYPE(D3DTS_TEXTURE0 + stage), &projected);
+        for (D3DSAMPLERSTATETYPE type : {D3DSAMP_MINFILTER, D3DSAMP_MAGFILTER})
+            device->SetSamplerState(stage, type, D3DTEXF_POINT);
+        for (D3DSAMPLERSTATETYPE type : {D3DSAMP_ADDRESSU, D3DSAMP_ADDRESSV})
+            device->SetSamplerState(stage, type, D3DTADDRESS_CLAMP);
+    };
+    projectOn(0);
+    frame = drawWall();
+    EXPECT_RGB_NEAR(At(frame, 4, 4), 255, 0, 0, 0);
+    EXPECT_RGB_NEAR(At(frame, 12, 4), 0, 255, 0, 0);
+    EXPECT_RGB_NEAR(At(frame, 4, 12), 0, 0, 255, 0);
+    EXPECT_RGB_NEAR(At(frame, 12, 12), 255, 255, 255, 0);
+
+    // A bump map of red 1, green 0 through the matrix (0.5, 0; 0, 0.5) moves
+    // the next stage's coordinates half the picture right: the left quarters
+    // show the right texels, the right ones stay clamped at the edge.
+    const D3DCOLOR bumpTexel = 0xFFFF0000;
+    IDirect3DTexture9* bump = MakeTexture(D3DFMT_A8R8G8B8, &bumpTexel, 4);
+    device->SetTexture(0, bump);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_BUMPENVMAP);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
+    device->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+    device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
+    auto setFloat = [&](D3DTEXTURESTAGESTATETYPE type, float value)
+    {
+        DWORD bits;
+        std::memcpy(&bits, &value, 4);
+        device->SetTextureStageState(0, type, bits);
+    };
+    setFloat(D3DTSS_BUMPENVMAT00, 0.5f);
+    setFloat(D3DTSS_BUMPENVMAT01, 0.0f);
+    setFloat(D3DTSS_BUMPENVMAT10, 0.0f);
+    setFloat(D3DTSS_BUMPENVMAT11, 0.5f);
+    projectOn(1);
+    device->SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    frame = drawWall();
+    EXPECT_RGB_NEAR(At(frame, 4, 4), 0, 255, 0, 0);
+    EXPECT_RGB_NEAR(At(frame, 12, 4), 0, 255, 0, 0);
+    EXPECT_RGB_NEAR(At(frame, 4, 12), 255, 255, 255, 0);
+    device->SetTexture(0, nullptr);
+    device->SetTexture(1, nullptr);
+    bump->Release();
+    picture->Release();
+}
+} // namespace
+// A 16 x 16 picture with five levels, each a different pattern, so that how
+// the levels and texels are mixed shows in every pixel.
+IDirect3DTexture9* MipPattern(IDirect3DDevice9* device)
+{
+    IDirect3DTexture9* texture = nullptr;
+    EXPECT_EQ(device->CreateTexture(16, 16, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+    for (UINT level = 0; texture && level < texture->GetLevelCount(); ++level)
+    {
+        D3DLOCKED_RECT locked{};
+        EXPECT_EQ(texture->LockRect(level, &locked, nullptr, 0), D3D_OK);
+        const UINT size = 16 >> level;
+        for (UINT y = 0; y < size; ++y)
+            for (UINT x = 0; x < size; ++x)
+                static_cast<uint32_t*>(locked.pBits)[y * locked.Pitch / 4 + x] =
+                    0xFF000000u | ((x * 37 + y * 11 + level * 50) & 0xFF) << 16 | ((x * y * 13) & 0xFF) << 8 |
+                    (level * 60 + (x ^ y) * 9) % 256;
+        texture->UnlockRect(level);
+    }
+    return texture;
+}
+
+TEST_F(FixedFunctionTest, AnisotropicFilteringOfScreenSpriteAtOneScaleIsTrilinear)
+{
+    IDirect3DTexture9* picture = MipPattern(device);
+    ASSERT_NE(picture, nullptr);
+    device->SetTexture(0, picture);
+    Apply(0, {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTA_CURRENT});
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
+    device->SetSamplerState(0, D3DSAMP_MAXANISOTROPY, 4);
+    // The sprite's pixels, and the anisotropy the driver was asked for while drawing it.
+    float anisotropy = 0.0f;
+    auto draw = [&](DWORD filter, float bottom)
+    {
+        device->SetSamplerState(0, D3DSAMP_MINFILTER, filter);
+        device->SetSamplerState(0, D3DSAMP_MAGFILTER, filter);
+        Begin();
+        DrawQuad(3.3f, 2.6f, 13.3f, bottom, 0xFFFFFFFF);
+        GLint sampler = 0;
+        glGetIntegerv(GL_SAMPLER_BINDING, &sampler);
+        glGetSamplerParameterfv(GLuint(sampler), GL_TEXTURE_MAX_ANISOTROPY_EXT, &anisotropy);
+        return Finish().pixels;
+    };
+    // A 16 x 16 sprite on 10 x 10 pixels, as the menu's particles: trilinear filtering, the same pixels.
+    const std::vector<uint32_t> trilinear = draw(D3DTEXF_LINEAR, 12.6f);
+    EXPECT_EQ(draw(D3DTEXF_ANISOTROPIC, 12.6f), trilinear);
+    EXPECT_EQ(anisotropy, 1.0f);
+    // Squeezed to 10 x 4 it covers more texels down than across: filtered anisotropically where offered.
+    D3DCAPS9 caps{};
+    device->GetDeviceCaps(&caps);
+    if (caps.MaxAnisotropy >= 4 && (caps.TextureFilterCaps & D3DPTFILTERCAPS_MINFANISOTROPIC))
+    {
+        draw(D3DTEXF_ANISOTROPIC, 6.6f);
+        EXPECT_EQ(anisotropy, 4.0f);
+    }
+    device->SetTexture(0, nullptr);
     picture->Release();
 }

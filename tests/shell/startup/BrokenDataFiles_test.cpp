@@ -416,6 +416,53 @@ std::vector<Row> MenuTexturesRows()
     };
 }
 
+// Maps_srt.qvx: a map count, the map records (name first), the pointer-mesh
+// flag and the pointer mesh; Aip.dat: a pilot count and the pilots.
+std::vector<Row> MapsDatabaseRows()
+{
+    const std::string maps = "Maps_srt.qvx", pilots = "Aip.dat";
+    const std::vector<std::string> cut = {
+        "ERROR: Maps Database file {data}Maps_srt.qvx is broken: *",
+        "Critical Problem, File Broken, Application will crash to avoid any "
+        "additional problems.",
+        "ERROR DETAILS: FILE .\\QV7_MapsSort LINE *"};
+    return {
+        // The game starts without races: the front end has nothing to list.
+        {"MapsDatabaseMissing",
+         maps,
+         Missing,
+         {"ERROR NOTE: No Maps Database file found, game can't load any map without this file. "
+          "{data}Maps_srt.qvx"},
+         Ending::Runs},
+        {"MapsDatabaseNameOfLength0",
+         maps,
+         [](Bytes& b) { PutInt(b, 4, 0); },
+         {"Critical Problem, File Broken, Application will crash to avoid any additional problems.",
+          "ERROR DETAILS: FILE .\\QV7_Globals LINE *",
+          "ERROR: Maps Database file {data}Maps_srt.qvx is broken: a text can't be read (at byte 4 of *"},
+         Ending::Crash},
+        {"MapsDatabaseHugeCount", maps, [](Bytes& b) { PutInt(b, 0, 1 << 28); }, cut, Ending::Crash},
+        {"MapsDatabaseCutInsideItsPointerMesh",
+         maps,
+         [](Bytes& b) { b.resize(b.size() - 30); },
+         {"Info: MapSort Mesh System: Mesh Loading Start", "ERROR DETAILS: FILE *"},
+         Ending::Crash},
+        {"MapsDatabaseEmpty", maps, [](Bytes& b) { b.clear(); }, cut, Ending::Crash},
+        // The opponents' pages go without pilots; the races run.
+        {"PilotsMissing",
+         pilots,
+         Missing,
+         {"MAP Sorting *",
+          "ERROR NOTE: No Pilots file found, the races show no pilot profiles. {data}Aip.dat"},
+         Ending::Runs},
+        {"PilotsMoreThanPresent",
+         pilots,
+         [](Bytes& b) { PutInt(b, 0, GetInt(b, 0) + 1); },
+         {"ERROR: Pilots file {data}Aip.dat is broken: *"},
+         Ending::Crash},
+    };
+}
+
 // Profiles.dtx: the demo ships none, so each row first writes two profiles.
 // A damaged file starts the game with no profiles and is kept aside.
 std::vector<Row> ProfilesRows()
@@ -459,7 +506,8 @@ std::vector<Row> AllRows()
 {
     std::vector<Row> rows;
     for (auto group : {MenuFileRows, LanguageMenuFileRows, MenuStringsRows, LanguageFileRows, SoundTableRows,
-                       FontsFileRows, MenuTexturesRows, ProfilesRows})
+                       FontsFileRows, MenuTexturesRows, MapsDatabaseRows,
+                       ProfilesRows})
         for (Row& row : group())
             rows.push_back(std::move(row));
     return rows;

@@ -108,6 +108,8 @@ TEST_F(StartupTest, RunsTheSequenceAndShutsDownInOrder)
                       "Loading: '" + data + "ldat3.gfx'", "Loading: '" + data + "ldat4.gfx'",
                       // the reset into the final mode
                       "INFO: Resize: WINDOWED*", done,
+                      // the maps database, sorted, with its pointer mesh
+                      "Info: MapSort Mesh System: Mesh Loading Done", "MAP Sorting -50 *", "MAP Sorting 30 *",
                       // the profiles, the quality set-up's reset, the menu manager
                       "NOTE: No profile file found, will consider it as empty. " + data + "Profiles.dtx",
                       "INFO: Resize: WINDOWED*", done, "Info: Texture Loaded Compile ID: *",

@@ -1,0 +1,76 @@
+// The buggy database of DatA.dat: every object (buggy models, weapons,
+// shield, jammer, parts, ammunition) in file order, with the lists the
+// garage, the profiles and racer construction address them by, and every
+// mesh the file holds.
+#pragma once
+
+#include "platform/d3dx/D3DXMath.h"
+#include "platform/gfx/D3D9.h"
+#include "race/BuggyMesh.h"
+#include "race/QV7_DataBase_MeshObject.h"
+#include "shell/QV7_Collection.h"
+
+#include <string>
+#include <vector>
+
+class BinaryReader;
+class QV7_TextureList;
+struct MeshReaderIdentity;
+
+class QV7_BuggyMeshSystem
+{
+  public:
+    QV7_BuggyMeshSystem();
+    ~QV7_BuggyMeshSystem();
+    QV7_BuggyMeshSystem(const QV7_BuggyMeshSystem&) = delete;
+    QV7_BuggyMeshSystem& operator=(const QV7_BuggyMeshSystem&) = delete;
+
+    // Reads DatA.dat. Mesh textures resolve by compile id in buggyTextures
+    // (null: none do); with a loading-screen list, each object draws one
+    // loading-screen frame (30 to 50 percent). A file that cannot be opened
+    // leaves the database empty. A broken file (cut short, a count beyond
+    // its bytes, a broken name or mesh, an unknown item type, a parent that
+    // is not there, names itself or closes a chain into a loop) is logged
+    // and throws CDException, leaving the database empty.
+    void Load(const std::string& path, const QV7_TextureList* buggyTextures, IDirect3DDevice9* device,
+              QV7_TextureList* loadingScreen = nullptr);
+    // The same from a file already in memory.
+    void Read(BinaryReader& file, const QV7_TextureList* buggyTextures, IDirect3DDevice9* device,
+              QV7_TextureList* loadingScreen = nullptr);
+    // One inline mesh object block into a new mesh of meshes.
+    BuggyMesh* ReadMesh(BinaryReader& file, const QV7_TextureList* buggyTextures, IDirect3DDevice9* device);
+    // Deletes every object and mesh and empties the lists.
+    void Clear();
+
+    // The item index (position in objects) of an object; -1 when absent.
+    int ItemIndex(const QV7_DataBase_MeshObject* object) const
+    {
+        return object ? objects.IndexOf(object) : -1;
+    }
+    // The object at an item index; null outside the list.
+    QV7_DataBase_MeshObject* Item(int index) const;
+    // The model at a model index; null outside the list.
+    QV7_DataBase_MeshObject* Model(int index) const;
+    // The model index of a buggy model; -1 when it is not one.
+    int ModelIndex(const QV7_DataBase_MeshObject* object) const;
+
+    QV7_Collection<BuggyMesh> meshes;
+    DWORD vertexFormat;
+    // Texture transforms of the reflection textures (the bias-matrix word chooses one).
+    D3DXMATRIX biasMatrices[2];
+    QV7_Collection<QV7_DataBase_MeshObject> objects;
+    std::vector<QV7_DataBase_MeshObject*> models;    // type 0, file order
+    std::vector<QV7_DataBase_MeshObject*> equipment; // types 1-5, 9, 12 with flag 0, by type, stable
+    std::vector<QV7_DataBase_MeshObject*> extras;    // types 16-19, by type, stable
+
+  private:
+    void ReadObject(BinaryReader& file, int index, const QV7_TextureList* buggyTextures,
+                    IDirect3DDevice9* device, std::vector<int32_t>& parents);
+    void ReadNames(BinaryReader& file, QV7_DataBase_MeshObject& object);
+    void ReadPlacement(BinaryReader& file, QV7_DataBase_MeshObject& object);
+    void PlaceInLists(QV7_DataBase_MeshObject& object);
+    void LinkChains(const std::vector<int32_t>& parents);
+};
+
+// How the buggy database reads its meshes: its log lines and error source.
+MeshReaderIdentity BuggyMeshReader();
