@@ -9,8 +9,13 @@
 #include <cstdint>
 #include <vector>
 
+class QV7_BuggyMeshSystem;
+
 struct ProfileItemCatalog
 {
+    // What the profiles need of a loaded buggy database.
+    static ProfileItemCatalog From(const QV7_BuggyMeshSystem& database);
+
     int32_t objectCount = 0;
     // Item index of each buggy model, by model index.
     std::vector<int32_t> modelItems;
