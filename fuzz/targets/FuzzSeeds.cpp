@@ -14,6 +14,7 @@
 #include "tools/writers/LanguageFileWriter.h"
 #include "tools/writers/MenuFileWriter.h"
 #include "tools/writers/MeshObjectWriter.h"
+#include "tools/writers/ProfilesWriter.h"
 #include "tools/writers/SoundPackWriter.h"
 #include "tools/writers/TextureContainerWriter.h"
 #include "tools/writers/VorbisEncoder.h"
@@ -51,6 +52,21 @@ ImagePixels Pattern(uint32_t width, uint32_t height, bool alpha)
             image.argb.push_back(a << 24 | r << 16 | g << 8 | b);
         }
     return image;
+}
+
+// Item indices within the fuzz target's database of 24 objects, and one
+// profile naming objects beyond it.
+std::vector<FuzzSeed> ProfileSeeds()
+{
+    ProfileEntry outside = SampleProfileEntry("Outside", 2);
+    outside.ownedItems.push_back(30);
+    outside.buggies[0].model = 99;
+    outside.opponents[1].model = -1;
+    return {{"two.dtx",
+             BuildProfilesFile({SampleProfileEntry("First", 0), SampleProfileEntry("Second", 1)}).Bytes()},
+            {"new.dtx", BuildProfilesFile({ProfileEntry()}).Bytes()},
+            {"outside.dtx", BuildProfilesFile({outside}).Bytes()},
+            {"none.dtx", BuildProfilesFile({}).Bytes()}};
 }
 
 std::vector<FuzzSeed> ImageSeeds()
@@ -438,6 +454,8 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
         return BuggyDatabaseSeeds();
     if (target == "x_file")
         return XFileSeeds();
+    if (target == "profiles")
+        return ProfileSeeds();
     return {};
 }
 

@@ -2,6 +2,7 @@
 #include "platform/io/BinaryReader.h"
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -15,8 +16,12 @@ bool BinaryReader::OpenFile(const std::string& path)
     m_Bytes.clear();
     m_Pos = 0;
     m_Failed = false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    // Only a plain file: a folder opens as a stream, but claims any size and throws on reading.
+    std::error_code error;
+    std::ifstream in;
+    if (std::filesystem::is_regular_file(path, error))
+        in.open(path, std::ios::binary);
+    if (!in.is_open() || !in)
     {
         m_Failed = true;
         return false;
@@ -35,7 +40,16 @@ bool BinaryReader::OpenFile(const std::string& path)
     }
     in.clear();
     in.seekg(0, std::ios::beg);
-    m_Bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    try
+    {
+        m_Bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    catch (const std::ios_base::failure&)
+    {
+        m_Bytes.clear();
+        m_Failed = true;
+        return false;
+    }
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include "tools/demo/DemoFonts.h"
 #include "tools/demo/DemoMenus.h"
 #include "tools/writers/MenuFileWriter.h"
+#include "tools/writers/ProfilesWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -462,11 +463,51 @@ std::vector<Row> MapsDatabaseRows()
     };
 }
 
+// Profiles.dtx: the demo ships none, so each row first writes two profiles.
+// A damaged file starts the game with no profiles and is kept aside.
+std::vector<Row> ProfilesRows()
+{
+    const std::string profiles = "Profiles.dtx";
+    const auto written = [](const std::string& dataDir)
+    {
+        ASSERT_TRUE(BuildProfilesFile({SampleProfileEntry("One", 0), SampleProfileEntry("Two", 1)})
+                        .SaveToFile(dataDir + "Profiles.dtx"));
+    };
+    const std::string keptAside = "NOTE: The unreadable profile file is kept as {data}Profiles.dtx.broken";
+    return {
+        {"ProfilesCutShort",
+         profiles,
+         [](Bytes& b) { b.resize(b.size() - 3); },
+         {"WARNING: Profile file {data}Profiles.dtx is broken at offset *", keptAside},
+         Ending::Runs,
+         {},
+         written},
+        {"ProfilesOtherVersion",
+         profiles,
+         [](Bytes& b) { PutInt(b, 0, 1063); },
+         {"WARNING: Profile File Structure is not valid with the current data header, will consider it as "
+          "empty. "
+          "{data}Profiles.dtx",
+          keptAside},
+         Ending::Runs,
+         {},
+         written},
+        {"ProfilesNameNotEnded",
+         profiles,
+         [](Bytes& b) { b.at(8 + 4 + 3) = 'x'; },
+         {"WARNING: Profile file {data}Profiles.dtx is broken at offset *", keptAside},
+         Ending::Runs,
+         {},
+         written},
+    };
+}
+
 std::vector<Row> AllRows()
 {
     std::vector<Row> rows;
     for (auto group : {MenuFileRows, LanguageMenuFileRows, MenuStringsRows, LanguageFileRows, SoundTableRows,
-                       FontsFileRows, MenuTexturesRows, MapsDatabaseRows})
+                       FontsFileRows, MenuTexturesRows, MapsDatabaseRows,
+                       ProfilesRows})
         for (Row& row : group())
             rows.push_back(std::move(row));
     return rows;

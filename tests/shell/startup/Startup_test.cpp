@@ -4,6 +4,7 @@
 #include "tests/shell/TestLog.h"
 #include "tests/shell/startup/ChildProcess.h"
 #include "tools/demo/DemoData.h"
+#include "tools/writers/ProfilesWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -120,6 +121,24 @@ TEST_F(StartupTest, RunsTheSequenceAndShutsDownInOrder)
     EXPECT_EQ(log.back(), "Unloading Log/Memory Mannager...");
     // Every device reset of the sequence succeeds: nothing device-bound is left alive across one.
     EXPECT_EQ(std::count(log.begin(), log.end(), "INFO: Reset Device: The DX 3D Device FAILED"), 0);
+}
+
+// The profiles are read at start and saved at exit: a player's file comes
+// through a run unchanged, and no temporary or kept-aside file is left.
+TEST_F(StartupTest, ThePlayersProfilesComeThroughARunUnchanged)
+{
+    const std::string path = dir.Path() + "Data/Profiles.dtx";
+    const BinaryWriter profiles =
+        BuildProfilesFile({SampleProfileEntry("One", 0), SampleProfileEntry("Two", 1)});
+    ASSERT_TRUE(profiles.SaveToFile(path));
+    std::filesystem::last_write_time(path, std::filesystem::file_time_type());
+    EXPECT_EQ(Wait(Start(5)), 0);
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
+              profiles.Bytes());
+    EXPECT_NE(std::filesystem::last_write_time(path), std::filesystem::file_time_type()) << "saved at exit";
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    EXPECT_FALSE(std::filesystem::exists(path + ".broken"));
 }
 
 TEST_F(StartupTest, ASecondInstanceLeavesAtOnceAndSigtermQuitsCleanly)
