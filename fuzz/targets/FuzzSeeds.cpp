@@ -438,6 +438,10 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
         return BuggyDatabaseSeeds();
     if (target == "x_file")
         return XFileSeeds();
+    if (target == "buggy_texture_ids")
+        return BuggyTextureIdSeeds();
+    if (target == "texture_exclusions")
+        return TextureExclusionSeeds();
     return {};
 }
 

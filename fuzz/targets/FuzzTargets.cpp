@@ -22,6 +22,8 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"landscape_map", FuzzLandscapeMap},
         {"buggy_database", FuzzBuggyDatabase},
         {"x_file", FuzzXFile},
+        {"buggy_texture_ids", FuzzBuggyTextureIds},
+        {"texture_exclusions", FuzzTextureExclusions},
     };
     return targets;
 }

@@ -21,6 +21,8 @@ bool IsLandscapeMap(const std::string& name)
 } // namespace
 bool MatchesBuggyDatabase(const std::string& fileName);
 bool DumpBuggyDatabase(const DumpRequest& request, JsonWriter& out);
+bool DumpBuggyTextureIds(const DumpRequest& request, JsonWriter& out);
+bool DumpTextureExclusions(const DumpRequest& request, JsonWriter& out);
 
 const std::vector<DumpKind>& DumpKinds()
 {
@@ -30,6 +32,10 @@ const std::vector<DumpKind>& DumpKinds()
         {"Aip.dat", [](const std::string& n) { return MatchesName(n, "Aip.dat"); }, DumpPilotsFile},
         {"Map%d.map", IsLandscapeMap, DumpLandscapeMap},
         {"DatA.dat", MatchesBuggyDatabase, DumpBuggyDatabase},
+        {"Textures2.dbs", [](const std::string& n) { return MatchesName(n, "Textures2.dbs"); },
+         DumpBuggyTextureIds},
+        {"Maps_srt_ex.qvx", [](const std::string& n) { return MatchesName(n, "Maps_srt_ex.qvx"); },
+         DumpTextureExclusions},
     };
     return kinds;
 }
