@@ -51,5 +51,5 @@ void QV7_ItemDatabase::Load(const std::string& dataDir, IDirect3DDevice9* device
         textureIdArray.push_back(*textureIds[i]);
     textures.LoadBuggyTextures(dataDir + "Textures2.qvx", TextureIdArray(), TextureIdCount());
     meshSystem.Load(dataDir + "DatA.dat", &textures, device, loadingScreen);
-    // FIGURE DATABASE: load Triggers.qvx here (dataDir + "Triggers.qvx") once the figure loader is in.
+    figures.Load(dataDir + "Triggers.qvx");
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "engine/QV7_TextureList.h"
+#include "figures/QV7_TriggersSystem.h"
 #include "platform/gfx/D3D9.h"
 #include "race/QV7_BuggyMeshSystem.h"
 #include "shell/QV7_Collection.h"
@@ -38,7 +39,7 @@ class QV7_ItemDatabase
     // the mesh system, then the textures its meshes point at.
     QV7_TextureList textures; // published as g_itemTextures
     QV7_BuggyMeshSystem meshSystem;
-    // FIGURE DATABASE: the driver figures (Triggers.qvx) join here, after the mesh system.
+    QV7_TriggersSystem figures; // the driver figures of Triggers.qvx
     QV7_Collection<int32_t> textureIds;
     std::vector<int32_t> textureIdArray;
 

@@ -8,6 +8,7 @@
 #include "race/QV7_ItemDatabase.h"
 #include "shell/QV7_Globals.h"
 #include "tests/engine/EngineTestSupport.h"
+#include "tests/figures/FiguresTestSupport.h"
 #include "tests/shell/TestLog.h"
 #include "tools/demo/DemoBuggies.h"
 #include "tools/demo/DemoItemTextures.h"
@@ -61,7 +62,8 @@ class ItemDatabaseTest : public enginetest::EngineFixture
         Save("Textures2.qvx", BuildWorldTextureContainer({{5001, Picture(0xFF102030)},
                                                           {5002, Picture(0xFF405060)},
                                                           {4001, Picture(0xFF708090)},
-                                                          {6000, Picture(0xFFA0B0C0)}})
+                                                          {6000, Picture(0xFFA0B0C0)},
+                                                          {figurestest::kTextureA, Picture(0xFF00FF00)}})
                                   .Bytes());
     }
 
@@ -333,5 +335,38 @@ TEST_F(ItemDatabaseTest, TheDemoBuggiesAndRaceListsFindEveryTextureTheyName)
             id >= int32_t(demo::kIslandLoadingId) && id < int32_t(demo::kIslandMiniMapId);
         EXPECT_EQ(g_itemTextures->FindByCompileId(uint32_t(id)) == nullptr, loadingPage) << id;
     }
+}
+
+// The driver figures load last, and their textures come from its list.
+TEST_F(ItemDatabaseTest, TheDriverFiguresLoadLastWithTheirTexturesFromItsList)
+{
+    Save("Textures2.dbs", IdFile({5001, int32_t(figurestest::kTextureA)}));
+    Save("DatA.dat", BuildBuggyDatabase(buggytest::SmallDatabase()).Bytes());
+    Save("Triggers.qvx", WriteTriggersFile(figurestest::SmallFile()));
+    enginetest::Log().clear();
+    {
+        const std::unique_ptr<QV7_ItemDatabase> database = Build();
+        const TriggerRecord* trigger = database->figures.FindTrigger("TRIG_A_IDLE");
+        ASSERT_NE(trigger, nullptr);
+        ASSERT_NE(trigger->m_AnimatedMesh, nullptr);
+        EXPECT_EQ(trigger->m_AnimatedMesh->m_Texture,
+                  database->textures.FindByCompileId(figurestest::kTextureA));
+        EXPECT_NE(TextureOf(trigger->m_AnimatedMesh->m_Texture), nullptr);
+        const std::vector<std::string>& log = enginetest::Log();
+        const auto at = [&](const char* line)
+        { return std::find(log.begin(), log.end(), line) - log.begin(); };
+        ASSERT_LT(at("INFO: Start Loading Triggers System"), std::ptrdiff_t(log.size()));
+        EXPECT_LT(at("Info: Buggy Textures Loaded"), at("Info: Buggy Mesh System: Mesh Loading Done"));
+        EXPECT_LT(at("Info: Buggy Mesh System: Mesh Loading Done"),
+                  at("INFO: Start Loading Triggers System"));
+    }
+    // A broken figure file ends the start-up like a broken buggy database.
+    std::vector<uint8_t> cut = WriteTriggersFile(figurestest::SmallFile());
+    cut.resize(cut.size() - 5);
+    Save("Triggers.qvx", cut);
+    EXPECT_THAT(BuildBroken(), ::testing::StartsWith("FILE "));
+    // The last trigger's name is cut: the string reader's line.
+    EXPECT_TRUE(enginetest::Logged(
+        "Critical Problem, File Broken, Application will crash to avoid any additional problems."));
 }
 } // namespace
