@@ -76,7 +76,7 @@ DWORD MultiStage(QV7_Scene& scene, const HudPointerSubset& s)
         Operation(scene, 1, D3DTOP_MODULATEALPHA_ADDCOLOR, D3DTA_TEXTURE, D3DTA_CURRENT);
         PlainCoordinates(scene, 1);
         Bind(scene, 2, nullptr);
-        Operation(scene, 2, D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTA_CURRENT);
+        Operation(scene, 2, D3DTOP_MODULATE, s.lastStageArgument, D3DTA_CURRENT);
         return 3;
     }
     Bind(scene, 0, t0);

@@ -20,6 +20,8 @@ struct HudPointerSubset
     DWORD destinationBlend = D3DBLEND_ZERO;
     IDirect3DBaseTexture9* texture0 = nullptr;
     IDirect3DBaseTexture9* texture1 = nullptr;
+    // What the third stage of the three-stage layout modulates the sum by.
+    DWORD lastStageArgument = D3DTA_DIFFUSE;
 };
 
 // Sets the subset's render states and stages 0 to 2 through the cache, and the

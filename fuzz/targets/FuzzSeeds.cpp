@@ -456,6 +456,10 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
         return XFileSeeds();
     if (target == "profiles")
         return ProfileSeeds();
+    if (target == "buggy_texture_ids")
+        return BuggyTextureIdSeeds();
+    if (target == "texture_exclusions")
+        return TextureExclusionSeeds();
     return {};
 }
 

@@ -18,6 +18,9 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target);
 // The maps database's seeds (FuzzMapsDatabase.cpp).
 std::vector<FuzzSeed> MapsDatabaseSeeds();
 std::vector<FuzzSeed> PilotsSeeds();
+// The item database's ID lists' seeds (FuzzItemDatabase.cpp).
+std::vector<FuzzSeed> BuggyTextureIdSeeds();
+std::vector<FuzzSeed> TextureExclusionSeeds();
 // Writes every target's seeds into dir/<target>/; false on a write failure.
 bool WriteFuzzSeeds(const std::string& dir);
 

@@ -23,6 +23,8 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"buggy_database", FuzzBuggyDatabase},
         {"x_file", FuzzXFile},
         {"profiles", FuzzProfiles},
+        {"buggy_texture_ids", FuzzBuggyTextureIds},
+        {"texture_exclusions", FuzzTextureExclusions},
     };
     return targets;
 }

@@ -31,6 +31,8 @@ int FuzzLandscapeMap(const uint8_t* data, size_t size);  // Map%d.map: its 244-b
 int FuzzBuggyDatabase(const uint8_t* data, size_t size); // DatA.dat, then clones, chains and draws
 int FuzzXFile(const uint8_t* data, size_t size);         // a driver figure's text .x
 int FuzzProfiles(const uint8_t* data, size_t size);      // Profiles.dtx, loaded, saved and loaded again
+int FuzzBuggyTextureIds(const uint8_t* data, size_t size);   // Textures2.dbs through the item database
+int FuzzTextureExclusions(const uint8_t* data, size_t size); // Maps_srt_ex.qvx through the item database
 
 using FuzzFunction = int (*)(const uint8_t* data, size_t size);
 

@@ -56,16 +56,20 @@ void TakeProgramFolders()
     g_dataDir = g_programDir + "Data/";
 }
 
-void SetPercent(int percent) { g_windowsData->SetLoadingPercent(percent); }
+void SetPercent(int percent)
+{
+    g_windowsData->SetLoadingPercent(percent);
+}
 
 // The engine could not make its Direct3D object.
 void FailWithoutDirect3D(std::unique_ptr<QV7_Engine>& engine, std::unique_ptr<QV7_Windows>& windows)
 {
     QV7_Logger::Log(g_logger, "ERROR: Game Could not start, closing game");
-    win::MessageBoxA(nullptr,
-                     "This game needs DirectX 9.0c (June 2006 release) or newer, which could not be started.\n"
-                     "Please install it and try again.",
-                     "Failed to Initialize", win::MB_OK | win::MB_ICONERROR);
+    win::MessageBoxA(
+        nullptr,
+        "This game needs DirectX 9.0c (June 2006 release) or newer, which could not be started.\n"
+        "Please install it and try again.",
+        "Failed to Initialize", win::MB_OK | win::MB_ICONERROR);
     QV7_Logger::Log(g_logger, "ERROR: Attempting to unloading data loaded before error");
     QV7_Logger::Log(g_logger, "ERROR: Cleaning: Engine FrameWork...");
     engine.reset();
@@ -193,11 +197,13 @@ int WinMain()
         SetPercent(75);
         std::unique_ptr<QV7_SoundSystem> sound = std::make_unique<QV7_SoundSystem>();
         if (!sound->InitDevice(windows->m_Window.get()))
-            QV7_Logger::Log(g_logger, "WARNING: Music & Sound failed to initialize, Possible no sound card ?");
+            QV7_Logger::Log(g_logger,
+                            "WARNING: Music & Sound failed to initialize, Possible no sound card ?");
         sound->LoadMenuSounds();
 
         SetPercent(85);
-        std::unique_ptr<QV7_TextureList> loadingTextures = std::make_unique<QV7_TextureList>(TextureListRole::LoadingScreen);
+        std::unique_ptr<QV7_TextureList> loadingTextures =
+            std::make_unique<QV7_TextureList>(TextureListRole::LoadingScreen);
         LoadLoadingScreen(*loadingTextures, g_dataDir);
         SetPercent(90);
         SetPercent(100);
@@ -211,6 +217,9 @@ int WinMain()
         profiles->Load();
         auto quality = std::make_unique<QV7_QualitySettings>();
         auto menuManager = std::make_unique<QV7_MenuManager>();
+        // After a race the menus load the item database's textures back by these IDs.
+        menuManager->m_ItemTextureIds = itemDatabase->TextureIdArray();
+        menuManager->m_ItemTextureIdCount = itemDatabase->TextureIdCount();
 
         FadeInMainMenu(*loadingTextures);
         g_textureList = nullptr;

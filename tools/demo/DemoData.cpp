@@ -4,6 +4,7 @@
 #include "tools/demo/DemoBuggies.h"
 #include "tools/demo/DemoFonts.h"
 #include "tools/demo/DemoIslands.h"
+#include "tools/demo/DemoItemTextures.h"
 #include "tools/demo/DemoLanguage.h"
 #include "tools/demo/DemoMapsDatabase.h"
 #include "tools/demo/DemoMenus.h"
@@ -34,6 +35,7 @@ bool WriteDemoData(const std::string& dataDir)
     ok = ok && WriteDemoMenus(dir);
     ok = ok && WriteDemoMapsDatabase(dir);
     ok = ok && WriteDemoBuggies(dir);
+    ok = ok && WriteDemoItemTextures(dir);
     if (!ok)
         std::fprintf(stderr, "qv7-mkdemo: writing %s failed\n", dir.c_str());
     return ok;

@@ -107,6 +107,26 @@ std::vector<TextureContainerRecord> DemoMapsPictures()
     return pictures;
 }
 
+std::vector<int32_t> DemoMapsPictureIds()
+{
+    std::vector<int32_t> ids;
+    for (int island = 1; island <= kIslandCount; ++island)
+        for (uint32_t base : {kIslandThumbnailId, kIslandLoadingId, kIslandMiniMapId})
+            ids.push_back(int32_t(base) + island);
+    ids.push_back(int32_t(kMiniMapMarkerId));
+    for (size_t i = 0; i < std::size(kPilots); ++i)
+        ids.push_back(int32_t(kPilotPortraitId + i));
+    return ids;
+}
+
+std::vector<int32_t> DemoMapsLoadingPictureIds()
+{
+    std::vector<int32_t> ids;
+    for (int island = 1; island <= kIslandCount; ++island)
+        ids.push_back(int32_t(kIslandLoadingId) + island);
+    return ids;
+}
+
 bool WriteDemoMapsDatabase(const std::string& dataDir)
 {
     return WriteMapsDatabase(dataDir + "Maps_srt.qvx", DemoMapsDatabase()) &&

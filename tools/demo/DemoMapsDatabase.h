@@ -26,6 +26,10 @@ MapsDatabaseFileRecord DemoMapsDatabase();
 std::vector<PilotRecord> DemoPilots();
 // The pictures the two files name, for Textures2.qvx.
 std::vector<TextureContainerRecord> DemoMapsPictures();
+// Their compile IDs in the same order, and those of the loading pages alone
+// (which the race load brings in when it needs one).
+std::vector<int32_t> DemoMapsPictureIds();
+std::vector<int32_t> DemoMapsLoadingPictureIds();
 
 // Writes Maps_srt.qvx and Aip.dat into dataDir (ending in '/'); false on a write failure.
 bool WriteDemoMapsDatabase(const std::string& dataDir);

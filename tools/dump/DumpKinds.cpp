@@ -23,6 +23,8 @@ bool MatchesBuggyDatabase(const std::string& fileName);
 bool DumpBuggyDatabase(const DumpRequest& request, JsonWriter& out);
 bool MatchesProfiles(const std::string& fileName);
 bool DumpProfiles(const DumpRequest& request, JsonWriter& out);
+bool DumpBuggyTextureIds(const DumpRequest& request, JsonWriter& out);
+bool DumpTextureExclusions(const DumpRequest& request, JsonWriter& out);
 
 const std::vector<DumpKind>& DumpKinds()
 {
@@ -33,6 +35,10 @@ const std::vector<DumpKind>& DumpKinds()
         {"Map%d.map", IsLandscapeMap, DumpLandscapeMap},
         {"DatA.dat", MatchesBuggyDatabase, DumpBuggyDatabase},
         {"Profiles.dtx", MatchesProfiles, DumpProfiles},
+        {"Textures2.dbs", [](const std::string& n) { return MatchesName(n, "Textures2.dbs"); },
+         DumpBuggyTextureIds},
+        {"Maps_srt_ex.qvx", [](const std::string& n) { return MatchesName(n, "Maps_srt_ex.qvx"); },
+         DumpTextureExclusions},
     };
     return kinds;
 }

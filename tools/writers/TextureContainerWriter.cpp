@@ -38,6 +38,14 @@ BinaryWriter BuildMapTextureList(const std::vector<int32_t>& compileIds)
     return file;
 }
 
+BinaryWriter BuildBuggyTextureIdList(const std::vector<int32_t>& compileIds)
+{
+    BinaryWriter file;
+    for (int32_t id : compileIds)
+        file.WriteInt32(id);
+    return file;
+}
+
 bool WriteMenuTextureContainer(const std::string& path, const std::vector<TextureContainerRecord>& records)
 {
     return BuildMenuTextureContainer(records).SaveToFile(path);
@@ -51,4 +59,9 @@ bool WriteWorldTextureContainer(const std::string& path, const std::vector<Textu
 bool WriteMapTextureList(const std::string& path, const std::vector<int32_t>& compileIds)
 {
     return BuildMapTextureList(compileIds).SaveToFile(path);
+}
+
+bool WriteBuggyTextureIdList(const std::string& path, const std::vector<int32_t>& compileIds)
+{
+    return BuildBuggyTextureIdList(compileIds).SaveToFile(path);
 }

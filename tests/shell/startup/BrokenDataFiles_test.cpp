@@ -502,12 +502,83 @@ std::vector<Row> ProfilesRows()
     };
 }
 
+// DatA.dat: an object count, then the objects. Any damage ends the start-up;
+// a missing file leaves a game without buggies.
+std::vector<Row> BuggyDatabaseRows()
+{
+    const std::string data = "DatA.dat";
+    const std::vector<std::string> refused = {
+        "Critical Problem, File Broken, Application will crash to avoid any additional problems.",
+        "ERROR DETAILS: FILE QV7_BuggyMeshSystem LINE *"};
+    auto lines = [&](const std::string& first)
+    {
+        std::vector<std::string> all = {first};
+        all.insert(all.end(), refused.begin(), refused.end());
+        return all;
+    };
+    return {
+        {"BuggyDatabaseHugeCount", data, [](Bytes& b) { PutInt(b, 0, 1 << 28); },
+         lines("ERROR: Buggy Mesh System: DatA.dat object count 268435456 is larger than the file"),
+         Ending::Crash},
+        // Half the demo's file ends inside a mesh.
+        {"BuggyDatabaseCutShort", data, [](Bytes& b) { b.resize(b.size() / 2); },
+         lines("ERROR: Mesh System: Broken mesh object block, *"), Ending::Crash},
+        {"BuggyDatabaseEmpty", data, [](Bytes& b) { b.clear(); },
+         lines("ERROR: Buggy Mesh System: DatA.dat is cut short before the object count"), Ending::Crash},
+        {"BuggyDatabaseMissing",
+         data,
+         Missing,
+         {"ERROR: Buggy Mesh System: cannot open {data}DatA.dat, no buggies"},
+         Ending::Runs},
+    };
+}
+
+// Textures2.dbs: the buggy textures' IDs back to back; Maps_srt_ex.qvx: a
+// count and the IDs taken back out. Both only choose textures: a missing
+// file costs the textures, a count that does not fit ends the start-up.
+std::vector<Row> BuggyTextureIdRows()
+{
+    const std::string ids = "Textures2.dbs", excluded = "Maps_srt_ex.qvx";
+    return {
+        {"BuggyTextureIdsMissing",
+         ids,
+         Missing,
+         {"Error: Buggies Number file while accesing {data}Textures2.dbs (A)",
+          "Error: Buggies Number file while accesing {data}Textures2.dbs (B)", "Info: Loading Buggy Textures",
+          "Info: Buggy Textures Loaded"},
+         Ending::Runs},
+        {"BuggyTextureIdsCutInsideAnId",
+         ids,
+         [](Bytes& b) { b.resize(b.size() - 1); },
+         {"Warning: Buggies Number file {data}Textures2.dbs ends inside a texture id, its last 3 bytes are "
+          "ignored"},
+         Ending::Runs},
+        {"TextureExclusionsMissing", excluded, Missing, {"Info: Buggy Textures Loaded"}, Ending::Runs},
+        {"TextureExclusionsHugeCount",
+         excluded,
+         [](Bytes& b) { PutInt(b, 0, 1 << 28); },
+         {"ERROR: Buggy texture exclusion file {data}Maps_srt_ex.qvx is broken: a count of 268435456 for *",
+          "ERROR DETAILS: FILE .\\QV7_ItemDatabase LINE *"},
+         Ending::Crash},
+        {"TextureExclusionsNegativeCount",
+         excluded,
+         [](Bytes& b) { PutInt(b, 0, -1); },
+         {"ERROR: Buggy texture exclusion file {data}Maps_srt_ex.qvx is broken: a count of -1 for *"},
+         Ending::Crash},
+        {"TextureExclusionsEmpty",
+         excluded,
+         [](Bytes& b) { b.clear(); },
+         {"ERROR: Buggy texture exclusion file {data}Maps_srt_ex.qvx is broken: it holds no count"},
+         Ending::Crash},
+    };
+}
+
 std::vector<Row> AllRows()
 {
     std::vector<Row> rows;
     for (auto group : {MenuFileRows, LanguageMenuFileRows, MenuStringsRows, LanguageFileRows, SoundTableRows,
-                       FontsFileRows, MenuTexturesRows, MapsDatabaseRows,
-                       ProfilesRows})
+                       FontsFileRows, MenuTexturesRows, MapsDatabaseRows, ProfilesRows, BuggyDatabaseRows,
+                       BuggyTextureIdRows})
         for (Row& row : group())
             rows.push_back(std::move(row));
     return rows;

@@ -26,8 +26,11 @@ ms 50
 # The intro movie: Escape skips it once its first second has passed.
 wait 25
 press ESCAPE
-# The loading screen fades into the main menu; the cursor waits in a corner.
+# The databases load, a loading-screen frame for each buggy texture and each
+# buggy database object (about a hundred on the demo data, a margin beyond).
 move 5 590
+wait 160
+# The loading screen fades into the main menu; the cursor waits in a corner.
 wait 40
 press F11
 wait 2
