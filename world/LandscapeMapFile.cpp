@@ -193,7 +193,6 @@ void ReadMapFile(QV7_Landscape& landscape, const std::string& path, const QV7_Te
     OpenMapFile(file, path);
     ReadGrids(file, landscape, path);
     landscape.ComputeMaximumHeight();
-    landscape.ComputeCellNormals();
     landscape.m_CameraCell = D3DXVECTOR3(-1.0f, -1.0f, -1.0f);
     landscape.m_BaseTextureId = file.ReadInt32();
     landscape.m_DetailTextureId = file.ReadInt32();
@@ -201,7 +200,9 @@ void ReadMapFile(QV7_Landscape& landscape, const std::string& path, const QV7_Te
     landscape.m_DetailTexture = FindTexture(textures, landscape.m_DetailTextureId);
     ReadMaterial(file, landscape.m_Material, path);
     ReadLight(file, landscape.m_Light, path);
-    landscape.ComputeLightingNormals();
+    // The cell normals need only the heights, the lighting ones the sun as
+    // well: both are built in one pass once the sun is read.
+    landscape.ComputeNormals();
     ReadFog(file, landscape.m_Fog, path);
     landscape.m_SkyTextureId = file.ReadInt32();
     landscape.m_WaterTextureIds[0] = file.ReadInt32();

@@ -83,6 +83,8 @@ class QV7_Landscape
     void ComputeMaximumHeight();
     void ComputeCellNormals();
     void ComputeLightingNormals();
+    // Both kinds of normal in one pass over the grid, as the load builds them.
+    void ComputeNormals();
     // Scales or replaces one lighting normal by the brightness and shade level:
     // its length is how bright the sun makes the land there.
     void AdjustLightingNormal(int x, int z, D3DXVECTOR3& normal) const;
@@ -169,6 +171,8 @@ class QV7_Landscape
     void StitchEdges(LandscapeVertex* vertices, int level, int a, int b, int col0, int row0) const;
     void UploadTile(TerrainTile& tile, const LandscapeVertex* vertices);
     float SampleHeight(int col, int row) const;
+    void CellNormalsOfRow(int z);
+    void LightingNormalsOfRow(int z);
     void UpdateVisibility();
     void SetWorldTransform(int pass);
     void SetTextureStages();
