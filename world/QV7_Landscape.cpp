@@ -330,6 +330,15 @@ void QV7_Landscape::SetTextureStages()
     }
     g_device->SetTransform(D3DTS_TEXTURE0, &texture0);
     g_device->SetTransform(D3DTS_TEXTURE1, &texture1);
+    // The base picture lies once over the island: beyond the grid its border
+    // (the sea floor) goes on rather than the island repeating under the sea.
+    // The detail picture repeats. Both set here, as the water leaves its own
+    // stages clamped.
+    for (D3DSAMPLERSTATETYPE address : {D3DSAMP_ADDRESSU, D3DSAMP_ADDRESSV})
+    {
+        g_scene->SetSamplerState(address, 0, D3DTADDRESS_CLAMP);
+        g_scene->SetSamplerState(address, 1, D3DTADDRESS_WRAP);
+    }
     IDirect3DTexture9* base = TextureOf(m_BaseTexture);
     IDirect3DTexture9* detail = TextureOf(m_DetailTexture);
     g_scene->SetTexture(base, 0);

@@ -103,6 +103,30 @@ TEST_F(DemoIslandsGlTest, EachIslandShowsItsLandUnderTheFogColouredHorizon)
 
 namespace
 {
+using worldtest::Brightness;
+using worldtest::Distance;
+using worldtest::PixelAt;
+using worldtest::WaterKind;
+
+constexpr float kCentre = 32768.0f;
+// Island 1's highest hill; the sun travels toward +x and +z, so its south-west
+// slopes face the sun.
+const D3DXVECTOR2 kPeak(kCentre - 4500.0f, kCentre - 2500.0f);
+// A magenta rock standing in the sea off the beach, under the water.
+constexpr D3DCOLOR kRockColour = 0xFFFF00FF;
+const D3DXVECTOR2 kRock(kCentre - 4500.0f, 7600.0f);
+
+bool Magenta(uint32_t pixel)
+{
+    return worldtest::Channel(pixel, 16) > 150 && worldtest::Channel(pixel, 0) > 150 &&
+           worldtest::Channel(pixel, 8) < 110;
+}
+
+int CountMagenta(const gfx::PresentedFrame& frame)
+{
+    return int(std::count_if(frame.pixels.begin(), frame.pixels.end(), Magenta));
+}
+
 // Island 1 as a race shows it: the sky dome and the water made before the
 // map loads, so the loader hands them their textures and level through
 // g_onLandscapeMapLoaded as the game wires them.
@@ -125,38 +149,144 @@ class DemoIslandSceneGlTest : public DemoIslandsGlTest
         sky.reset();
         DemoIslandsGlTest::TearDown();
     }
-    gfx::PresentedFrame Frame(worldtest::WaterKind kind, const std::string& name)
+    // The race's scenery: the rock, from the sea floor to 10 under the water.
+    static void Rock()
     {
-        const gfx::PresentedFrame frame = worldtest::DrawIslandFrame(*sky, *water, kind, [] {});
+        const float floor = g_landscape->GetHeight(kRock.x, kRock.y) - 50.0f;
+        worldtest::DrawWall(kRock.x - 400.0f, kRock.y, kRock.x + 400.0f, kRock.y, floor,
+                            g_landscape->m_WaterLevel - 10.0f, kRockColour);
+    }
+    gfx::PresentedFrame Frame(WaterKind kind, const std::string& name)
+    {
+        const gfx::PresentedFrame frame = worldtest::DrawIslandFrame(*sky, *water, kind, &Rock);
         worldtest::SaveIslandPicture(frame, "demo_island1_" + name);
         return frame;
+    }
+    static D3DXVECTOR3 Ground(float x, float z) { return {x, g_landscape->GetHeight(x, z), z}; }
+    // Where the reflective water shows a point above it: mirrored in the
+    // reflection's plane, the land drawn 7 lower.
+    D3DXVECTOR3 MirrorImage(const D3DXVECTOR3& point) const
+    {
+        const float plane = water->m_WaterLevel - water->MirrorPlaneOffset(g_camera->m_Eye.y);
+        return {point.x, 2.0f * plane - (point.y - QV7_Landscape::kReflectionDrop), point.z};
     }
     std::unique_ptr<QV7_SkyDome> sky;
     std::unique_ptr<QV7_Water> water;
 };
 
-TEST_F(DemoIslandSceneGlTest, HillIslandFromFixedCameras)
+TEST_F(DemoIslandSceneGlTest, SkyAndFarFogFromTheSea)
 {
     ASSERT_NE(sky->m_Texture, nullptr);
     ASSERT_NE(water->m_FirstTexture, nullptr);
-    struct Camera
+    ASSERT_EQ(water->m_WaterLevel, g_landscape->m_WaterLevel);
+    // High over the sea off the south coast, the island behind the eye,
+    // looking out to the horizon.
+    const D3DXVECTOR3 eye(kCentre + 2000.0f, 3000.0f, 5000.0f);
+    worldtest::PlaceCamera(eye, {eye.x, 200.0f, eye.z - 25000.0f});
+    const uint32_t fog = g_landscape->m_Fog[1] & 0xFFFFFF;
+    const D3DXVECTOR3 near(eye.x, 200.0f, eye.z - 6000.0f), far(eye.x, 200.0f, eye.z - 31000.0f);
     {
-        const char* name;
-        D3DXVECTOR3 eye, target;
-    };
-    const float c = 32768.0f;
-    const Camera cameras[] = {
-        {"beach", {c - 4500.0f, 320.0f, 6000.0f}, {c - 4500.0f, 1500.0f, c - 2500.0f}},
-        {"flank", {c - 20000.0f, 2600.0f, c + 9000.0f}, {c - 4500.0f, 1200.0f, c - 2500.0f}},
-        {"sea", {c + 2000.0f, 400.0f, c - 15000.0f}, {c + 2000.0f, 250.0f, -20000.0f}},
-    };
-    for (const Camera& camera : cameras)
-    {
-        SCOPED_TRACE(camera.name);
-        worldtest::PlaceCamera(camera.eye, camera.target);
-        Frame(worldtest::WaterKind::None, std::string(camera.name) + "_land");
-        Frame(worldtest::WaterKind::Simple, std::string(camera.name) + "_simple");
-        Frame(worldtest::WaterKind::Reflective, std::string(camera.name) + "_reflective");
+        // Beyond the grid the sea floor of its border goes on; the island's
+        // picture does not come round again under the sea.
+        const gfx::PresentedFrame floor = Frame(WaterKind::None, "sea_floor");
+        const uint32_t border = PixelAt(floor, {eye.x, 0.0f, -3000.0f});
+        EXPECT_LE(Distance(PixelAt(floor, {eye.x, 0.0f, -9000.0f}), border), 20) << std::hex << border;
     }
+    for (WaterKind kind : {WaterKind::Simple, WaterKind::Reflective})
+    {
+        const std::string name = kind == WaterKind::Simple ? "sea_simple" : "sea_reflective";
+        SCOPED_TRACE(name);
+        const gfx::PresentedFrame seen = Frame(kind, name);
+        // The same frame with a garish fog: only what the fog touches changes.
+        g_landscape->m_Fog[1] = 0xFFFF00FF;
+        const gfx::PresentedFrame garish = Frame(kind, name + "_garish_fog");
+        g_landscape->m_Fog[1] = 0xFF000000 | fog;
+
+        // Above the horizon the sky, bluer than the fog and untouched by it.
+        const uint32_t top = worldtest::MeanColour(seen, 0, 0, width, height / 4);
+        EXPECT_GT(worldtest::Channel(top, 0), worldtest::Channel(top, 16) + 40) << std::hex << top;
+        EXPECT_EQ(worldtest::MeanColour(garish, 0, 0, width, height / 4), top);
+        // The water near the eye is clear of fog; far out it goes into the
+        // fog colour: fogged itself on the simple path, mirroring the sky's
+        // horizon (the fog's colour) on the reflective one.
+        EXPECT_LE(Distance(PixelAt(garish, near), PixelAt(seen, near)), 12);
+        EXPECT_LT(Distance(PixelAt(seen, far), fog) + 30, Distance(PixelAt(seen, near), fog))
+            << std::hex << PixelAt(seen, far) << " near " << PixelAt(seen, near);
+        EXPECT_LE(Distance(PixelAt(seen, far), fog), 30) << std::hex << PixelAt(seen, far);
+        if (kind == WaterKind::Simple)
+        {
+            EXPECT_GT(Distance(PixelAt(garish, far), PixelAt(seen, far)), 60)
+                << std::hex << PixelAt(garish, far);
+        }
+    }
+}
+
+TEST_F(DemoIslandSceneGlTest, TheHillsSunSideIsBrighterThanItsShadedSide)
+{
+    // From the south-east, across the sun's path, both slopes in view.
+    worldtest::PlaceCamera({kPeak.x + 9000.0f, 5500.0f, kPeak.y - 9000.0f}, Ground(kPeak.x, kPeak.y));
+    const gfx::PresentedFrame frame = Frame(WaterKind::Simple, "hill_from_southeast");
+    int sunny = 0, shaded = 0;
+    for (float along = 1200.0f; along <= 3600.0f; along += 400.0f)
+        for (float across = -600.0f; across <= 600.0f; across += 300.0f)
+        {
+            const float d = along * 0.7071f, s = across * 0.7071f;
+            sunny += Brightness(PixelAt(frame, Ground(kPeak.x - d + s, kPeak.y - d - s)));
+            shaded += Brightness(PixelAt(frame, Ground(kPeak.x + d + s, kPeak.y + d - s)));
+        }
+    EXPECT_GT(sunny, shaded * 5 / 4) << sunny << " against " << shaded;
+}
+
+TEST_F(DemoIslandSceneGlTest, ReflectiveWaterMirrorsTheHillAndNothingFromBelow)
+{
+    // On the water off the south beach, looking up at the hill.
+    worldtest::PlaceCamera({kCentre - 4500.0f, 320.0f, 6000.0f},
+                           {kCentre - 4500.0f, 1500.0f, kCentre - 2500.0f});
+    const gfx::PresentedFrame land = Frame(WaterKind::None, "beach_land");
+    const gfx::PresentedFrame simple = Frame(WaterKind::Simple, "beach_simple");
+    const gfx::PresentedFrame mirrored = Frame(WaterKind::Reflective, "beach_reflective");
+
+    // The rock under the water shows without water, dimmed through the
+    // water, and nowhere else: the reflection is clipped at the surface, so
+    // nothing under it is mirrored up into view.
+    const int rock = CountMagenta(land);
+    EXPECT_GT(rock, 500);
+    for (const gfx::PresentedFrame* frame : {&simple, &mirrored})
+    {
+        int outside = 0;
+        for (size_t i = 0; i < frame->pixels.size(); ++i)
+            outside += Magenta(frame->pixels[i]) && !Magenta(land.pixels[i]);
+        EXPECT_EQ(outside, 0);
+        EXPECT_LT(CountMagenta(*frame), rock / 2);
+    }
+
+    // Points high on the hill show in the reflective water at their mirror
+    // image, and the plain water there does not look like them.
+    int toMirror = 0, toPlain = 0;
+    for (float x = kPeak.x - 3000.0f; x <= kPeak.x + 3000.0f; x += 500.0f)
+    {
+        const D3DXVECTOR3 hill = Ground(x, kPeak.y - 3000.0f);
+        ASSERT_GT(hill.y, 900.0f);
+        const uint32_t seen = PixelAt(land, hill);
+        const D3DXVECTOR3 image = MirrorImage(hill);
+        toMirror += Distance(PixelAt(mirrored, image), seen);
+        toPlain += Distance(PixelAt(simple, image), seen);
+    }
+    EXPECT_LT(toMirror * 2, toPlain) << toMirror << " against " << toPlain;
+    // Open water beside the hill's image mirrors the sky: bluer than the hill.
+    const uint32_t open = PixelAt(mirrored, {kCentre - 4500.0f, 200.0f, 7000.0f});
+    EXPECT_GT(worldtest::Channel(open, 0), worldtest::Channel(open, 8)) << std::hex << open;
+}
+
+TEST_F(DemoIslandSceneGlTest, FromAboveTheFlankTheRingsReachTheFarShore)
+{
+    // High over the west coast, looking across the whole island: the terrain
+    // rings carry the land to the far shore, which lies in the fog.
+    worldtest::PlaceCamera({kCentre - 20000.0f, 2600.0f, kCentre + 9000.0f}, Ground(kPeak.x, kPeak.y));
+    const gfx::PresentedFrame frame = Frame(WaterKind::Reflective, "flank_reflective");
+    const uint32_t slope = PixelAt(frame, Ground(kPeak.x - 1500.0f, kPeak.y + 1500.0f));
+    EXPECT_GT(worldtest::Channel(slope, 8), worldtest::Channel(slope, 0) + 20)
+        << "grass " << std::hex << slope;
+    EXPECT_GT(g_landscape->m_TilesBuilt, 0);
 }
 } // namespace
