@@ -45,27 +45,11 @@ DWORD FloatBits(float value)
     return bits;
 }
 
-int Channel(uint32_t colour, int shift)
-{
-    return int((colour >> shift) & 0xFF);
-}
+using worldtest::Mix;
 
 bool Near(uint32_t a, uint32_t b, int tolerance)
 {
-    for (int shift : {0, 8, 16})
-        if (std::abs(Channel(a, shift) - Channel(b, shift)) > tolerance)
-            return false;
-    return true;
-}
-
-uint32_t Mix(uint32_t top, uint32_t below, float alpha)
-{
-    uint32_t out = 0;
-    for (int shift : {0, 8, 16})
-        out |= uint32_t(std::lround(alpha * float(Channel(top, shift)) +
-                                    (1.0f - alpha) * float(Channel(below, shift))))
-               << shift;
-    return out;
+    return worldtest::Distance(a, b) <= tolerance;
 }
 
 class WaterAndSkyPictureTest : public enginetest::EngineFixture
