@@ -50,12 +50,12 @@ bool Plausible(float value)
     return std::isfinite(value) && std::fabs(value) <= kLargestValue;
 }
 
-void ReadLayer(BinaryReader& file, std::vector<float>& grid)
+void ReadLayer(BinaryReader& file, LandscapeGrid<float>& grid)
 {
     file.ReadBytes(grid.data(), grid.size() * sizeof(float));
 }
 
-void CheckLayer(const std::vector<float>& grid, const std::string& path, const char* name)
+void CheckLayer(const LandscapeGrid<float>& grid, const std::string& path, const char* name)
 {
     for (size_t i = 0; i < grid.size(); ++i)
         if (!Plausible(grid[i]))
@@ -220,7 +220,7 @@ void LoadLandscapeMap(QV7_Landscape& landscape, const std::string& dataDir, int 
                       const QV7_TextureList* mapTextures)
 {
     LoadShadingPicture(landscape, MapPath(dataDir, "MapSHD%d.map", mapNumber));
-    landscape.Create();
+    landscape.CreateForMap();
     try
     {
         ReadMapFile(landscape, MapPath(dataDir, "Map%d.map", mapNumber), mapTextures);

@@ -83,17 +83,33 @@ QV7_Landscape::~QV7_Landscape()
 
 void QV7_Landscape::Create()
 {
+    Allocate(true);
+}
+
+void QV7_Landscape::CreateForMap()
+{
+    Allocate(false);
+}
+
+void QV7_Landscape::Allocate(bool zeroed)
+{
     if (m_Created)
         return;
     QV7_Logger::Log(g_logger, "INFO: Landscape: Creating Width: %d Height: %d", kGridSide, kGridSide);
     m_Width = m_Height = kGridSide;
     m_CellSizeX = m_CellSizeZ = kSampleSpacing;
     const size_t samples = size_t(m_Width) * size_t(m_Height);
-    m_Heights.assign(samples, 0.0f);
-    m_CellNormals.assign(samples, kUp);
-    m_LightingNormals.assign(samples, kUp);
-    m_Brightness.assign(samples, 0.0f);
-    m_ThirdLayer.assign(samples, 0.0f);
+    auto size = [zeroed, samples](auto& grid, const auto& value)
+    {
+        if (zeroed)
+            grid.assign(samples, value);
+        else
+            grid.resize(samples);
+    };
+    for (LandscapeGrid<float>* grid : {&m_Heights, &m_Brightness, &m_ThirdLayer})
+        size(*grid, 0.0f);
+    for (LandscapeGrid<D3DXVECTOR3>* grid : {&m_CellNormals, &m_LightingNormals})
+        size(*grid, kUp);
     m_BaseTexture = m_DetailTexture = nullptr;
     m_DetailFactor = 2.0f;
     m_ShadeLevel = -0.5f;
@@ -142,10 +158,10 @@ void QV7_Landscape::Unload()
         m_IndexBuffer->Release();
     m_IndexBuffer = nullptr;
     m_Indices.clear();
-    for (std::vector<float>* grid : {&m_Heights, &m_Brightness, &m_ThirdLayer})
-        std::vector<float>().swap(*grid);
-    std::vector<D3DXVECTOR3>().swap(m_CellNormals);
-    std::vector<D3DXVECTOR3>().swap(m_LightingNormals);
+    for (LandscapeGrid<float>* grid : {&m_Heights, &m_Brightness, &m_ThirdLayer})
+        LandscapeGrid<float>().swap(*grid);
+    LandscapeGrid<D3DXVECTOR3>().swap(m_CellNormals);
+    LandscapeGrid<D3DXVECTOR3>().swap(m_LightingNormals);
     // The map's textures belong to its texture list, which goes with the race.
     m_BaseTexture = m_DetailTexture = nullptr;
     QV7_Logger::Log(g_logger, "INFO: Landscape: Unloading done");
