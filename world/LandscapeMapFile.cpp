@@ -1,6 +1,6 @@
 // Reading Map%d.map into the landscape, in the order the race loader builds
-// the land: shading picture, grids, derived normals, textures, material and
-// sun, lighting normals, fog, then the sky and water values.
+// the land: shading picture, grids, textures, material and sun, then both
+// kinds of normal in one pass, fog, then the sky and water values.
 #include "world/LandscapeMapFile.h"
 
 #include "engine/QV7_Scene.h"

@@ -6,6 +6,7 @@
 #include "tools/demo/DemoIslandPictures.h"
 
 #include <future>
+#include <mutex>
 
 namespace demo
 {
@@ -202,6 +203,23 @@ std::vector<uint8_t> MapTexture(const ImagePixels& image)
 {
     return WriteDds(image, D3DFMT_DXT5, 0);
 }
+
+// Island `number`'s heights, made once per process: they are most of the
+// work of an island, and both its files and the maps database's pictures of
+// it are made from them.
+const Heightfield& IslandField(int number)
+{
+    static Heightfield fields[kDemoIslandCount];
+    static std::once_flag made[kDemoIslandCount];
+    const int index = std::clamp(number, 1, kDemoIslandCount) - 1;
+    std::call_once(made[index],
+                   [index]
+                   {
+                       const IslandRecipe recipe = Recipe(index + 1);
+                       fields[index] = recipe.generate(recipe.seed);
+                   });
+    return fields[index];
+}
 } // namespace
 
 int32_t IslandBaseId(int number)
@@ -224,7 +242,7 @@ DemoIsland BuildDemoIsland(int number)
     const IslandRecipe recipe = Recipe(number);
     DemoIsland island;
     island.number = number;
-    Heightfield field = recipe.generate(recipe.seed);
+    const Heightfield& field = IslandField(number);
     const std::vector<float> shadows = CastShadows(field, recipe.sun);
     island.shading = ShadingPicture(SunShading(field, recipe.sun, shadows, kShadingAmbient));
     island.basePicture = BasePicture(field, recipe.palette, recipe.seed + 1000);
@@ -232,7 +250,7 @@ DemoIsland BuildDemoIsland(int number)
     island.water = WaterPicture(recipe.water, recipe.seed + 2000);
 
     LandscapeMapDescription& map = island.map;
-    map.heights = std::move(field.heights);
+    map.heights = field.heights;
     map.brightness = BrightnessLayer(shadows, kLitCap, kShadeLevel);
     map.thirdLayer.assign(map.heights.size(), 0.0f);
     map.shadeLevel = kShadeLevel;
@@ -252,7 +270,7 @@ IslandTopView BuildIslandTopView(int number)
 {
     const IslandRecipe recipe = Recipe(number);
     IslandTopView view;
-    view.field = recipe.generate(recipe.seed);
+    view.field = IslandField(number);
     const std::vector<float> shading =
         SunShading(view.field, recipe.sun, CastShadows(view.field, recipe.sun), kShadingAmbient);
     view.ground = BasePicture(view.field, recipe.palette, recipe.seed + 1000);
