@@ -278,15 +278,27 @@ TEST_F(DemoIslandSceneGlTest, ReflectiveWaterMirrorsTheHillAndNothingFromBelow)
     EXPECT_GT(worldtest::Channel(open, 0), worldtest::Channel(open, 8)) << std::hex << open;
 }
 
-TEST_F(DemoIslandSceneGlTest, FromAboveTheFlankTheRingsReachTheFarShore)
+TEST_F(DemoIslandSceneGlTest, FromAboveTheWestCoastTheRingsCarryTheLandIntoTheFog)
 {
-    // High over the west coast, looking across the whole island: the terrain
-    // rings carry the land to the far shore, which lies in the fog.
-    worldtest::PlaceCamera({kCentre - 20000.0f, 2600.0f, kCentre + 9000.0f}, Ground(kPeak.x, kPeak.y));
-    const gfx::PresentedFrame frame = Frame(WaterKind::Reflective, "flank_reflective");
+    // High over the west coast, looking across the island past its peak.
+    const D3DXVECTOR3 eye(kCentre - 20000.0f, 2600.0f, kCentre + 9000.0f);
+    worldtest::PlaceCamera(eye, Ground(kPeak.x, kPeak.y));
+    const gfx::PresentedFrame frame = Frame(WaterKind::Reflective, "west_coast_reflective");
+    const uint32_t fog = g_landscape->m_Fog[1] & 0xFFFFFF;
+    // Grass on the near slope, clear of the fog.
     const uint32_t slope = PixelAt(frame, Ground(kPeak.x - 1500.0f, kPeak.y + 1500.0f));
     EXPECT_GT(worldtest::Channel(slope, 8), worldtest::Channel(slope, 0) + 20)
         << "grass " << std::hex << slope;
-    EXPECT_GT(g_landscape->m_TilesBuilt, 0);
+    // The island's second hill, 27000 away on the far side: far beyond the
+    // near tiles, drawn by the outer rings and half into the fog.
+    const D3DXVECTOR2 secondPeak(kCentre + 7500.0f, kCentre + 5500.0f);
+    D3DXVECTOR2 toHill(secondPeak.x - eye.x, secondPeak.y - eye.z);
+    D3DXVec2Normalize(&toHill, &toHill);
+    const D3DXVECTOR3 far = Ground(eye.x + 25500.0f * toHill.x, eye.z + 25500.0f * toHill.y);
+    ASSERT_GT(far.y, g_landscape->m_WaterLevel + 500.0f);
+    const uint32_t farLand = PixelAt(frame, far);
+    EXPECT_LT(Distance(farLand, fog) + 40, Distance(slope, fog)) << std::hex << farLand << " near " << slope;
+    const uint32_t sky = worldtest::MeanColour(frame, 0, 0, width, 4);
+    EXPECT_GT(Distance(farLand, sky), 8) << "the far hill is drawn " << std::hex << farLand;
 }
 } // namespace
