@@ -1,54 +1,31 @@
-// The landscape's costs: loading an island (Map%d.map, its shading picture
-// and its textures from Textures2.qvx) against reading the same files' bytes
-// and nothing more, as a ratio in one run; and the CPU time of drawing one
-// frame of landscape on the null and gl back-ends, with the tiles kept and
-// with all 64 rebuilt because the eye changed cell.
+// The landscape's costs: loading an island (Map1.map, its shading picture
+// MapSHD1.map, and the textures Map1.tex lists from Textures2.qvx) against
+// reading the same files' bytes and nothing more, as a ratio in one run; and
+// the CPU time of drawing one frame of landscape on the null and gl
+// back-ends, with the tiles kept and with all 64 rebuilt because the eye
+// changed cell.
 //
-// The island: hills over the whole grid with a brightness layer, a 1024 by
-// 1024 grey PNG shading picture, a 1024 by 1024 DXT1 base texture and a 256
-// by 256 DXT1 detail texture with full mip chains.
+// The island is the demo's island 1, written by the demo generator as
+// qv7-mkdemo writes it.
 #include "bench/BenchEngine.h"
 #include "engine/QV7_Camera.h"
 #include "engine/QV7_TextureList.h"
-#include "tools/writers/ImageWriters.h"
-#include "tools/writers/LandscapeMapWriter.h"
-#include "tools/writers/TextureContainerWriter.h"
+#include "shell/QV7_Windows.h"
+#include "tools/demo/DemoIslands.h"
+#include "tools/demo/DemoPictures.h"
 #include "world/LandscapeMapFile.h"
 #include "world/QV7_Landscape.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <unistd.h>
 
 namespace
 {
-ImagePixels Picture(uint32_t side, uint32_t seed)
-{
-    ImagePixels image;
-    image.width = image.height = side;
-    for (uint32_t y = 0; y < side; ++y)
-        for (uint32_t x = 0; x < side; ++x)
-        {
-            const uint32_t g = (x * 7 + y * 3 + seed + ((x ^ y) & 31)) & 0xFF;
-            image.argb.push_back(0xFF000000u | g << 16 | ((g + 40) & 0xFF) << 8 | (g / 2));
-        }
-    return image;
-}
-
-bool Save(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && ok;
-}
-
-// The island's files in a scratch folder, made once per process.
+// The demo islands' files in a scratch folder, made once per process.
 const std::string& IslandFolder()
 {
     static std::string folder;
@@ -56,20 +33,9 @@ const std::string& IslandFolder()
         return folder;
     char pattern[] = "/tmp/qv7-bench-island-XXXXXX";
     folder = std::string(mkdtemp(pattern)) + "/";
-    LandscapeMapDescription map = MakeFlatLandscapeMap();
-    for (int z = 0; z < 1024; ++z)
-        for (int x = 0; x < 1024; ++x)
-        {
-            map.Height(x, z) = 300.0f + 250.0f * std::sin(x * 0.02f) * std::cos(z * 0.015f);
-            map.Brightness(x, z) = 0.3f * std::sin(x * 0.1f + z * 0.07f);
-        }
-    map.baseTextureId = 3100;
-    map.detailTextureId = 3101;
-    WriteLandscapeMap(folder + "Map1.map", map);
-    Save(folder + "MapSHD1.map", WritePng(Picture(1024, 0), false));
-    WriteWorldTextureContainer(folder + "Textures2.qvx", {{3100, WriteDds(Picture(1024, 1), D3DFMT_DXT1, 0)},
-                                                          {3101, WriteDds(Picture(256, 2), D3DFMT_DXT1, 0)}});
-    WriteMapTextureList(folder + "Map1.tex", {3100, 3101});
+    if (!demo::WriteDemoIslands(folder, DemoWorldPictures(), DemoWorldPictureIds()))
+        std::fprintf(stderr, "bench_landscape: the demo islands could not be written to %s\n",
+                     folder.c_str());
     return folder;
 }
 
@@ -78,9 +44,8 @@ double Seconds(std::chrono::steady_clock::time_point from)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
 }
 
-// Every byte of the island's files (or of one of them) into memory, nothing more.
-size_t RawRead(const std::string& folder, std::initializer_list<const char*> names = {
-                                              "Map1.map", "MapSHD1.map", "Textures2.qvx", "Map1.tex"})
+// Every byte of the named files into memory, nothing more.
+size_t RawRead(const std::string& folder, std::initializer_list<const char*> names)
 {
     size_t total = 0;
     for (const char* name : names)
@@ -98,6 +63,44 @@ size_t RawRead(const std::string& folder, std::initializer_list<const char*> nam
     return total;
 }
 
+// The IDs Map1.tex lists.
+std::vector<int32_t> ListedIds(const std::string& folder)
+{
+    std::vector<int32_t> ids;
+    FILE* file = std::fopen((folder + "Map1.tex").c_str(), "rb");
+    int32_t count = 0;
+    if (file && std::fread(&count, 4, 1, file) == 1)
+        for (int32_t id = 0; count-- > 0 && std::fread(&id, 4, 1, file) == 1;)
+            ids.push_back(id);
+    if (file)
+        std::fclose(file);
+    return ids;
+}
+
+// The island's own bytes: its map, shading picture and list, and of the
+// container only the records the list names.
+size_t RawReadIslandOnly(const std::string& folder, const std::vector<int32_t>& ids)
+{
+    size_t total = RawRead(folder, {"Map1.map", "MapSHD1.map", "Map1.tex"});
+    FILE* file = std::fopen((folder + "Textures2.qvx").c_str(), "rb");
+    if (!file)
+        return total;
+    int32_t head[2];
+    while (std::fread(head, 4, 2, file) == 2)
+    {
+        if (std::find(ids.begin(), ids.end(), head[0]) == ids.end())
+        {
+            std::fseek(file, long(uint32_t(head[1])), SEEK_CUR);
+            continue;
+        }
+        std::vector<uint8_t> bytes(static_cast<uint32_t>(head[1]));
+        total += std::fread(bytes.data(), 1, bytes.size(), file);
+        benchmark::DoNotOptimize(bytes.data());
+    }
+    std::fclose(file);
+    return total;
+}
+
 // The island as a race loads it; adds the seconds of the texture list and of
 // the landscape step (map file and shading picture).
 void LoadIsland(const std::string& folder, double& textureSeconds, double& mapSeconds)
@@ -112,8 +115,12 @@ void LoadIsland(const std::string& folder, double& textureSeconds, double& mapSe
     g_landscape->Unload();
 }
 
+// state.range(0) 0: the game's default settings, which load the map
+// textures as DXT5; 1: high-resolution textures (A8R8G8B8).
 void BM_LoadIslandAgainstRawRead(benchmark::State& state)
 {
+    QV7_Windows windows;
+    windows.m_Settings.force_HighResTextures = int(state.range(0));
     BenchEngine bench(win::Backend::Null);
     if (!bench.ready)
     {
@@ -121,13 +128,17 @@ void BM_LoadIslandAgainstRawRead(benchmark::State& state)
         return;
     }
     const std::string& folder = IslandFolder();
-    double raw = 0.0, load = 0.0, textureSeconds = 0.0, mapSeconds = 0.0;
-    size_t bytes = 0;
+    const std::vector<int32_t> ids = ListedIds(folder);
+    double raw = 0.0, rawIsland = 0.0, load = 0.0, textureSeconds = 0.0, mapSeconds = 0.0;
+    size_t bytes = 0, islandBytes = 0;
     for (auto _ : state)
     {
         auto start = std::chrono::steady_clock::now();
-        bytes = RawRead(folder);
+        bytes = RawRead(folder, {"Map1.map", "MapSHD1.map", "Textures2.qvx", "Map1.tex"});
         raw += Seconds(start);
+        start = std::chrono::steady_clock::now();
+        islandBytes = RawReadIslandOnly(folder, ids);
+        rawIsland += Seconds(start);
         start = std::chrono::steady_clock::now();
         LoadIsland(folder, textureSeconds, mapSeconds);
         load += Seconds(start);
@@ -136,6 +147,10 @@ void BM_LoadIslandAgainstRawRead(benchmark::State& state)
     state.counters["raw_ms"] = 1000.0 * raw / n;
     state.counters["load_ms"] = 1000.0 * load / n;
     state.counters["load_per_raw"] = load / raw;
+    // Against the island's own bytes alone (the container's other records left out).
+    state.counters["raw_island_ms"] = 1000.0 * rawIsland / n;
+    state.counters["load_per_raw_island"] = load / rawIsland;
+    state.counters["island_MB"] = double(islandBytes) / 1e6;
     state.counters["textures_ms"] = 1000.0 * textureSeconds / n;
     state.counters["map_ms"] = 1000.0 * mapSeconds / n;
     // The shading picture alone, as the landscape step loads it.
@@ -151,7 +166,7 @@ void BM_LoadIslandAgainstRawRead(benchmark::State& state)
     state.counters["map_raw_ms"] = 1000.0 * Seconds(start) / 5.0;
     state.counters["MB"] = double(bytes) / 1e6;
 }
-BENCHMARK(BM_LoadIslandAgainstRawRead)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_LoadIslandAgainstRawRead)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 // One frame of landscape: state.range(0) 1 moves the eye into another cell
 // every frame (all 64 tiles rebuilt), 0 keeps it in one cell.

@@ -1,6 +1,6 @@
 // Reading Map%d.map into the landscape, in the order the race loader builds
-// the land: shading picture, grids, derived normals, textures, material and
-// sun, lighting normals, fog, then the sky and water values.
+// the land: shading picture, grids, textures, material and sun, then both
+// kinds of normal in one pass, fog, then the sky and water values.
 #include "world/LandscapeMapFile.h"
 
 #include "engine/QV7_Scene.h"
@@ -50,12 +50,12 @@ bool Plausible(float value)
     return std::isfinite(value) && std::fabs(value) <= kLargestValue;
 }
 
-void ReadLayer(BinaryReader& file, std::vector<float>& grid)
+void ReadLayer(BinaryReader& file, LandscapeGrid<float>& grid)
 {
     file.ReadBytes(grid.data(), grid.size() * sizeof(float));
 }
 
-void CheckLayer(const std::vector<float>& grid, const std::string& path, const char* name)
+void CheckLayer(const LandscapeGrid<float>& grid, const std::string& path, const char* name)
 {
     for (size_t i = 0; i < grid.size(); ++i)
         if (!Plausible(grid[i]))
@@ -193,7 +193,6 @@ void ReadMapFile(QV7_Landscape& landscape, const std::string& path, const QV7_Te
     OpenMapFile(file, path);
     ReadGrids(file, landscape, path);
     landscape.ComputeMaximumHeight();
-    landscape.ComputeCellNormals();
     landscape.m_CameraCell = D3DXVECTOR3(-1.0f, -1.0f, -1.0f);
     landscape.m_BaseTextureId = file.ReadInt32();
     landscape.m_DetailTextureId = file.ReadInt32();
@@ -201,7 +200,9 @@ void ReadMapFile(QV7_Landscape& landscape, const std::string& path, const QV7_Te
     landscape.m_DetailTexture = FindTexture(textures, landscape.m_DetailTextureId);
     ReadMaterial(file, landscape.m_Material, path);
     ReadLight(file, landscape.m_Light, path);
-    landscape.ComputeLightingNormals();
+    // The cell normals need only the heights, the lighting ones the sun as
+    // well: both are built in one pass once the sun is read.
+    landscape.ComputeNormals();
     ReadFog(file, landscape.m_Fog, path);
     landscape.m_SkyTextureId = file.ReadInt32();
     landscape.m_WaterTextureIds[0] = file.ReadInt32();
@@ -219,7 +220,7 @@ void LoadLandscapeMap(QV7_Landscape& landscape, const std::string& dataDir, int 
                       const QV7_TextureList* mapTextures)
 {
     LoadShadingPicture(landscape, MapPath(dataDir, "MapSHD%d.map", mapNumber));
-    landscape.Create();
+    landscape.CreateForMap();
     try
     {
         ReadMapFile(landscape, MapPath(dataDir, "Map%d.map", mapNumber), mapTextures);

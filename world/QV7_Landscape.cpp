@@ -10,6 +10,7 @@
 #include "engine/QV7_TextureList.h"
 #include "shell/QV7_Logger.h"
 #include "world/LandscapeHelpers.h"
+#include "world/ParallelRows.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,6 +32,19 @@ bool LandscapeSunDirection(D3DXVECTOR3* direction)
     const D3DVECTOR& d = g_landscape->m_Light.Direction;
     *direction = D3DXVECTOR3(d.x, d.y, d.z);
     return true;
+}
+
+// A normal the sun (travelling along l) lights less than `shade` times flat
+// ground becomes an upright one of length shade; one it lights less than
+// `bright` times flat ground, of length bright. Tested against the normal's
+// first product; the brightness wins.
+inline void ShadeOrBrighten(const D3DVECTOR& l, float shade, float bright, D3DXVECTOR3& normal)
+{
+    const float d = l.x * normal.x + l.y * normal.y + l.z * normal.z;
+    if (l.y * shade < d)
+        normal = D3DXVECTOR3(0.0f, shade, 0.0f);
+    if (l.y * bright > d)
+        normal = D3DXVECTOR3(0.0f, bright, 0.0f);
 }
 
 const D3DRENDERSTATETYPE kFogStates[8] = {D3DRS_FOGENABLE,    D3DRS_FOGCOLOR,      D3DRS_FOGVERTEXMODE,
@@ -69,17 +83,33 @@ QV7_Landscape::~QV7_Landscape()
 
 void QV7_Landscape::Create()
 {
+    Allocate(true);
+}
+
+void QV7_Landscape::CreateForMap()
+{
+    Allocate(false);
+}
+
+void QV7_Landscape::Allocate(bool zeroed)
+{
     if (m_Created)
         return;
     QV7_Logger::Log(g_logger, "INFO: Landscape: Creating Width: %d Height: %d", kGridSide, kGridSide);
     m_Width = m_Height = kGridSide;
     m_CellSizeX = m_CellSizeZ = kSampleSpacing;
     const size_t samples = size_t(m_Width) * size_t(m_Height);
-    m_Heights.assign(samples, 0.0f);
-    m_CellNormals.assign(samples, kUp);
-    m_LightingNormals.assign(samples, kUp);
-    m_Brightness.assign(samples, 0.0f);
-    m_ThirdLayer.assign(samples, 0.0f);
+    auto size = [zeroed, samples](auto& grid, const auto& value)
+    {
+        if (zeroed)
+            grid.assign(samples, value);
+        else
+            grid.resize(samples);
+    };
+    for (LandscapeGrid<float>* grid : {&m_Heights, &m_Brightness, &m_ThirdLayer})
+        size(*grid, 0.0f);
+    for (LandscapeGrid<D3DXVECTOR3>* grid : {&m_CellNormals, &m_LightingNormals})
+        size(*grid, kUp);
     m_BaseTexture = m_DetailTexture = nullptr;
     m_DetailFactor = 2.0f;
     m_ShadeLevel = -0.5f;
@@ -128,10 +158,10 @@ void QV7_Landscape::Unload()
         m_IndexBuffer->Release();
     m_IndexBuffer = nullptr;
     m_Indices.clear();
-    for (std::vector<float>* grid : {&m_Heights, &m_Brightness, &m_ThirdLayer})
-        std::vector<float>().swap(*grid);
-    std::vector<D3DXVECTOR3>().swap(m_CellNormals);
-    std::vector<D3DXVECTOR3>().swap(m_LightingNormals);
+    for (LandscapeGrid<float>* grid : {&m_Heights, &m_Brightness, &m_ThirdLayer})
+        LandscapeGrid<float>().swap(*grid);
+    LandscapeGrid<D3DXVECTOR3>().swap(m_CellNormals);
+    LandscapeGrid<D3DXVECTOR3>().swap(m_LightingNormals);
     // The map's textures belong to its texture list, which goes with the race.
     m_BaseTexture = m_DetailTexture = nullptr;
     QV7_Logger::Log(g_logger, "INFO: Landscape: Unloading done");
@@ -171,42 +201,66 @@ void QV7_Landscape::ComputeMaximumHeight()
 
 void QV7_Landscape::ComputeCellNormals()
 {
-    const float step = float(kSampleSpacing);
-    auto sample = [&](int x, int z) { return x < m_Width && z < m_Height ? Height(x, z) : 0.0f; };
-    for (int z = 0; z < m_Height; ++z)
-        for (int x = 0; x < m_Width; ++x)
-        {
-            const D3DXVECTOR3 a(step * float(x), Height(x, z), step * float(z));
-            D3DXVECTOR3 b(step * float(x) + step, sample(x + 1, z), step * float(z));
-            D3DXVECTOR3 c(step * float(x), sample(x, z + 1), step * float(z) + step);
-            ComputeTriangleNormal(a, b, c, m_CellNormals[size_t(z) * size_t(m_Width) + size_t(x)]);
-        }
+    ForEachRowInParallel(m_Height, [this](int z) { CellNormalsOfRow(z); });
 }
 
 void QV7_Landscape::ComputeLightingNormals()
 {
-    for (int z = 0; z < m_Height; ++z)
-        for (int x = 0; x < m_Width; ++x)
-        {
-            const size_t i = size_t(z) * size_t(m_Width) + size_t(x);
-            m_LightingNormals[i] = m_CellNormals[i];
-            AdjustLightingNormal(x, z, m_LightingNormals[i]);
-        }
+    ForEachRowInParallel(m_Height, [this](int z) { LightingNormalsOfRow(z); });
+}
+
+void QV7_Landscape::ComputeNormals()
+{
+    ForEachRowInParallel(m_Height,
+                         [this](int z)
+                         {
+                             CellNormalsOfRow(z);
+                             LightingNormalsOfRow(z);
+                         });
+}
+
+// The triangle normal of (x, z), (x + 1, z) and (x, z + 1), with 0 beyond the
+// grid's last row and column. With the corners 64 apart the cross product is
+// (-64 dx, 64 * 64, -64 dz), worked out term by term as the general product
+// does and never 0: short enough for a million of them on every load.
+void QV7_Landscape::CellNormalsOfRow(int z)
+{
+    const float step = float(kSampleSpacing);
+    const float* row = &m_Heights[size_t(z) * size_t(m_Width)];
+    const float* next = z + 1 < m_Height ? row + m_Width : nullptr;
+    D3DXVECTOR3* out = &m_CellNormals[size_t(z) * size_t(m_Width)];
+    for (int x = 0; x < m_Width; ++x)
+    {
+        const float h = row[x];
+        const float dx = (x + 1 < m_Width ? row[x + 1] : 0.0f) - h;
+        const float dz = (next ? next[x] : 0.0f) - h;
+        // The zero terms stay: they give the general product's signed zeros.
+        const D3DXVECTOR3 cross(dz * 0.0f - step * dx, step * step - 0.0f * 0.0f, 0.0f * dx - dz * step);
+        out[x] = cross / std::sqrt(cross.x * cross.x + cross.y * cross.y + cross.z * cross.z);
+    }
+}
+
+// AdjustLightingNormal over a row inside the grid, where the brightness is
+// always there to read.
+void QV7_Landscape::LightingNormalsOfRow(int z)
+{
+    const size_t first = size_t(z) * size_t(m_Width);
+    const D3DVECTOR& l = m_Light.Direction;
+    const float shade = m_ShadeLevel + 1.0f;
+    const bool hasBrightness = !m_Brightness.empty();
+    for (size_t i = first; i < first + size_t(m_Width); ++i)
+    {
+        D3DXVECTOR3 normal = m_CellNormals[i];
+        ShadeOrBrighten(l, shade, (hasBrightness ? m_Brightness[i] : 0.0f) + 1.0f, normal);
+        m_LightingNormals[i] = normal;
+    }
 }
 
 void QV7_Landscape::AdjustLightingNormal(int x, int z, D3DXVECTOR3& normal) const
 {
     const bool inside = x >= 0 && x <= m_Width - 1 && z >= 0 && z <= m_Height - 1 && !m_Brightness.empty();
     const float brightness = inside ? m_Brightness[size_t(z) * size_t(m_Width) + size_t(x)] : 0.0f;
-    const D3DVECTOR& l = m_Light.Direction;
-    const float d = l.x * normal.x + l.y * normal.y + l.z * normal.z;
-    const float shade = m_ShadeLevel + 1.0f;
-    const float bright = brightness + 1.0f;
-    if (l.y * shade < d)
-        normal = D3DXVECTOR3(0.0f, shade, 0.0f);
-    // Tested against the normal's first product; the brightness wins.
-    if (l.y * bright > d)
-        normal = D3DXVECTOR3(0.0f, bright, 0.0f);
+    ShadeOrBrighten(m_Light.Direction, m_ShadeLevel + 1.0f, brightness + 1.0f, normal);
 }
 
 void QV7_Landscape::BuildTextureMatrices()
@@ -292,6 +346,15 @@ void QV7_Landscape::SetTextureStages()
     }
     g_device->SetTransform(D3DTS_TEXTURE0, &texture0);
     g_device->SetTransform(D3DTS_TEXTURE1, &texture1);
+    // The base picture lies once over the island: beyond the grid its border
+    // (the sea floor) goes on rather than the island repeating under the sea.
+    // The detail picture repeats. Both set here, as the water leaves its own
+    // stages clamped.
+    for (D3DSAMPLERSTATETYPE address : {D3DSAMP_ADDRESSU, D3DSAMP_ADDRESSV})
+    {
+        g_scene->SetSamplerState(address, 0, D3DTADDRESS_CLAMP);
+        g_scene->SetSamplerState(address, 1, D3DTADDRESS_WRAP);
+    }
     IDirect3DTexture9* base = TextureOf(m_BaseTexture);
     IDirect3DTexture9* detail = TextureOf(m_DetailTexture);
     g_scene->SetTexture(base, 0);

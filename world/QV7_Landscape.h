@@ -13,6 +13,7 @@
 
 #include "platform/d3dx/D3DXMath.h"
 #include "platform/gfx/D3D9.h"
+#include "world/LandscapeGrid.h"
 
 #include <cstdint>
 #include <vector>
@@ -66,6 +67,9 @@ class QV7_Landscape
     // Allocates the grids (zeroed), the tiles' buffers and the shared strip;
     // nothing when already created.
     void Create();
+    // Create for the map loader, which writes every sample of every grid
+    // itself: the grids are left unset.
+    void CreateForMap();
     // Frees the grids and buffers; the shading texture stays.
     void Unload();
     bool IsCreated() const { return m_Created != 0; }
@@ -83,6 +87,8 @@ class QV7_Landscape
     void ComputeMaximumHeight();
     void ComputeCellNormals();
     void ComputeLightingNormals();
+    // Both kinds of normal in one pass over the grid, as the load builds them.
+    void ComputeNormals();
     // Scales or replaces one lighting normal by the brightness and shade level:
     // its length is how bright the sun makes the land there.
     void AdjustLightingNormal(int x, int z, D3DXVECTOR3& normal) const;
@@ -115,12 +121,12 @@ class QV7_Landscape
     D3DXMATRIX m_World;
     // -1 forces the next rebuild; y is 0 once built.
     D3DXVECTOR3 m_CameraCell{-1.0f, -1.0f, -1.0f};
-    std::vector<float> m_Heights;
-    std::vector<D3DXVECTOR3> m_CellNormals;
-    std::vector<D3DXVECTOR3> m_LightingNormals;
+    LandscapeGrid<float> m_Heights;
+    LandscapeGrid<D3DXVECTOR3> m_CellNormals;
+    LandscapeGrid<D3DXVECTOR3> m_LightingNormals;
     float m_MaxHeight = 1.0f;
-    std::vector<float> m_Brightness;
-    std::vector<float> m_ThirdLayer;
+    LandscapeGrid<float> m_Brightness;
+    LandscapeGrid<float> m_ThirdLayer;
     float m_ShadeLevel = -0.5f;
     float m_Spare[3] = {};
     // The sun shading picture (MapSHD%d.map), owned; it outlives Unload.
@@ -162,6 +168,7 @@ class QV7_Landscape
     }
 
   private:
+    void Allocate(bool zeroed);
     void CreateTileBuffers();
     void ReleaseTileBuffers();
     void CreateIndexBuffer();
@@ -169,6 +176,8 @@ class QV7_Landscape
     void StitchEdges(LandscapeVertex* vertices, int level, int a, int b, int col0, int row0) const;
     void UploadTile(TerrainTile& tile, const LandscapeVertex* vertices);
     float SampleHeight(int col, int row) const;
+    void CellNormalsOfRow(int z);
+    void LightingNormalsOfRow(int z);
     void UpdateVisibility();
     void SetWorldTransform(int pass);
     void SetTextureStages();

@@ -280,16 +280,8 @@ void QV7_Water::RenderSimple()
     g_scene->SetRenderState(TRUE, D3DRS_LIGHTING);
     SetMaterial(0.5f);
     for (DWORD stage = 0; stage < 2; ++stage)
-    {
-        g_scene->SetTextureStageState(stage, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-        g_scene->SetTextureStageState(stage, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-        g_scene->SetTextureStageState(stage, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    }
-    g_scene->SetRenderState(TRUE, D3DRS_ALPHABLENDENABLE);
-    g_scene->SetRenderState(D3DBLEND_SRCALPHA, D3DRS_SRCBLEND);
-    g_scene->SetRenderState(D3DBLEND_INVSRCALPHA, D3DRS_DESTBLEND);
-    DrawGrid();
-    g_scene->EndWorkSpace(0);
+        AlphaFromTextureAndMaterial(stage);
+    DrawBlendedGrid();
 }
 
 float QV7_Water::MirrorPlaneOffset(float eyeY) const
@@ -453,9 +445,20 @@ void QV7_Water::RenderReflective()
     g_scene->SetRenderState(TRUE, D3DRS_LIGHTING);
 
     SetMaterial(m_Ripples ? 0.8f : 0.5f);
+    AlphaFromTextureAndMaterial(stage);
+    DrawBlendedGrid();
+}
+
+void QV7_Water::AlphaFromTextureAndMaterial(DWORD stage)
+{
     g_scene->SetTextureStageState(stage, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
     g_scene->SetTextureStageState(stage, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
     g_scene->SetTextureStageState(stage, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+}
+
+// The sheet blended over what lies under it, ending the water's work space.
+void QV7_Water::DrawBlendedGrid()
+{
     g_scene->SetRenderState(TRUE, D3DRS_ALPHABLENDENABLE);
     g_scene->SetRenderState(D3DBLEND_SRCALPHA, D3DRS_SRCBLEND);
     g_scene->SetRenderState(D3DBLEND_INVSRCALPHA, D3DRS_DESTBLEND);

@@ -86,6 +86,8 @@ class QV7_Water
     void SetCameraSpaceCoordinates(DWORD stage, const D3DXMATRIX& matrix);
     void SetMaterial(float power);
     void DrawGrid();
+    void AlphaFromTextureAndMaterial(DWORD stage);
+    void DrawBlendedGrid();
     void SetRippleStage(float angle);
     void ClipAtMirror(const D3DXPLANE& plane, const D3DXMATRIX& view);
 };

@@ -4,8 +4,8 @@
 // cameras, with a rock under the water as the race's scenery. The pictures
 // must show the sky above the horizon and unfogged, the far land going into
 // the fog colour, the hill mirrored in the reflective water, and nothing under
-// the water mirrored up through it. Each
-// picture is written as a PNG into the test's temporary folder.
+// the water mirrored up through it. With QV7_ISLAND_PICTURES set to a
+// folder, each picture is saved there as PNG.
 #include "LandscapeTestSupport.h"
 #include "WorldTestSupport.h"
 #include "engine/QV7_Scene.h"
@@ -43,28 +43,9 @@ LandscapeMapDescription Island()
     return map;
 }
 
-int Channel(uint32_t colour, int shift)
-{
-    return int((colour >> shift) & 0xFF);
-}
-
-int Distance(uint32_t a, uint32_t b)
-{
-    int most = 0;
-    for (int shift : {0, 8, 16})
-        most = std::max(most, std::abs(Channel(a, shift) - Channel(b, shift)));
-    return most;
-}
-
-uint32_t Mix(uint32_t top, uint32_t below, float alpha)
-{
-    uint32_t out = 0;
-    for (int shift : {0, 8, 16})
-        out |= uint32_t(std::lround(alpha * float(Channel(top, shift)) +
-                                    (1.0f - alpha) * float(Channel(below, shift))))
-               << shift;
-    return out;
-}
+using worldtest::Distance;
+using worldtest::Mix;
+using worldtest::WaterKind;
 
 class IslandPictureTest : public landscapetest::LandscapeFixture
 {
@@ -99,12 +80,6 @@ class IslandPictureTest : public landscapetest::LandscapeFixture
         waterTexture.reset();
         LandscapeFixture::TearDown();
     }
-    enum class Water
-    {
-        None,
-        Simple,
-        Reflective
-    };
     // A magenta rock under the water, at least 1500 from the eye (further
     // for a high eye, so that it stays in view) and 25 degrees to the side of the view, clear of both hills:
     // scenery the race draws in both passes, across the line of sight.
@@ -127,53 +102,15 @@ class IslandPictureTest : public landscapetest::LandscapeFixture
         worldtest::DrawWall(centre.x - across.x, centre.y - across.y, centre.x + across.x,
                             centre.y + across.y, 60.0f, 190.0f, 0xFFFF00FF);
     }
-    gfx::PresentedFrame Frame(Water kind, const std::string& name)
+    gfx::PresentedFrame Frame(WaterKind kind, const std::string& name)
     {
-        if (kind == Water::Reflective)
-        {
-            water->BeginReflection();
-            g_landscape->Render(1);
-            Rock();
-            water->EndReflection();
-        }
-        g_device->BeginScene();
-        g_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-        sky->Render(0);
-        g_landscape->Render(0);
-        Rock();
-        if (kind == Water::Simple)
-            water->RenderSimple();
-        else if (kind == Water::Reflective)
-            water->RenderReflective();
-        g_device->EndScene();
-        g_device->Present(nullptr, nullptr, nullptr, nullptr);
-        gfx::PresentedFrame frame;
-        EXPECT_TRUE(gfx::ReadPresentedFrame(g_device, frame));
-        for (uint32_t& pixel : frame.pixels)
-            pixel &= 0xFFFFFF;
-        ImagePixels picture{uint32_t(frame.width), uint32_t(frame.height), frame.pixels};
-        for (uint32_t& pixel : picture.argb)
-            pixel |= 0xFF000000;
-        SaveImageFile(testing::TempDir() + "qv7_island_" + name + ".png", WritePng(picture, false));
+        const gfx::PresentedFrame frame = worldtest::DrawIslandFrame(*sky, *water, kind, &Rock);
+        worldtest::SaveIslandPicture(frame, "small_island_" + name);
         return frame;
     }
-    bool Screen(const D3DXVECTOR3& point, int& x, int& y) const
+    static uint32_t At(const gfx::PresentedFrame& frame, const D3DXVECTOR3& point)
     {
-        D3DXMATRIX viewProjection;
-        D3DXMatrixMultiply(&viewProjection, &g_camera->m_View, &g_camera->m_Projection);
-        D3DXVECTOR3 clip;
-        D3DXVec3TransformCoord(&clip, &point, &viewProjection);
-        x = int((clip.x * 0.5f + 0.5f) * float(width));
-        y = int((0.5f - clip.y * 0.5f) * float(height));
-        return x >= 0 && x < width && y >= 0 && y < height;
-    }
-    uint32_t At(const gfx::PresentedFrame& frame, const D3DXVECTOR3& point) const
-    {
-        int x = 0, y = 0;
-        EXPECT_TRUE(Screen(point, x, y)) << point.x << "," << point.y << "," << point.z;
-        x = std::clamp(x, 0, width - 1);
-        y = std::clamp(y, 0, height - 1);
-        return frame.pixels[size_t(y) * size_t(frame.width) + size_t(x)];
+        return worldtest::PixelAt(frame, point);
     }
     std::unique_ptr<TextureRecord> skyTexture, waterTexture;
     std::unique_ptr<QV7_SkyDome> sky;
@@ -215,9 +152,10 @@ TEST_F(IslandPictureTest, SkyFogHillAndItsMirrorFromFixedCameras)
     {
         SCOPED_TRACE(c.name);
         worldtest::PlaceCamera(c.eye, c.target);
-        const gfx::PresentedFrame land = Frame(Water::None, std::string(c.name) + "_land");
-        const gfx::PresentedFrame simple = Frame(Water::Simple, std::string(c.name) + "_simple");
-        const gfx::PresentedFrame mirrored = Frame(Water::Reflective, std::string(c.name) + "_reflective");
+        const gfx::PresentedFrame land = Frame(WaterKind::None, std::string(c.name) + "_land");
+        const gfx::PresentedFrame simple = Frame(WaterKind::Simple, std::string(c.name) + "_simple");
+        const gfx::PresentedFrame mirrored =
+            Frame(WaterKind::Reflective, std::string(c.name) + "_reflective");
 
         // Above the horizon: the sky, never the fog.
         for (const gfx::PresentedFrame* frame : {&land, &simple, &mirrored})

@@ -69,9 +69,9 @@ TEST_F(LandscapeMapFileTest, WriterAndReaderAgreeOnEveryField)
 
     const QV7_Landscape& land = *g_landscape;
     ASSERT_TRUE(land.IsCreated());
-    EXPECT_EQ(land.m_Heights, map.heights);
-    EXPECT_EQ(land.m_Brightness, map.brightness);
-    EXPECT_EQ(land.m_ThirdLayer, map.thirdLayer);
+    EXPECT_EQ(std::vector<float>(land.m_Heights.begin(), land.m_Heights.end()), map.heights);
+    EXPECT_EQ(std::vector<float>(land.m_Brightness.begin(), land.m_Brightness.end()), map.brightness);
+    EXPECT_EQ(std::vector<float>(land.m_ThirdLayer.begin(), land.m_ThirdLayer.end()), map.thirdLayer);
     EXPECT_EQ(land.m_ShadeLevel, map.shadeLevel);
     EXPECT_EQ(std::memcmp(land.m_Spare, map.spare, sizeof map.spare), 0);
     EXPECT_EQ(land.m_BaseTexture, textures.At(1));

@@ -9,6 +9,7 @@
 #include "world/LandscapeHelpers.h"
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <set>
@@ -101,6 +102,45 @@ TEST_F(LandscapeQueryTest, NormalIsTheCellsOwnUpToTheGridsEdge)
     land.ComputeCellNormals();
     expectNormal(64.0f * 5, 65500.0f, {0.0f, r, r});
     expectNormal(64.0f * 4, 65535.9f, {-r, r, 0.0f});
+}
+
+TEST_F(LandscapeQueryTest, TheLoadsOnePassGivesTheSameNormalsAsTheGeneralProduct)
+{
+    // Rough ground with a brightness layer and a slanted sun: the one pass the
+    // map load makes, spread over threads, must give every normal bit for bit
+    // as the general triangle normal and the per-sample adjustment do.
+    QV7_Landscape& land = *g_landscape;
+    uint32_t state = 12345u;
+    auto next = [&state]
+    {
+        state = state * 1664525u + 1013904223u;
+        return float(state >> 8) / float(1u << 24);
+    };
+    for (int z = 0; z < 1024; ++z)
+        for (int x = 0; x < 1024; ++x)
+        {
+            land.Height(x, z) = 3000.0f * next() - 200.0f;
+            land.m_Brightness[size_t(z) * 1024 + size_t(x)] = 0.6f * next() - 0.3f;
+        }
+    land.m_Light.Direction = {0.4f, -0.8f, 0.3f};
+    land.m_ShadeLevel = -0.4f;
+    land.ComputeNormals();
+    int wrong = 0;
+    for (int z = 0; z < 1024; z += 7)
+        for (int x = 0; x < 1024; x += 3)
+        {
+            const float right = x + 1 < 1024 ? land.Height(x + 1, z) : 0.0f;
+            const float below = z + 1 < 1024 ? land.Height(x, z + 1) : 0.0f;
+            const D3DXVECTOR3 a(64.0f * float(x), land.Height(x, z), 64.0f * float(z));
+            D3DXVECTOR3 b(a.x + 64.0f, right, a.z), c(a.x, below, a.z + 64.0f), cell;
+            ComputeTriangleNormal(a, b, c, cell);
+            D3DXVECTOR3 lit = cell;
+            land.AdjustLightingNormal(x, z, lit);
+            const size_t i = size_t(z) * 1024 + size_t(x);
+            wrong += std::memcmp(&cell, &land.m_CellNormals[i], sizeof cell) != 0 ||
+                     std::memcmp(&lit, &land.m_LightingNormals[i], sizeof lit) != 0;
+        }
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(LandscapeQueryTest, LightingNormalLengthFollowsShadeAndBrightness)

@@ -45,27 +45,11 @@ DWORD FloatBits(float value)
     return bits;
 }
 
-int Channel(uint32_t colour, int shift)
-{
-    return int((colour >> shift) & 0xFF);
-}
+using worldtest::Mix;
 
 bool Near(uint32_t a, uint32_t b, int tolerance)
 {
-    for (int shift : {0, 8, 16})
-        if (std::abs(Channel(a, shift) - Channel(b, shift)) > tolerance)
-            return false;
-    return true;
-}
-
-uint32_t Mix(uint32_t top, uint32_t below, float alpha)
-{
-    uint32_t out = 0;
-    for (int shift : {0, 8, 16})
-        out |= uint32_t(std::lround(alpha * float(Channel(top, shift)) +
-                                    (1.0f - alpha) * float(Channel(below, shift))))
-               << shift;
-    return out;
+    return worldtest::Distance(a, b) <= tolerance;
 }
 
 class WaterAndSkyPictureTest : public enginetest::EngineFixture
@@ -129,22 +113,9 @@ class WaterAndSkyPictureTest : public enginetest::EngineFixture
     {
         return frame.pixels[size_t(y) * frame.width + x] & 0xFFFFFF;
     }
-    // Where a world point lands on the screen.
-    void Screen(const D3DXVECTOR3& point, int& x, int& y) const
+    static uint32_t AtWorld(const gfx::PresentedFrame& frame, const D3DXVECTOR3& point)
     {
-        D3DXMATRIX viewProjection;
-        D3DXMatrixMultiply(&viewProjection, &g_camera->m_View, &g_camera->m_Projection);
-        D3DXVECTOR3 clip;
-        D3DXVec3TransformCoord(&clip, &point, &viewProjection);
-        x = int((clip.x * 0.5f + 0.5f) * float(width));
-        y = int((0.5f - clip.y * 0.5f) * float(height));
-    }
-    uint32_t AtWorld(const gfx::PresentedFrame& frame, const D3DXVECTOR3& point) const
-    {
-        int x = 0, y = 0;
-        Screen(point, x, y);
-        EXPECT_TRUE(x >= 0 && x < width && y >= 0 && y < height) << x << "," << y;
-        return At(frame, std::clamp(x, 0, width - 1), std::clamp(y, 0, height - 1));
+        return worldtest::PixelAt(frame, point) & 0xFFFFFF;
     }
     std::unique_ptr<TextureRecord> atlas, waterTexture, bumpTexture;
     std::unique_ptr<QV7_SkyDome> sky;
@@ -255,7 +226,7 @@ TEST_F(WaterAndSkyPictureTest, ReflectiveWaterMirrorsWhatStandsAboveItAndNothing
         auto image = [&](float px, float py, float pz, int dx = 0)
         {
             int x = 0, y = 0;
-            Screen(D3DXVECTOR3(px, py, pz), x, y);
+            worldtest::ScreenPoint(D3DXVECTOR3(px, py, pz), width, height, x, y);
             return At(frame, std::clamp(x - c.shift + dx, 0, width - 1),
                       std::clamp(y + c.shift * 3 / 4, 0, height - 1));
         };

@@ -5,9 +5,9 @@
 // island meets the flat sea floor the landscape draws beyond it.
 #pragma once
 
-#include <algorithm>
+#include "world/ParallelRows.h"
+
 #include <cstdint>
-#include <thread>
 #include <vector>
 
 namespace demo
@@ -45,16 +45,6 @@ float CanyonCentreZ(float x);
 // result the same on every run.
 template <typename RowJob> void ForEachRow(RowJob rowJob, int rows = kIslandSamples)
 {
-    const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
-    std::vector<std::thread> workers;
-    for (int t = 0; t < threads; ++t)
-        workers.emplace_back(
-            [t, threads, rows, &rowJob]
-            {
-                for (int z = t; z < rows; z += threads)
-                    rowJob(z);
-            });
-    for (std::thread& worker : workers)
-        worker.join();
+    ForEachRowInParallel(rows, rowJob);
 }
 } // namespace demo

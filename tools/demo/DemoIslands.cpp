@@ -6,6 +6,7 @@
 #include "tools/demo/DemoIslandPictures.h"
 
 #include <future>
+#include <mutex>
 
 namespace demo
 {
@@ -196,9 +197,28 @@ LandscapeFogWords Fog(const IslandRecipe& recipe)
                             recipe.fogEnd, 0.0001f, false);
 }
 
-std::vector<uint8_t> Jpeg(const ImagePixels& image)
+// The map textures as the race loads them by default (DXT5 with their mip
+// chains): they go to the device as they are, with nothing to decode.
+std::vector<uint8_t> MapTexture(const ImagePixels& image)
 {
-    return WriteJpeg(image, 92);
+    return WriteDds(image, D3DFMT_DXT5, 0);
+}
+
+// Island `number`'s heights, made once per process: they are most of the
+// work of an island, and both its files and the maps database's pictures of
+// it are made from them.
+const Heightfield& IslandField(int number)
+{
+    static Heightfield fields[kDemoIslandCount];
+    static std::once_flag made[kDemoIslandCount];
+    const int index = std::clamp(number, 1, kDemoIslandCount) - 1;
+    std::call_once(made[index],
+                   [index]
+                   {
+                       const IslandRecipe recipe = Recipe(index + 1);
+                       fields[index] = recipe.generate(recipe.seed);
+                   });
+    return fields[index];
 }
 } // namespace
 
@@ -222,7 +242,7 @@ DemoIsland BuildDemoIsland(int number)
     const IslandRecipe recipe = Recipe(number);
     DemoIsland island;
     island.number = number;
-    Heightfield field = recipe.generate(recipe.seed);
+    const Heightfield& field = IslandField(number);
     const std::vector<float> shadows = CastShadows(field, recipe.sun);
     island.shading = ShadingPicture(SunShading(field, recipe.sun, shadows, kShadingAmbient));
     island.basePicture = BasePicture(field, recipe.palette, recipe.seed + 1000);
@@ -230,7 +250,7 @@ DemoIsland BuildDemoIsland(int number)
     island.water = WaterPicture(recipe.water, recipe.seed + 2000);
 
     LandscapeMapDescription& map = island.map;
-    map.heights = std::move(field.heights);
+    map.heights = field.heights;
     map.brightness = BrightnessLayer(shadows, kLitCap, kShadeLevel);
     map.thirdLayer.assign(map.heights.size(), 0.0f);
     map.shadeLevel = kShadeLevel;
@@ -246,18 +266,38 @@ DemoIsland BuildDemoIsland(int number)
     return island;
 }
 
+IslandTopView BuildIslandTopView(int number)
+{
+    const IslandRecipe recipe = Recipe(number);
+    IslandTopView view;
+    view.field = IslandField(number);
+    const std::vector<float> shading =
+        SunShading(view.field, recipe.sun, CastShadows(view.field, recipe.sun), kShadingAmbient);
+    view.ground = BasePicture(view.field, recipe.palette, recipe.seed + 1000);
+    for (size_t i = 0; i < view.ground.argb.size(); ++i)
+    {
+        const uint32_t c = view.ground.argb[i];
+        const float light = shading[i];
+        view.ground.argb[i] =
+            PackArgb({float((c >> 16) & 0xFF) / 255.0f * light, float((c >> 8) & 0xFF) / 255.0f * light,
+                      float(c & 0xFF) / 255.0f * light});
+    }
+    view.water = PackArgb(recipe.water);
+    return view;
+}
+
 std::vector<TextureContainerRecord> SharedIslandTextures()
 {
-    return {{kIslandDetailId, WritePng(DetailPicture(256, 0.08f, 41), false)},
-            {kIslandRoughDetailId, WritePng(DetailPicture(256, 0.13f, 42), false)},
-            {kIslandRippleId, WritePng(RipplePicture(43), false)}};
+    return {{kIslandDetailId, MapTexture(DetailPicture(256, 0.08f, 41))},
+            {kIslandRoughDetailId, MapTexture(DetailPicture(256, 0.13f, 42))},
+            {kIslandRippleId, MapTexture(RipplePicture(43))}};
 }
 
 std::vector<TextureContainerRecord> IslandTextures(const DemoIsland& island)
 {
-    return {{island.map.baseTextureId, Jpeg(island.basePicture)},
-            {island.map.skyTextureId, Jpeg(island.sky)},
-            {island.map.waterTextureId1, WritePng(island.water, true)}};
+    return {{island.map.baseTextureId, MapTexture(island.basePicture)},
+            {island.map.skyTextureId, MapTexture(island.sky)},
+            {island.map.waterTextureId1, MapTexture(island.water)}};
 }
 
 std::vector<int32_t> IslandTextureIds(const DemoIsland& island)
@@ -281,7 +321,9 @@ EncodedIsland BuildAndEncode(int number)
 {
     EncodedIsland encoded{BuildDemoIsland(number), {}, {}};
     encoded.textures = IslandTextures(encoded.island);
-    encoded.shading = WritePng(encoded.island.shading, false);
+    // The landscape loads its shading picture as A8R8G8B8 with a full mip
+    // chain: a DDS that holds just that is copied in without any decoding.
+    encoded.shading = WriteDds(encoded.island.shading, D3DFMT_A8R8G8B8, 0);
     return encoded;
 }
 } // namespace

@@ -40,6 +40,17 @@ struct DemoIsland
 
 // Island `number` (1 .. kDemoIslandCount); the same island on every call.
 DemoIsland BuildDemoIsland(int number);
+
+// What island `number` looks like from above: its heights, its base picture
+// under its sun shading (1024 x 1024, column x, row z) and its sea's colour.
+struct IslandTopView
+{
+    Heightfield field;
+    ImagePixels ground;
+    uint32_t water = 0; // ARGB, opaque
+    float waterLevel = kIslandWaterLevel;
+};
+IslandTopView BuildIslandTopView(int number);
 // The pictures the islands share: the two detail textures and the ripples.
 std::vector<TextureContainerRecord> SharedIslandTextures();
 std::vector<TextureContainerRecord> IslandTextures(const DemoIsland& island);

@@ -1,9 +1,10 @@
-// Island pictures: each pixel samples the island's height field (coordinates
-// -1..1 across the picture, +y down), gets its colour from the height and its
-// light from the slope, then the track is laid over it as a dusty band.
+// Island pictures: the real island from above (its shaded base picture with
+// the sea over the drowned ground), then the track laid over it as a dusty
+// band.
 #include "tools/demo/DemoMapThumbnails.h"
 
 #include "platform/font/Font.h"
+#include "tools/demo/DemoIslands.h"
 #include "tools/writers/ImageWriters.h"
 
 #include <algorithm>
@@ -43,162 +44,62 @@ float Smooth(float e0, float e1, float x)
     return t * t * (3.0f - 2.0f * t);
 }
 
-// Value noise on an integer lattice, smoothly interpolated: the same numbers everywhere.
-float Lattice(int x, int y, uint32_t seed)
+// One closed loop of the race in world units over the island's 65536 square.
+void TrackPoint(int island, float t, float& x, float& z)
 {
-    uint32_t h = uint32_t(x) * 374761393u + uint32_t(y) * 668265263u + seed * 2246822519u;
-    h = (h ^ (h >> 13)) * 1274126177u;
-    return float((h ^ (h >> 16)) & 0xFFFF) / 65535.0f;
-}
-
-float Noise(float x, float y, uint32_t seed)
-{
-    const int ix = int(std::floor(x)), iy = int(std::floor(y));
-    const float fx = Smooth(0.0f, 1.0f, x - float(ix)), fy = Smooth(0.0f, 1.0f, y - float(iy));
-    const float top = Lattice(ix, iy, seed) + (Lattice(ix + 1, iy, seed) - Lattice(ix, iy, seed)) * fx;
-    const float bottom =
-        Lattice(ix, iy + 1, seed) + (Lattice(ix + 1, iy + 1, seed) - Lattice(ix, iy + 1, seed)) * fx;
-    return top + (bottom - top) * fy;
-}
-
-// Three octaves, about 0..1.
-float Fractal(float x, float y, uint32_t seed)
-{
-    return 0.57f * Noise(x * 3.0f, y * 3.0f, seed) + 0.29f * Noise(x * 7.0f, y * 7.0f, seed + 1) +
-           0.14f * Noise(x * 15.0f, y * 15.0f, seed + 2);
-}
-
-// Height above the sea (negative: depth below it) at (x, y) in -1..1.
-float Height(int island, float x, float y)
-{
-    const float r = std::hypot(x, y), a = std::atan2(y, x);
-    const float rough = Fractal(x, y, uint32_t(island) * 17u) - 0.5f;
+    const float a = 2.0f * kPi * t, centre = 0.5f * demo::kIslandSize;
     switch (island)
     {
     case 2:
-    {
-        // A ring of hills round a lagoon, open to the sea in the south-east.
-        const float ringRadius = 0.55f + 0.04f * std::sin(3.0f * a + 0.5f);
-        const float ring = 1.0f - std::fabs(r - ringRadius) / (0.2f + 0.03f * std::cos(5.0f * a));
-        const float gap = std::exp(-std::pow((a - 0.8f) / 0.3f, 2.0f));
-        const float hills = 0.35f * Smooth(0.3f, 1.0f, ring) * (0.7f + 0.6f * rough);
-        const float land = ring * 0.25f + hills + rough * 0.12f - gap * 0.9f;
-        // The lagoon inside the ring is shallow everywhere; the open sea drops away outside.
-        if (r < ringRadius)
-            return std::max(land, -0.025f + 0.015f * rough);
-        return land - std::max(r - ringRadius - 0.2f, 0.0f) * 0.8f;
-    }
-    case 3:
-    {
-        // A long island from south-west to north-east, cut lengthways by a winding canyon.
-        const float c = std::cos(0.45f), s = std::sin(0.45f);
-        const float u = x * c + y * s, v = -x * s + y * c;
-        const float shape = 1.0f - std::hypot(u / 0.88f, v / 0.34f) + 0.06f * std::sin(7.0f * u);
-        const float plateau = 0.2f + 0.5f * Smooth(0.0f, 0.35f, shape);
-        const float canyonLine = 0.09f * std::sin(4.0f * u + 0.3f);
-        const float canyon = std::exp(-std::pow((v - canyonLine) / 0.045f, 2.0f)) * Smooth(0.1f, 0.2f, shape);
-        return shape < 0.0f ? shape : plateau * (0.85f + 0.3f * rough) - canyon * 0.55f;
-    }
-    default:
-    {
-        // A round hill island with a wide beach and one big hill north of its middle.
-        const float coast = 0.64f + 0.06f * std::sin(3.0f * a) + 0.04f * std::cos(5.0f * a + 1.0f);
-        const float land = 1.0f - r / coast;
-        const float hill = std::exp(-(std::pow(x - 0.08f, 2.0f) + std::pow(y + 0.12f, 2.0f)) / 0.09f);
-        return land < 0.0f ? land + rough * 0.05f
-                           : 0.3f * Smooth(0.0f, 0.5f, land) * (0.8f + 0.6f * rough) + 0.55f * hill * land;
-    }
-    }
-}
-
-// Colour of a land height: beach, then the island's vegetation or rock.
-Rgb LandColour(int island, float h, float detail)
-{
-    const Rgb sand = FromArgb(0xE8D7A0), wetSand = FromArgb(0xC9B27A);
-    if (h < 0.015f)
-        return Lerp(wetSand, sand, h / 0.015f);
-    if (island == 3)
-    {
-        const Rgb ochre = FromArgb(0xC98A4B), red = FromArgb(0x9A4E2C), dark = FromArgb(0x5E3322);
-        const Rgb ground = Lerp(Lerp(sand, ochre, (h - 0.015f) / 0.08f), red, (h - 0.25f) / 0.35f);
-        return Lerp(ground, dark, detail * 0.25f);
-    }
-    const Rgb grass = FromArgb(0x6DAA45), forest = FromArgb(0x2F6B2C), rock = FromArgb(0x8E8272);
-    const Rgb snowless =
-        Lerp(Lerp(sand, grass, (h - 0.015f) / 0.04f), forest, (h - 0.12f) / 0.25f + detail * 0.3f);
-    return Lerp(snowless, rock, (h - 0.5f) / 0.2f);
-}
-
-// Sea colour by depth: turquoise shallows to deep blue, with a foam line at the coast.
-Rgb SeaColour(float h, float detail)
-{
-    const Rgb shallow = FromArgb(0x3FC7C9), mid = FromArgb(0x1C7FA8), deep = FromArgb(0x0C3A6B);
-    Rgb water = h > -0.08f ? Lerp(shallow, mid, -h / 0.08f) : Lerp(mid, deep, (-h - 0.08f) / 0.35f);
-    water = Lerp(water, FromArgb(0xFFFFFF), 0.06f * detail);
-    const float foam = Smooth(-0.02f, 0.0f, h);
-    return Lerp(water, FromArgb(0xF4FBFF), foam * 0.7f);
-}
-
-// One closed loop of the race, as points in -1..1.
-void TrackPoint(int island, float t, float& x, float& y)
-{
-    const float a = 2.0f * kPi * t;
-    switch (island)
-    {
-    case 2:
-        x = (0.55f + 0.04f * std::sin(3.0f * a + 0.5f)) * std::cos(a);
-        y = (0.55f + 0.04f * std::sin(3.0f * a + 0.5f)) * std::sin(a);
+        // Along the ring of hills round the lagoon.
+        x = centre + 19500.0f * std::cos(a);
+        z = centre + 19500.0f * std::sin(a);
         return;
     case 3:
-    {
-        const float u = 0.6f * std::cos(a),
-                    v = 0.17f * std::sin(a) + 0.09f * std::sin(4.0f * u + 0.3f) * 0.5f;
-        const float c = std::cos(0.45f), s = std::sin(0.45f);
-        x = u * c - v * s;
-        y = u * s + v * c;
+        // Down the canyon's floor and back up it.
+        x = centre + 21000.0f * std::cos(a);
+        z = demo::CanyonCentreZ(x) + 1100.0f * std::sin(a);
         return;
-    }
     default:
-        x = 0.42f * std::cos(a) + 0.05f * std::cos(3.0f * a);
-        y = 0.38f * std::sin(a) - 0.04f;
+        // Round the hills, inside the beach.
+        x = centre + 14000.0f * std::cos(a) + 1600.0f * std::cos(3.0f * a);
+        z = centre + 12500.0f * std::sin(a) - 1300.0f;
         return;
     }
 }
 
-struct IslandCanvas
+// The island seen from above as the race shows it: its base picture under its
+// sun shading, the sea's colour over the ground below the water, deepening
+// offshore. Column x, row z, each pixel the mean of the ground it covers.
+// seaAlpha 1 for an opaque sea; less lets the deep sea show through.
+Bitmap32 PaintIsland(const demo::IslandTopView& view, int size, float seaAlpha)
 {
-    Bitmap32 pixels;
-    std::vector<float> heights;
-};
-
-// The island shaded by a sun from the north-west; seaAlpha 1 for an opaque sea.
-IslandCanvas PaintIsland(int island, int size, float seaAlpha)
-{
-    IslandCanvas canvas{Bitmap32(size, size, 0), std::vector<float>(size_t(size) * size)};
-    const float step = 2.0f / float(size);
+    Bitmap32 canvas(size, size, 0);
+    const int texels = std::max(int(view.ground.width) / size, 1);
+    const Rgb water = FromArgb(view.water);
     for (int py = 0; py < size; ++py)
         for (int px = 0; px < size; ++px)
         {
-            const float x = -1.0f + (float(px) + 0.5f) * step, y = -1.0f + (float(py) + 0.5f) * step;
-            const float h = Height(island, x, y);
-            const float detail = Fractal(x * 4.0f, y * 4.0f, 99u);
-            canvas.heights[size_t(py) * size + px] = h;
-            if (h < 0.0f)
+            float r = 0.0f, g = 0.0f, b = 0.0f, depth = 0.0f;
+            for (int j = py * texels; j < (py + 1) * texels; ++j)
+                for (int i = px * texels; i < (px + 1) * texels; ++i)
+                {
+                    const Rgb c = FromArgb(view.ground.At(uint32_t(i), uint32_t(j)));
+                    r += c.r, g += c.g, b += c.b;
+                    depth += view.waterLevel - view.field.At(i, j);
+                }
+            const float n = float(texels * texels);
+            depth /= n;
+            const Rgb ground{r / n, g / n, b / n};
+            if (depth <= 0.0f)
             {
-                const float alpha = seaAlpha + (1.0f - seaAlpha) * Smooth(-0.12f, 0.0f, h);
-                canvas.pixels.pixels[size_t(py) * size + px] = ToArgb(SeaColour(h, detail), alpha);
+                canvas.pixels[size_t(py) * size + px] = ToArgb(ground);
                 continue;
             }
-            // The slope from two neighbours, lit from the north-west.
-            const float e = 0.01f;
-            const float dx = (Height(island, x + e, y) - h) / e, dy = (Height(island, x, y + e) - h) / e;
-            const float nx = -dx * 0.35f, ny = -dy * 0.35f, nz = 1.0f;
-            const float length = std::sqrt(nx * nx + ny * ny + nz * nz);
-            const float light = (nx * -0.6f + ny * -0.6f + nz * 0.53f) / length;
-            const float shade = std::clamp(0.45f + 0.75f * light, 0.3f, 1.2f);
-            Rgb c = LandColour(island, h, detail);
-            c = {c.r * shade, c.g * shade, c.b * shade};
-            canvas.pixels.pixels[size_t(py) * size + px] = ToArgb(c);
+            // Shallows show the sand through the water; deep water is the sea's own colour.
+            const float deep = Smooth(0.0f, 160.0f, depth);
+            const Rgb sea = Lerp(Lerp(ground, water, 0.45f), water, deep);
+            canvas.pixels[size_t(py) * size + px] = ToArgb(sea, 1.0f - (1.0f - seaAlpha) * deep);
         }
     return canvas;
 }
@@ -231,23 +132,23 @@ void Dot(Bitmap32& canvas, float cx, float cy, float radius, uint32_t argb)
 
 void DrawTrack(Bitmap32& canvas, int island, float width)
 {
-    const float half = float(canvas.width) * 0.5f;
+    const float scale = float(canvas.width) / demo::kIslandSize;
     const int steps = canvas.width * 8;
     for (int pass = 0; pass < 2; ++pass)
         for (int i = 0; i < steps; ++i)
         {
-            float x, y;
-            TrackPoint(island, float(i) / float(steps), x, y);
-            const float px = half + x * half, py = half + y * half;
+            float x, z;
+            TrackPoint(island, float(i) / float(steps), x, z);
+            const float px = x * scale, py = z * scale;
             if (pass == 0)
                 Dot(canvas, px, py, width * 0.5f + 0.8f, 0x60302010);
             else
                 Dot(canvas, px, py, width * 0.5f, 0xFFD8C8A0);
         }
     // The start line: a short white bar across the track at its first point.
-    float x, y;
-    TrackPoint(island, 0.0f, x, y);
-    Dot(canvas, half + x * half, half + y * half, width * 0.9f, 0xFFFFFFFF);
+    float x, z;
+    TrackPoint(island, 0.0f, x, z);
+    Dot(canvas, x * scale, z * scale, width * 0.9f, 0xFFFFFFFF);
 }
 
 std::vector<uint8_t> Png(Bitmap32& canvas)
@@ -301,21 +202,22 @@ void Border(Bitmap32& canvas, uint32_t colour)
 }
 } // namespace
 
-std::vector<uint8_t> DemoIslandThumbnail(int island, const std::string& name, int size)
+std::vector<uint8_t> DemoIslandThumbnail(const demo::IslandTopView& view, int island, const std::string& name,
+                                         int size)
 {
-    IslandCanvas canvas = PaintIsland(island, size, 1.0f);
-    DrawTrack(canvas.pixels, island, float(size) / 90.0f);
-    Vignette(canvas.pixels);
-    Caption(canvas.pixels, name);
-    Border(canvas.pixels, 0xFFB8C8E0);
-    return Png(canvas.pixels);
+    Bitmap32 canvas = PaintIsland(view, size, 1.0f);
+    DrawTrack(canvas, island, float(size) / 90.0f);
+    Vignette(canvas);
+    Caption(canvas, name);
+    Border(canvas, 0xFFB8C8E0);
+    return Png(canvas);
 }
 
-std::vector<uint8_t> DemoIslandMiniMap(int island, int size)
+std::vector<uint8_t> DemoIslandMiniMap(const demo::IslandTopView& view, int island, int size)
 {
-    IslandCanvas canvas = PaintIsland(island, size, 0.0f);
-    DrawTrack(canvas.pixels, island, float(size) / 60.0f);
-    return Png(canvas.pixels);
+    Bitmap32 canvas = PaintIsland(view, size, 0.0f);
+    DrawTrack(canvas, island, float(size) / 60.0f);
+    return Png(canvas);
 }
 
 std::vector<uint8_t> DemoMiniMapMarker(int size)

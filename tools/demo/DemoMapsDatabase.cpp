@@ -5,9 +5,12 @@
 // the game sorts them signed.
 #include "tools/demo/DemoMapsDatabase.h"
 
+#include "tools/demo/DemoIslands.h"
 #include "tools/demo/DemoMapThumbnails.h"
 #include "tools/writers/MeshObjectWriter.h"
 #include "world/MapsDatabaseLayout.h"
+
+#include <future>
 
 namespace
 {
@@ -94,12 +97,19 @@ std::vector<PilotRecord> DemoPilots()
 std::vector<TextureContainerRecord> DemoMapsPictures()
 {
     std::vector<TextureContainerRecord> pictures;
+    // The islands are independent: look at them side by side.
+    std::vector<std::future<demo::IslandTopView>> views;
+    for (int island = 1; island <= kIslandCount; ++island)
+        views.push_back(std::async(std::launch::async, demo::BuildIslandTopView, island));
     for (int island = 1; island <= kIslandCount; ++island)
     {
         const std::string& name = kIslandNames[island - 1];
-        pictures.push_back({int32_t(kIslandThumbnailId) + island, DemoIslandThumbnail(island, name, 256)});
-        pictures.push_back({int32_t(kIslandLoadingId) + island, DemoIslandThumbnail(island, name, 512)});
-        pictures.push_back({int32_t(kIslandMiniMapId) + island, DemoIslandMiniMap(island, 128)});
+        const demo::IslandTopView view = views[size_t(island - 1)].get();
+        pictures.push_back(
+            {int32_t(kIslandThumbnailId) + island, DemoIslandThumbnail(view, island, name, 256)});
+        pictures.push_back(
+            {int32_t(kIslandLoadingId) + island, DemoIslandThumbnail(view, island, name, 512)});
+        pictures.push_back({int32_t(kIslandMiniMapId) + island, DemoIslandMiniMap(view, island, 128)});
     }
     pictures.push_back({int32_t(kMiniMapMarkerId), DemoMiniMapMarker(16)});
     for (size_t i = 0; i < std::size(kPilots); ++i)

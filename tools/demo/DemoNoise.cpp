@@ -63,12 +63,17 @@ float ValueNoise(float x, float z, uint32_t seed)
                        LatticeValue(ix, iz + 1, seed), LatticeValue(ix + 1, iz + 1, seed), x - x0, z - z0);
 }
 
-float Fbm(float x, float z, uint32_t seed, int octaves)
+namespace
+{
+// Octaves of `octave(x, z, n)` at doubling frequency and halving amplitude,
+// each turned against the last so their grids do not line up; 0..1 for
+// octaves in 0..1.
+template <class Octave> float SumOctaves(float x, float z, int octaves, Octave octave)
 {
     float sum = 0.0f, amplitude = 0.5f, total = 0.0f;
-    for (int octave = 0; octave < octaves; ++octave)
+    for (int n = 0; n < octaves; ++n)
     {
-        sum += amplitude * ValueNoise(x, z, seed + uint32_t(octave) * 101u);
+        sum += amplitude * octave(x, z, n);
         total += amplitude;
         amplitude *= 0.5f;
         Turn(x, z);
@@ -77,21 +82,23 @@ float Fbm(float x, float z, uint32_t seed, int octaves)
     }
     return sum / total;
 }
+} // namespace
+
+float Fbm(float x, float z, uint32_t seed, int octaves)
+{
+    return SumOctaves(x, z, octaves,
+                      [seed](float u, float v, int n)
+                      { return ValueNoise(u, v, seed + uint32_t(n) * 101u); });
+}
 
 float RidgedFbm(float x, float z, uint32_t seed, int octaves)
 {
-    float sum = 0.0f, amplitude = 0.5f, total = 0.0f;
-    for (int octave = 0; octave < octaves; ++octave)
-    {
-        const float ridge = 1.0f - std::fabs(ValueNoise(x, z, seed + uint32_t(octave) * 131u));
-        sum += amplitude * ridge * ridge;
-        total += amplitude;
-        amplitude *= 0.5f;
-        Turn(x, z);
-        x *= 2.0f;
-        z *= 2.0f;
-    }
-    return sum / total;
+    return SumOctaves(x, z, octaves,
+                      [seed](float u, float v, int n)
+                      {
+                          const float ridge = 1.0f - std::fabs(ValueNoise(u, v, seed + uint32_t(n) * 131u));
+                          return ridge * ridge;
+                      });
 }
 
 float PeriodicNoise(float x, float z, int period, uint32_t seed)

@@ -42,7 +42,7 @@ void Vector(JsonWriter& out, const char* key, const D3DVECTOR& v)
     out.NumberArray(key, {v.x, v.y, v.z});
 }
 
-void Range(JsonWriter& out, const char* key, const std::vector<float>& grid)
+void Range(JsonWriter& out, const char* key, const LandscapeGrid<float>& grid)
 {
     const auto [low, high] = std::minmax_element(grid.begin(), grid.end());
     out.NumberArray(key, {*low, *high});

@@ -1,0 +1,25 @@
+// Runs a job on every row of a grid, the rows dealt out over a few threads.
+// Rows must not depend on each other; each row is then computed exactly as
+// on one thread, so the result is the same on every run and machine.
+#pragma once
+
+#include <algorithm>
+#include <thread>
+#include <vector>
+
+template <typename RowJob> void ForEachRowInParallel(int rows, RowJob rowJob, unsigned mostThreads = 8)
+{
+    const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, std::max(mostThreads, 1u)));
+    std::vector<std::thread> workers;
+    for (int t = 1; t < threads; ++t)
+        workers.emplace_back(
+            [t, threads, rows, &rowJob]
+            {
+                for (int row = t; row < rows; row += threads)
+                    rowJob(row);
+            });
+    for (int row = 0; row < rows; row += threads)
+        rowJob(row);
+    for (std::thread& worker : workers)
+        worker.join();
+}
