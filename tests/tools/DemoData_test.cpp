@@ -35,7 +35,7 @@ TEST(DemoData, WritesEveryFileOfTheFrontEndAndTheSameBytesEachTime)
     for (const char* name :
          {"LANG.lng", "Menu.qvx", "Menu_c.qvx", "Textures1.qvx", "Textures2.qvx", "Fonts.qvx", "ldat1.gfx",
           "ldat2.gfx", "ldat3.gfx", "ldat4.gfx", "GraphicsSfx.dat", "SndSfx.dat", "intro.wmv", "Map1.tex",
-          "Map2.tex", "Map3.tex", "MapSHD1.map", "MapSHD2.map", "MapSHD3.map", "Map1.map", "Map2.map", "Map3.map", "Maps_srt.qvx", "Aip.dat", "DatA.dat"})
+          "Map2.tex", "Map3.tex", "MapSHD1.map", "MapSHD2.map", "MapSHD3.map", "Map1.map", "Map2.map", "Map3.map", "Maps_srt.qvx", "Aip.dat", "DatA.dat", "Triggers.qvx"})
     {
         ASSERT_EQ(files.count(name), 1u) << name;
         EXPECT_FALSE(files.at(name).empty()) << name;

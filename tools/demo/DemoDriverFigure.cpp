@@ -45,7 +45,7 @@ struct Box
 };
 
 // The bind-pose joints (figure space), by the look's proportions.
-D3DXVECTOR3 Joint(int bone, const DriverFigureLook& l)
+D3DXVECTOR3 UnscaledJoint(int bone, const DriverFigureLook& l)
 {
     switch (bone)
     {
@@ -62,7 +62,12 @@ D3DXVECTOR3 Joint(int bone, const DriverFigureLook& l)
     }
 }
 
-std::vector<Box> Boxes(const DriverFigureLook& l)
+D3DXVECTOR3 Joint(int bone, const DriverFigureLook& l)
+{
+    return UnscaledJoint(bone, l) * l.size;
+}
+
+std::vector<Box> UnscaledBoxes(const DriverFigureLook& l)
 {
     const float h = l.height, w = l.width, b = l.bulk;
     std::vector<Box> boxes = {
@@ -85,6 +90,17 @@ std::vector<Box> Boxes(const DriverFigureLook& l)
         const auto [fore0, fore1] = z(11 * side, 16 * side);
         boxes.push_back({{-30, 29 * h, fore0}, {-14, 35 * h, fore1}, arm, kSuit, false});
         boxes.push_back({{-35, 28 * h, fore0}, {-29, 36 * h, fore1}, arm, kDark, false});
+    }
+    return boxes;
+}
+
+std::vector<Box> Boxes(const DriverFigureLook& l)
+{
+    std::vector<Box> boxes = UnscaledBoxes(l);
+    for (Box& box : boxes)
+    {
+        box.lo *= l.size;
+        box.hi *= l.size;
     }
     return boxes;
 }

@@ -18,6 +18,7 @@ struct DriverFigureLook
     float height = 1.0f; // vertical scale
     float width = 1.0f;  // shoulder and hip width
     float bulk = 1.0f;   // chest depth
+    float size = 1.0f;   // everything
     uint32_t suit = 0xFF2050C0;
     uint32_t stripe = 0xFFF0F0F0;
     uint32_t helmet = 0xFFF0F0F0;

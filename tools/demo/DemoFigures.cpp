@@ -11,15 +11,15 @@ namespace
 {
 DriverFigureLook Look(int type)
 {
-    // height, width, bulk, suit, stripe, helmet, helmet stripe
+    // height, width, bulk, size, suit, stripe, helmet, helmet stripe
     static const DriverFigureLook kLooks[kDriverTypeCount] = {
-        {1.0f, 1.0f, 1.0f, 0xFF2050C0, 0xFFF0F0F0, 0xFFF0F0F0, 0xFFC02020},    // PLAYERM
-        {0.95f, 0.85f, 0.85f, 0xFFC02030, 0xFFF0F0F0, 0xFFF0E040, 0xFF202020}, // PLAYERF
-        {0.92f, 1.05f, 1.0f, 0xFF30A040, 0xFFF0E040, 0xFF404040, 0xFF30A040},  // CALEC
-        {1.0f, 0.85f, 0.85f, 0xFF8030C0, 0xFFF080C0, 0xFFF0F0F0, 0xFF8030C0},  // CASSANDRA
-        {1.0f, 1.15f, 1.1f, 0xFFE07010, 0xFF202020, 0xFF202020, 0xFFE07010},   // KRASKA
-        {0.97f, 0.9f, 0.9f, 0xFFE0C020, 0xFF2040A0, 0xFF2040A0, 0xFFE0C020},   // BEVERLY
-        {1.3f, 1.35f, 1.3f, 0xFF506030, 0xFFC03020, 0xFF707050, 0xFFC03020},   // GRONK
+        {1.0f, 1.0f, 1.0f, 1.0f, 0xFF2050C0, 0xFFF0F0F0, 0xFFF0F0F0, 0xFFC02020},    // PLAYERM
+        {0.95f, 0.85f, 0.85f, 1.0f, 0xFFC02030, 0xFFF0F0F0, 0xFFF0E040, 0xFF202020}, // PLAYERF
+        {0.92f, 1.05f, 1.0f, 1.0f, 0xFF30A040, 0xFFF0E040, 0xFF404040, 0xFF30A040},  // CALEC
+        {1.0f, 0.85f, 0.85f, 1.0f, 0xFF8030C0, 0xFFF080C0, 0xFFF0F0F0, 0xFF8030C0},  // CASSANDRA
+        {1.0f, 1.15f, 1.1f, 1.0f, 0xFFE07010, 0xFF202020, 0xFF202020, 0xFFE07010},   // KRASKA
+        {0.97f, 0.9f, 0.9f, 1.0f, 0xFFE0C020, 0xFF2040A0, 0xFF2040A0, 0xFFE0C020},   // BEVERLY
+        {1.3f, 1.35f, 1.3f, 1.25f, 0xFF506030, 0xFFC03020, 0xFF707050, 0xFFC03020},  // GRONK
     };
     return kLooks[type];
 }
