@@ -21,6 +21,7 @@ bool IsLandscapeMap(const std::string& name)
 } // namespace
 bool MatchesBuggyDatabase(const std::string& fileName);
 bool DumpBuggyDatabase(const DumpRequest& request, JsonWriter& out);
+bool DumpTriggers(const DumpRequest& request, JsonWriter& out);
 
 const std::vector<DumpKind>& DumpKinds()
 {
@@ -30,6 +31,7 @@ const std::vector<DumpKind>& DumpKinds()
         {"Aip.dat", [](const std::string& n) { return MatchesName(n, "Aip.dat"); }, DumpPilotsFile},
         {"Map%d.map", IsLandscapeMap, DumpLandscapeMap},
         {"DatA.dat", MatchesBuggyDatabase, DumpBuggyDatabase},
+        {"Triggers.qvx", [](const std::string& n) { return MatchesName(n, "Triggers.qvx"); }, DumpTriggers},
     };
     return kinds;
 }
