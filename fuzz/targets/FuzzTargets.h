@@ -30,6 +30,7 @@ int FuzzPilots(const uint8_t* data, size_t size);         // Aip.dat
 int FuzzLandscapeMap(const uint8_t* data, size_t size); // Map%d.map: its 244-byte tail, then a layer pattern
 int FuzzBuggyDatabase(const uint8_t* data, size_t size);  // DatA.dat, then clones, chains and draws
 int FuzzXFile(const uint8_t* data, size_t size);          // a driver figure's text .x
+int FuzzTriggers(const uint8_t* data, size_t size);       // Triggers.qvx, every trigger played and drawn
 
 using FuzzFunction = int (*)(const uint8_t* data, size_t size);
 
