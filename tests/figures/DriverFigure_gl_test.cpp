@@ -71,14 +71,14 @@ class DriverFigureGlTest : public enginetest::EngineFixture
         }
         return frame;
     }
-    gfx::PresentedFrame DrawSkinned()
+    gfx::PresentedFrame DrawSkinned(const char* name = "driver_figure_skinned")
     {
         D3DXMATRIX world;
         D3DXMatrixIdentity(&world);
         g_frameManager->BeginFrame();
         g_frameManager->m_LastFrameMs = 0.0f;
         QV7_TriggersSystem::DrawTrigger(triggers->FindTrigger("TRIG_PLAYERM_IDLE"), world, projection);
-        return Finish("driver_figure_skinned");
+        return Finish(name);
     }
     gfx::PresentedFrame DrawRigid()
     {
@@ -116,6 +116,35 @@ class DriverFigureGlTest : public enginetest::EngineFixture
             }
         return count;
     }
+    // Plays a set of PLAYERM's figure at a position.
+    void Pose(const char* setName, double position)
+    {
+        ID3DXAnimationController* controller =
+            triggers->FindTrigger("TRIG_PLAYERM_IDLE")->m_AnimatedMesh->m_Controller;
+        ID3DXAnimationSet* set = nullptr;
+        ASSERT_EQ(controller->GetAnimationSetByName(setName, &set), D3D_OK);
+        controller->SetTrackAnimationSet(0, set);
+        controller->SetTrackPosition(0, position);
+        controller->AdvanceTime(0.0, nullptr);
+        set->Release();
+    }
+    // Mean column of the helmet's (whitish) pixels.
+    static float HelmetColumn(const gfx::PresentedFrame& frame)
+    {
+        double sum = 0.0;
+        int count = 0;
+        for (int y = 0; y < frame.height / 2; ++y)
+            for (int x = 0; x < frame.width; ++x)
+            {
+                const uint32_t p = frame.pixels[size_t(y) * frame.width + x];
+                if (Whitish(int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF)))
+                {
+                    sum += x;
+                    ++count;
+                }
+            }
+        return count ? float(sum / count) : -1.0f;
+    }
     static bool Whitish(int r, int g, int b) { return r > 110 && g > 110 && b > 110 && std::abs(r - b) < 40; }
     static bool Blue(int r, int, int b) { return b > 80 && b > r + 50; }
 
@@ -140,5 +169,22 @@ TEST_F(DriverFigureGlTest, TheSkinnedAndRigidDriverShowAHelmetAboveASuit)
         EXPECT_GT(Count(*frame, third, frame->height, Blue), 300);
     }
     EXPECT_NEAR(Covered(skinned), Covered(rigid), Covered(rigid) / 8);
+}
+// Seen from straight ahead the driver's left is the picture's right: steering
+// left leans the helmet that way, steering right the other way.
+TEST_F(DriverFigureGlTest, SteeringLeansTheDriverToItsSide)
+{
+    g_camera->m_Eye = D3DXVECTOR3(-220.0f, 40.0f, 0.0f);
+    g_camera->m_Target = D3DXVECTOR3(0.0f, 25.0f, 0.0f);
+    g_camera->UpdateView();
+    Pose("IDLE", 0.0);
+    const float upright = HelmetColumn(DrawSkinned("driver_front_idle"));
+    Pose("STUUR_LINKS", 0.49);
+    const float left = HelmetColumn(DrawSkinned("driver_front_left"));
+    Pose("STUUR_RECHTS", 0.49);
+    const float right = HelmetColumn(DrawSkinned("driver_front_right"));
+    ASSERT_GT(upright, 0.0f);
+    EXPECT_GT(left, upright + 3.0f);
+    EXPECT_LT(right, upright - 3.0f);
 }
 } // namespace
