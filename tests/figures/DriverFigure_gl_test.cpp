@@ -12,6 +12,7 @@
 #include "tools/demo/DemoFigures.h"
 #include "tools/writers/ImageWriters.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace
@@ -71,13 +72,14 @@ class DriverFigureGlTest : public enginetest::EngineFixture
         }
         return frame;
     }
-    gfx::PresentedFrame DrawSkinned(const char* name = "driver_figure_skinned")
+    gfx::PresentedFrame DrawSkinned(const char* name = "driver_figure_skinned",
+                                    const char* trigger = "TRIG_PLAYERM_IDLE")
     {
         D3DXMATRIX world;
         D3DXMatrixIdentity(&world);
         g_frameManager->BeginFrame();
         g_frameManager->m_LastFrameMs = 0.0f;
-        QV7_TriggersSystem::DrawTrigger(triggers->FindTrigger("TRIG_PLAYERM_IDLE"), world, projection);
+        QV7_TriggersSystem::DrawTrigger(triggers->FindTrigger(trigger), world, projection);
         return Finish(name);
     }
     gfx::PresentedFrame DrawRigid()
@@ -186,5 +188,31 @@ TEST_F(DriverFigureGlTest, SteeringLeansTheDriverToItsSide)
     ASSERT_GT(upright, 0.0f);
     EXPECT_GT(left, upright + 3.0f);
     EXPECT_LT(right, upright - 3.0f);
+}
+// The seven characters differ in colour (their mean colours lie apart) and
+// GRONK, the big one, covers the most of the picture.
+TEST_F(DriverFigureGlTest, EveryCharacterLooksItsOwn)
+{
+    std::vector<D3DXVECTOR3> means;
+    std::vector<int> covered;
+    for (int type = 0; type < kDriverTypeCount; ++type)
+    {
+        const std::string name = std::string("driver_") + DriverTypeName(type);
+        const gfx::PresentedFrame frame = DrawSkinned(name.c_str(), DriverTriggerName(type, "IDLE").c_str());
+        D3DXVECTOR3 sum(0.0f, 0.0f, 0.0f);
+        for (uint32_t p : frame.pixels)
+            if ((p & 0xFFFFFF) != kClear)
+                sum += D3DXVECTOR3(float((p >> 16) & 0xFF), float((p >> 8) & 0xFF), float(p & 0xFF));
+        covered.push_back(Covered(frame));
+        ASSERT_GT(covered.back(), 1000) << name;
+        means.push_back(sum / float(covered.back()));
+    }
+    for (int a = 0; a < kDriverTypeCount; ++a)
+        for (int b = a + 1; b < kDriverTypeCount; ++b)
+        {
+            const D3DXVECTOR3 apart = means[size_t(a)] - means[size_t(b)];
+            EXPECT_GT(D3DXVec3Length(&apart), 12.0f) << DriverTypeName(a) << " and " << DriverTypeName(b);
+        }
+    EXPECT_EQ(std::max_element(covered.begin(), covered.end()) - covered.begin(), GRONK);
 }
 } // namespace
