@@ -1,5 +1,6 @@
 // The seated characters of the driver figures, and how their trigger names
-// are made: TRIG_, the character, an underscore and the animation.
+// are made: TRIG_, the character, an underscore and the animation. Header
+// only, so the data writers name triggers exactly as the game looks them up.
 #pragma once
 
 #include <cstdint>
@@ -17,14 +18,32 @@ enum DriverType : int32_t
 };
 
 constexpr int kDriverTypeCount = 7;
+inline constexpr const char* kDriverTypeNames[kDriverTypeCount] = {"PLAYERM", "PLAYERF", "CALEC", "CASSANDRA",
+                                                                   "KRASKA",  "BEVERLY", "GRONK"};
+
 // The eight animations every character has, in the order the driver
 // animation binds them: idle, steer left and back, steer right and back,
 // bump, reversing and back (the slash of BUMP/BOTS is part of the name).
 constexpr int kDriverAnimationCount = 8;
-extern const char* const kDriverAnimationNames[kDriverAnimationCount];
+inline constexpr const char* kDriverAnimationNames[kDriverAnimationCount] = {
+    "IDLE",      "STUUR_LINKS", "STUUR_LINKS_TERUG", "STUUR_RECHTS", "STUUR_RECHTS_TERUG",
+    "BUMP/BOTS", "ACHTERUIT",   "ACHTERUIT_TERUG"};
 
-bool IsDriverType(int value);
+inline bool IsDriverType(int value)
+{
+    return value >= 0 && value < kDriverTypeCount;
+}
+
 // "PLAYERM" .. "GRONK"; "" for a value that is no driver type.
-const char* DriverTypeName(int type);
+inline const char* DriverTypeName(int type)
+{
+    return IsDriverType(type) ? kDriverTypeNames[type] : "";
+}
+
 // "TRIG_<character>_<animation>"; "" for a value that is no driver type.
-std::string DriverTriggerName(int type, const char* animation);
+inline std::string DriverTriggerName(int type, const char* animation)
+{
+    if (!IsDriverType(type))
+        return "";
+    return std::string("TRIG_") + kDriverTypeNames[type] + "_" + animation;
+}

@@ -460,6 +460,8 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
         return BuggyTextureIdSeeds();
     if (target == "texture_exclusions")
         return TextureExclusionSeeds();
+    if (target == "triggers")
+        return TriggersSeeds();
     return {};
 }
 

@@ -21,6 +21,8 @@ std::vector<FuzzSeed> PilotsSeeds();
 // The item database's ID lists' seeds (FuzzItemDatabase.cpp).
 std::vector<FuzzSeed> BuggyTextureIdSeeds();
 std::vector<FuzzSeed> TextureExclusionSeeds();
+// The driver-figure database's seeds (FuzzTriggers.cpp).
+std::vector<FuzzSeed> TriggersSeeds();
 // Writes every target's seeds into dir/<target>/; false on a write failure.
 bool WriteFuzzSeeds(const std::string& dir);
 

@@ -25,6 +25,7 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"profiles", FuzzProfiles},
         {"buggy_texture_ids", FuzzBuggyTextureIds},
         {"texture_exclusions", FuzzTextureExclusions},
+        {"triggers", FuzzTriggers},
     };
     return targets;
 }

@@ -33,6 +33,7 @@ int FuzzXFile(const uint8_t* data, size_t size);         // a driver figure's te
 int FuzzProfiles(const uint8_t* data, size_t size);      // Profiles.dtx, loaded, saved and loaded again
 int FuzzBuggyTextureIds(const uint8_t* data, size_t size);   // Textures2.dbs through the item database
 int FuzzTextureExclusions(const uint8_t* data, size_t size); // Maps_srt_ex.qvx through the item database
+int FuzzTriggers(const uint8_t* data, size_t size);       // Triggers.qvx, every trigger played and drawn
 
 using FuzzFunction = int (*)(const uint8_t* data, size_t size);
 

@@ -7,6 +7,7 @@
 // when there is no landscape.
 #include "figures/QV7_TriggersSystem.h"
 
+#include "engine/QV7_Camera.h"
 #include "engine/QV7_FrameManager.h"
 #include "platform/gfx/Resources.h"
 #include "tests/figures/FiguresTestSupport.h"
@@ -104,5 +105,64 @@ TEST_F(FigureDrawingTest, ARigidFigureWithOnlyAReflectionTextureMapsItOnStageZer
     EXPECT_GE(gfx::null::FindCall("SetTexture(0," + gfx::ResourceName(rigid.Texture2(0)) + ")"), 0);
     EXPECT_GE(gfx::null::FindCall(Stage(0, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR)), 0);
     EXPECT_EQ(gfx::null::CountCalls("SetRenderState(" + std::to_string(D3DRS_FOGENABLE) + ","), 0u);
+}
+// The race path draws each bone combination once, and a second time through
+// the island's shading picture when that is loaded, the detail is high (or
+// shadows are forced), the buggy is within 10000 of the camera and has not
+// faded out; afterwards the figure advances by the frame time.
+TEST_F(FigureDrawingTest, TheRacePathDrawsItsSecondPassOnlyWhenEverythingAllowsIt)
+{
+    Read(figurestest::SmallFile());
+    AnimatedMesh& figure = *triggers->FindTrigger("TRIG_A_IDLE")->m_AnimatedMesh;
+    const unsigned combinations = figure.m_Skinned->NumBoneCombinations;
+    IDirect3DTexture9* shading = nullptr;
+    ASSERT_EQ(g_device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &shading, nullptr),
+              D3D_OK);
+    g_camera->m_Eye = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    struct Case
+    {
+        const char* what;
+        bool island;
+        int detail, forceShadow, fadeStage;
+        float distance;
+        bool secondPass;
+    };
+    const Case cases[] = {
+        {"no island", false, 3, 0, 0, 100.0f, false},
+        {"detail 3, fade 0", true, 3, 0, 0, 100.0f, true},
+        {"fade 3", true, 3, 0, 3, 100.0f, true},
+        {"faded out", true, 3, 0, 4, 100.0f, false},
+        {"detail 2", true, 2, 0, 0, 100.0f, false},
+        {"detail 2, shadows forced", true, 2, 1, 0, 100.0f, true},
+        {"at 10000", true, 3, 0, 0, 10000.0f, false},
+    };
+    g_frameManager->m_LastFrameMs = 40.0f;
+    for (const Case& c : cases)
+    {
+        g_landscape->m_Created = c.island ? 1 : 0;
+        g_landscape->m_ShadowTexture = shading;
+        windows->m_Settings.Detail = c.detail;
+        windows->m_Settings.force_Shadow = c.forceShadow;
+        RaceFigureOwner owner;
+        owner.position = D3DXVECTOR3(c.distance, 0.0f, 0.0f);
+        owner.fadeStage = c.fadeStage;
+        const double time = figure.m_Controller->GetTime();
+        const float summed = figure.m_SummedTime;
+        gfx::null::ClearCalls();
+
+        QV7_Skin_Allocator::RenderRaceFigure(figure, owner);
+
+        EXPECT_EQ(gfx::null::CountCalls("DrawIndexedPrimitive("), combinations * (c.secondPass ? 2u : 1u))
+            << c.what;
+        EXPECT_EQ(gfx::null::FindCall("SetTexture(1," + gfx::ResourceName(shading) + ")") >= 0, c.secondPass)
+            << c.what;
+        EXPECT_FLOAT_EQ(figure.m_LastStep, 0.04f) << c.what;
+        EXPECT_FLOAT_EQ(figure.m_SummedTime - summed, 0.04f) << c.what;
+        EXPECT_NEAR(figure.m_Controller->GetTime() - time, 0.04, 1e-6) << c.what;
+    }
+    g_landscape->m_Created = 0;
+    g_landscape->m_ShadowTexture = nullptr;
+    g_scene->ForgetTexture(shading);
+    shading->Release();
 }
 } // namespace

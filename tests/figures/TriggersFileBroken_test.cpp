@@ -10,6 +10,8 @@
 #include "shell/QV7_Windows.h"
 #include "tests/figures/FiguresTestSupport.h"
 
+#include <cctype>
+
 namespace
 {
 using Bytes = std::vector<uint8_t>;
@@ -150,7 +152,15 @@ INSTANTIATE_TEST_SUITE_P(
                       std::make_pair("no mesh", "ERROR: Triggers: figure 1 has no skinned mesh"),
                       std::make_pair("a bone without a frame",
                                      "ERROR: Triggers: figure 1 has bone Nowhere without a frame"),
-                      std::make_pair("no animation", "ERROR: Triggers: figure 1 has no animation")));
+                      std::make_pair("no animation", "ERROR: Triggers: figure 1 has no animation")),
+    [](const ::testing::TestParamInfo<std::pair<const char*, const char*>>& info)
+    {
+        std::string name;
+        for (const char* c = info.param.first; *c; ++c)
+            if (std::isalnum(static_cast<unsigned char>(*c)))
+                name += *c;
+        return name;
+    });
 
 TEST_F(TriggersFileBrokenTest, DebugAnimSkipsEveryFigureAndStillReadsTheTriggers)
 {

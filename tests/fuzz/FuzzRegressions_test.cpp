@@ -56,6 +56,8 @@ std::string SuccessLine(const std::string& target)
         return "Info: Buggy Mesh System: Mesh Loading Done";
     if (target == "x_file")
         return "Info: x file blended into ";
+    if (target == "triggers")
+        return "INFO: Loading Animated X File with ";
     return {};
 }
 

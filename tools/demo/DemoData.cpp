@@ -2,6 +2,7 @@
 #include "tools/demo/DemoData.h"
 
 #include "tools/demo/DemoBuggies.h"
+#include "tools/demo/DemoFigures.h"
 #include "tools/demo/DemoFonts.h"
 #include "tools/demo/DemoIslands.h"
 #include "tools/demo/DemoItemTextures.h"
@@ -36,6 +37,7 @@ bool WriteDemoData(const std::string& dataDir)
     ok = ok && WriteDemoMapsDatabase(dir);
     ok = ok && WriteDemoBuggies(dir);
     ok = ok && WriteDemoItemTextures(dir);
+    ok = ok && WriteDemoFigures(dir);
     if (!ok)
         std::fprintf(stderr, "qv7-mkdemo: writing %s failed\n", dir.c_str());
     return ok;

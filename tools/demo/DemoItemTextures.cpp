@@ -2,6 +2,7 @@
 #include "tools/demo/DemoItemTextures.h"
 
 #include "tools/demo/DemoBuggyMeshes.h"
+#include "tools/demo/DemoFigures.h"
 #include "tools/demo/DemoMapsDatabase.h"
 #include "tools/writers/TextureContainerWriter.h"
 
@@ -10,6 +11,9 @@ std::vector<int32_t> DemoItemTextureIds()
     std::vector<int32_t> ids = DemoMapsPictureIds();
     for (int32_t id : DemoBuggyTextureIds())
         ids.push_back(id);
+    // The driver figures find their textures in the same list.
+    for (const TextureContainerRecord& figure : DemoFigureTextures())
+        ids.push_back(figure.compileId);
     return ids;
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/font/Font.h"
 #include "tools/demo/DemoBuggyMeshes.h"
+#include "tools/demo/DemoFigures.h"
 #include "tools/demo/DemoMapsDatabase.h"
 #include "tools/writers/ImageWriters.h"
 #include "tools/writers/TextureContainerWriter.h"
@@ -369,6 +370,8 @@ std::vector<TextureContainerRecord> DemoWorldPictures()
         world.push_back(std::move(picture));
     for (TextureContainerRecord& buggy : DemoBuggyTextures())
         world.push_back(std::move(buggy));
+    for (TextureContainerRecord& figure : DemoFigureTextures())
+        world.push_back(std::move(figure));
     return world;
 }
 

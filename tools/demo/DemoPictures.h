@@ -25,7 +25,8 @@ constexpr int32_t kCursorTrailId = 1021;   // 16 x 16 soft dot
 constexpr int32_t kPanelId = 1030;         // 256 x 256 translucent box for lists and fields
 constexpr int32_t kProgressFrameId = 1031; // 512 x 32
 constexpr int32_t kProgressFillId = 1032;  // 512 x 32
-// Textures2.qvx (the buggies' own, 5000-5999, are in DemoBuggyMeshes.h).
+// Textures2.qvx (the buggies' own, 5000-5999, are in DemoBuggyMeshes.h; the
+// driver figures', 6000-6999, in DemoFigures.h).
 constexpr int32_t kGrassId = 2001;
 constexpr int32_t kTrackId = 2002;
 constexpr int32_t kMapLoadingId = 2003;

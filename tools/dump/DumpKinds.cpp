@@ -25,6 +25,7 @@ bool MatchesProfiles(const std::string& fileName);
 bool DumpProfiles(const DumpRequest& request, JsonWriter& out);
 bool DumpBuggyTextureIds(const DumpRequest& request, JsonWriter& out);
 bool DumpTextureExclusions(const DumpRequest& request, JsonWriter& out);
+bool DumpTriggers(const DumpRequest& request, JsonWriter& out);
 
 const std::vector<DumpKind>& DumpKinds()
 {
@@ -39,6 +40,7 @@ const std::vector<DumpKind>& DumpKinds()
          DumpBuggyTextureIds},
         {"Maps_srt_ex.qvx", [](const std::string& n) { return MatchesName(n, "Maps_srt_ex.qvx"); },
          DumpTextureExclusions},
+        {"Triggers.qvx", [](const std::string& n) { return MatchesName(n, "Triggers.qvx"); }, DumpTriggers},
     };
     return kinds;
 }
