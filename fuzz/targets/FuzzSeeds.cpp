@@ -438,6 +438,8 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
         return BuggyDatabaseSeeds();
     if (target == "x_file")
         return XFileSeeds();
+    if (target == "waypoints")
+        return WaypointSeeds();
     return {};
 }
 

@@ -18,6 +18,8 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target);
 // The maps database's seeds (FuzzMapsDatabase.cpp).
 std::vector<FuzzSeed> MapsDatabaseSeeds();
 std::vector<FuzzSeed> PilotsSeeds();
+// The waypoint path's seeds (FuzzWaypoints.cpp).
+std::vector<FuzzSeed> WaypointSeeds();
 // Writes every target's seeds into dir/<target>/; false on a write failure.
 bool WriteFuzzSeeds(const std::string& dir);
 

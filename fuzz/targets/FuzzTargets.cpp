@@ -22,6 +22,7 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"landscape_map", FuzzLandscapeMap},
         {"buggy_database", FuzzBuggyDatabase},
         {"x_file", FuzzXFile},
+        {"waypoints", FuzzWaypoints},
     };
     return targets;
 }

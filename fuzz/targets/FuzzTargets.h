@@ -27,9 +27,10 @@ int FuzzImage(const uint8_t* data, size_t size);          // BMP, PNG, TGA, JPEG
 int FuzzMeshObject(const uint8_t* data, size_t size);     // mesh object blocks back to back
 int FuzzMapsDatabase(const uint8_t* data, size_t size);   // Maps_srt.qvx, the whole maps database
 int FuzzPilots(const uint8_t* data, size_t size);         // Aip.dat
-int FuzzLandscapeMap(const uint8_t* data, size_t size); // Map%d.map: its 244-byte tail, then a layer pattern
-int FuzzBuggyDatabase(const uint8_t* data, size_t size);  // DatA.dat, then clones, chains and draws
-int FuzzXFile(const uint8_t* data, size_t size);          // a driver figure's text .x
+int FuzzLandscapeMap(const uint8_t* data, size_t size);  // Map%d.map: its 244-byte tail, then a layer pattern
+int FuzzBuggyDatabase(const uint8_t* data, size_t size); // DatA.dat, then clones, chains and draws
+int FuzzXFile(const uint8_t* data, size_t size);         // a driver figure's text .x
+int FuzzWaypoints(const uint8_t* data, size_t size);     // Map%d.wap, then stretches found and links walked
 
 using FuzzFunction = int (*)(const uint8_t* data, size_t size);
 

@@ -33,9 +33,11 @@ TEST(DemoData, WritesEveryFileOfTheFrontEndAndTheSameBytesEachTime)
     ASSERT_TRUE(WriteDemoData(second.Path() + "Data"));
     const auto files = ReadFolder(first.Path() + "Data");
     for (const char* name :
-         {"LANG.lng", "Menu.qvx", "Menu_c.qvx", "Textures1.qvx", "Textures2.qvx", "Fonts.qvx", "ldat1.gfx",
-          "ldat2.gfx", "ldat3.gfx", "ldat4.gfx", "GraphicsSfx.dat", "SndSfx.dat", "intro.wmv", "Map1.tex",
-          "Map2.tex", "Map3.tex", "MapSHD1.map", "MapSHD2.map", "MapSHD3.map", "Map1.map", "Map2.map", "Map3.map", "Maps_srt.qvx", "Aip.dat", "DatA.dat"})
+         {"LANG.lng",    "Menu.qvx",     "Menu_c.qvx", "Textures1.qvx", "Textures2.qvx",   "Fonts.qvx",
+          "ldat1.gfx",   "ldat2.gfx",    "ldat3.gfx",  "ldat4.gfx",     "GraphicsSfx.dat", "SndSfx.dat",
+          "intro.wmv",   "Map1.tex",     "Map2.tex",   "Map3.tex",      "MapSHD1.map",     "MapSHD2.map",
+          "MapSHD3.map", "Map1.map",     "Map2.map",   "Map3.map",      "Map1.wap",        "Map2.wap",
+          "Map3.wap",    "Maps_srt.qvx", "Aip.dat",    "DatA.dat"})
     {
         ASSERT_EQ(files.count(name), 1u) << name;
         EXPECT_FALSE(files.at(name).empty()) << name;

@@ -217,6 +217,12 @@ int32_t IslandWaterId(int number)
     return IslandBaseId(number) + 2;
 }
 
+Heightfield DemoIslandHeightfield(int number)
+{
+    const IslandRecipe recipe = Recipe(number);
+    return recipe.generate(recipe.seed);
+}
+
 DemoIsland BuildDemoIsland(int number)
 {
     const IslandRecipe recipe = Recipe(number);

@@ -40,6 +40,8 @@ struct DemoIsland
 
 // Island `number` (1 .. kDemoIslandCount); the same island on every call.
 DemoIsland BuildDemoIsland(int number);
+// Only its height field, as BuildDemoIsland makes it.
+Heightfield DemoIslandHeightfield(int number);
 // The pictures the islands share: the two detail textures and the ripples.
 std::vector<TextureContainerRecord> SharedIslandTextures();
 std::vector<TextureContainerRecord> IslandTextures(const DemoIsland& island);

@@ -4,6 +4,8 @@
 #include "tools/demo/DemoMapThumbnails.h"
 
 #include "platform/font/Font.h"
+#include "tools/demo/DemoIslands.h"
+#include "tools/demo/DemoWaypoints.h"
 #include "tools/writers/ImageWriters.h"
 
 #include <algorithm>
@@ -13,7 +15,6 @@
 namespace
 {
 using font::Bitmap32;
-constexpr float kPi = 3.14159265f;
 
 struct Rgb
 {
@@ -68,47 +69,14 @@ float Fractal(float x, float y, uint32_t seed)
            0.14f * Noise(x * 15.0f, y * 15.0f, seed + 2);
 }
 
-// Height above the sea (negative: depth below it) at (x, y) in -1..1.
-float Height(int island, float x, float y)
+// Height above the sea (negative: depth below it) at (x, y) in -1..1, from
+// the island's own height field: land in units of 5000, the sea's depth in
+// units of 400 so the shallows and the deep water keep their colours.
+float Height(const demo::Heightfield& field, float x, float y)
 {
-    const float r = std::hypot(x, y), a = std::atan2(y, x);
-    const float rough = Fractal(x, y, uint32_t(island) * 17u) - 0.5f;
-    switch (island)
-    {
-    case 2:
-    {
-        // A ring of hills round a lagoon, open to the sea in the south-east.
-        const float ringRadius = 0.55f + 0.04f * std::sin(3.0f * a + 0.5f);
-        const float ring = 1.0f - std::fabs(r - ringRadius) / (0.2f + 0.03f * std::cos(5.0f * a));
-        const float gap = std::exp(-std::pow((a - 0.8f) / 0.3f, 2.0f));
-        const float hills = 0.35f * Smooth(0.3f, 1.0f, ring) * (0.7f + 0.6f * rough);
-        const float land = ring * 0.25f + hills + rough * 0.12f - gap * 0.9f;
-        // The lagoon inside the ring is shallow everywhere; the open sea drops away outside.
-        if (r < ringRadius)
-            return std::max(land, -0.025f + 0.015f * rough);
-        return land - std::max(r - ringRadius - 0.2f, 0.0f) * 0.8f;
-    }
-    case 3:
-    {
-        // A long island from south-west to north-east, cut lengthways by a winding canyon.
-        const float c = std::cos(0.45f), s = std::sin(0.45f);
-        const float u = x * c + y * s, v = -x * s + y * c;
-        const float shape = 1.0f - std::hypot(u / 0.88f, v / 0.34f) + 0.06f * std::sin(7.0f * u);
-        const float plateau = 0.2f + 0.5f * Smooth(0.0f, 0.35f, shape);
-        const float canyonLine = 0.09f * std::sin(4.0f * u + 0.3f);
-        const float canyon = std::exp(-std::pow((v - canyonLine) / 0.045f, 2.0f)) * Smooth(0.1f, 0.2f, shape);
-        return shape < 0.0f ? shape : plateau * (0.85f + 0.3f * rough) - canyon * 0.55f;
-    }
-    default:
-    {
-        // A round hill island with a wide beach and one big hill north of its middle.
-        const float coast = 0.64f + 0.06f * std::sin(3.0f * a) + 0.04f * std::cos(5.0f * a + 1.0f);
-        const float land = 1.0f - r / coast;
-        const float hill = std::exp(-(std::pow(x - 0.08f, 2.0f) + std::pow(y + 0.12f, 2.0f)) / 0.09f);
-        return land < 0.0f ? land + rough * 0.05f
-                           : 0.3f * Smooth(0.0f, 0.5f, land) * (0.8f + 0.6f * rough) + 0.55f * hill * land;
-    }
-    }
+    const float half = demo::kIslandSize * 0.5f;
+    const float h = field.HeightAt((x + 1.0f) * half, (y + 1.0f) * half) - demo::kIslandWaterLevel;
+    return h >= 0.0f ? h / 5000.0f : h / 400.0f;
 }
 
 // Colour of a land height: beach, then the island's vegetation or rock.
@@ -139,32 +107,6 @@ Rgb SeaColour(float h, float detail)
     return Lerp(water, FromArgb(0xF4FBFF), foam * 0.7f);
 }
 
-// One closed loop of the race, as points in -1..1.
-void TrackPoint(int island, float t, float& x, float& y)
-{
-    const float a = 2.0f * kPi * t;
-    switch (island)
-    {
-    case 2:
-        x = (0.55f + 0.04f * std::sin(3.0f * a + 0.5f)) * std::cos(a);
-        y = (0.55f + 0.04f * std::sin(3.0f * a + 0.5f)) * std::sin(a);
-        return;
-    case 3:
-    {
-        const float u = 0.6f * std::cos(a),
-                    v = 0.17f * std::sin(a) + 0.09f * std::sin(4.0f * u + 0.3f) * 0.5f;
-        const float c = std::cos(0.45f), s = std::sin(0.45f);
-        x = u * c - v * s;
-        y = u * s + v * c;
-        return;
-    }
-    default:
-        x = 0.42f * std::cos(a) + 0.05f * std::cos(3.0f * a);
-        y = 0.38f * std::sin(a) - 0.04f;
-        return;
-    }
-}
-
 struct IslandCanvas
 {
     Bitmap32 pixels;
@@ -174,13 +116,14 @@ struct IslandCanvas
 // The island shaded by a sun from the north-west; seaAlpha 1 for an opaque sea.
 IslandCanvas PaintIsland(int island, int size, float seaAlpha)
 {
+    const demo::Heightfield field = demo::DemoIslandHeightfield(island);
     IslandCanvas canvas{Bitmap32(size, size, 0), std::vector<float>(size_t(size) * size)};
     const float step = 2.0f / float(size);
     for (int py = 0; py < size; ++py)
         for (int px = 0; px < size; ++px)
         {
             const float x = -1.0f + (float(px) + 0.5f) * step, y = -1.0f + (float(py) + 0.5f) * step;
-            const float h = Height(island, x, y);
+            const float h = Height(field, x, y);
             const float detail = Fractal(x * 4.0f, y * 4.0f, 99u);
             canvas.heights[size_t(py) * size + px] = h;
             if (h < 0.0f)
@@ -191,7 +134,7 @@ IslandCanvas PaintIsland(int island, int size, float seaAlpha)
             }
             // The slope from two neighbours, lit from the north-west.
             const float e = 0.01f;
-            const float dx = (Height(island, x + e, y) - h) / e, dy = (Height(island, x, y + e) - h) / e;
+            const float dx = (Height(field, x + e, y) - h) / e, dy = (Height(field, x, y + e) - h) / e;
             const float nx = -dx * 0.35f, ny = -dy * 0.35f, nz = 1.0f;
             const float length = std::sqrt(nx * nx + ny * ny + nz * nz);
             const float light = (nx * -0.6f + ny * -0.6f + nz * 0.53f) / length;
@@ -229,25 +172,23 @@ void Dot(Bitmap32& canvas, float cx, float cy, float radius, uint32_t argb)
         }
 }
 
+// The island's race track, the same line its waypoints follow, from world
+// units to the picture's pixels.
 void DrawTrack(Bitmap32& canvas, int island, float width)
 {
-    const float half = float(canvas.width) * 0.5f;
-    const int steps = canvas.width * 8;
+    const float toPixels = float(canvas.width) / demo::kIslandSize;
+    const std::vector<demo::TrackPoint> line = demo::DemoTrackLine(island, 0.25f / toPixels);
     for (int pass = 0; pass < 2; ++pass)
-        for (int i = 0; i < steps; ++i)
+        for (const demo::TrackPoint& p : line)
         {
-            float x, y;
-            TrackPoint(island, float(i) / float(steps), x, y);
-            const float px = half + x * half, py = half + y * half;
+            const float px = p.x * toPixels, py = p.z * toPixels;
             if (pass == 0)
                 Dot(canvas, px, py, width * 0.5f + 0.8f, 0x60302010);
             else
                 Dot(canvas, px, py, width * 0.5f, 0xFFD8C8A0);
         }
-    // The start line: a short white bar across the track at its first point.
-    float x, y;
-    TrackPoint(island, 0.0f, x, y);
-    Dot(canvas, half + x * half, half + y * half, width * 0.9f, 0xFFFFFFFF);
+    // The start: a white mark on the track's first point.
+    Dot(canvas, line[0].x * toPixels, line[0].z * toPixels, width * 0.9f, 0xFFFFFFFF);
 }
 
 std::vector<uint8_t> Png(Bitmap32& canvas)

@@ -11,12 +11,18 @@
 bool DumpMapsDatabase(const DumpRequest& request, JsonWriter& out);
 bool DumpPilotsFile(const DumpRequest& request, JsonWriter& out);
 bool DumpLandscapeMap(const DumpRequest& request, JsonWriter& out);
+bool DumpWaypoints(const DumpRequest& request, JsonWriter& out);
 
 namespace
 {
 bool IsLandscapeMap(const std::string& name)
 {
     return MatchesNumberedName(name, "Map", ".map");
+}
+
+bool IsWaypointFile(const std::string& name)
+{
+    return MatchesNumberedName(name, "Map", ".wap");
 }
 } // namespace
 bool MatchesBuggyDatabase(const std::string& fileName);
@@ -30,6 +36,7 @@ const std::vector<DumpKind>& DumpKinds()
         {"Aip.dat", [](const std::string& n) { return MatchesName(n, "Aip.dat"); }, DumpPilotsFile},
         {"Map%d.map", IsLandscapeMap, DumpLandscapeMap},
         {"DatA.dat", MatchesBuggyDatabase, DumpBuggyDatabase},
+        {"Map%d.wap", IsWaypointFile, DumpWaypoints},
     };
     return kinds;
 }
