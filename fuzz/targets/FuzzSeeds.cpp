@@ -462,6 +462,8 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
         return TextureExclusionSeeds();
     if (target == "triggers")
         return TriggersSeeds();
+    if (target == "waypoints")
+        return WaypointSeeds();
     return {};
 }
 

@@ -23,6 +23,8 @@ std::vector<FuzzSeed> BuggyTextureIdSeeds();
 std::vector<FuzzSeed> TextureExclusionSeeds();
 // The driver-figure database's seeds (FuzzTriggers.cpp).
 std::vector<FuzzSeed> TriggersSeeds();
+// The waypoint path's seeds (FuzzWaypoints.cpp).
+std::vector<FuzzSeed> WaypointSeeds();
 // Writes every target's seeds into dir/<target>/; false on a write failure.
 bool WriteFuzzSeeds(const std::string& dir);
 

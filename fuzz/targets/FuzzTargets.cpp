@@ -26,6 +26,7 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"buggy_texture_ids", FuzzBuggyTextureIds},
         {"texture_exclusions", FuzzTextureExclusions},
         {"triggers", FuzzTriggers},
+        {"waypoints", FuzzWaypoints},
     };
     return targets;
 }

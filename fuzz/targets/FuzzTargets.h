@@ -34,6 +34,7 @@ int FuzzProfiles(const uint8_t* data, size_t size);      // Profiles.dtx, loaded
 int FuzzBuggyTextureIds(const uint8_t* data, size_t size);   // Textures2.dbs through the item database
 int FuzzTextureExclusions(const uint8_t* data, size_t size); // Maps_srt_ex.qvx through the item database
 int FuzzTriggers(const uint8_t* data, size_t size);       // Triggers.qvx, every trigger played and drawn
+int FuzzWaypoints(const uint8_t* data, size_t size);     // Map%d.wap, then stretches found and links walked
 
 using FuzzFunction = int (*)(const uint8_t* data, size_t size);
 

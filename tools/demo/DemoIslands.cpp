@@ -237,6 +237,11 @@ int32_t IslandWaterId(int number)
     return IslandBaseId(number) + 2;
 }
 
+Heightfield DemoIslandHeightfield(int number)
+{
+    return IslandField(number);
+}
+
 DemoIsland BuildDemoIsland(int number)
 {
     const IslandRecipe recipe = Recipe(number);

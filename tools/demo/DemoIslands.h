@@ -51,6 +51,9 @@ struct IslandTopView
     float waterLevel = kIslandWaterLevel;
 };
 IslandTopView BuildIslandTopView(int number);
+
+// Only its height field, as BuildDemoIsland makes it.
+Heightfield DemoIslandHeightfield(int number);
 // The pictures the islands share: the two detail textures and the ripples.
 std::vector<TextureContainerRecord> SharedIslandTextures();
 std::vector<TextureContainerRecord> IslandTextures(const DemoIsland& island);

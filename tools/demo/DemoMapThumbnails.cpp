@@ -5,6 +5,7 @@
 
 #include "platform/font/Font.h"
 #include "tools/demo/DemoIslands.h"
+#include "tools/demo/DemoWaypoints.h"
 #include "tools/writers/ImageWriters.h"
 
 #include <algorithm>
@@ -42,30 +43,6 @@ float Smooth(float e0, float e1, float x)
 {
     const float t = std::clamp((x - e0) / (e1 - e0), 0.0f, 1.0f);
     return t * t * (3.0f - 2.0f * t);
-}
-
-// One closed loop of the race in world units over the island's 65536 square.
-void TrackPoint(int island, float t, float& x, float& z)
-{
-    const float a = 2.0f * kPi * t, centre = 0.5f * demo::kIslandSize;
-    switch (island)
-    {
-    case 2:
-        // Along the ring of hills round the lagoon.
-        x = centre + 19500.0f * std::cos(a);
-        z = centre + 19500.0f * std::sin(a);
-        return;
-    case 3:
-        // Down the canyon's floor and back up it.
-        x = centre + 21000.0f * std::cos(a);
-        z = demo::CanyonCentreZ(x) + 1100.0f * std::sin(a);
-        return;
-    default:
-        // Round the hills, inside the beach.
-        x = centre + 14000.0f * std::cos(a) + 1600.0f * std::cos(3.0f * a);
-        z = centre + 12500.0f * std::sin(a) - 1300.0f;
-        return;
-    }
 }
 
 // The island seen from above as the race shows it: its base picture under its
@@ -130,25 +107,23 @@ void Dot(Bitmap32& canvas, float cx, float cy, float radius, uint32_t argb)
         }
 }
 
+// The island's race track, the same line its waypoints follow, from world
+// units to the picture's pixels.
 void DrawTrack(Bitmap32& canvas, int island, float width)
 {
-    const float scale = float(canvas.width) / demo::kIslandSize;
-    const int steps = canvas.width * 8;
+    const float toPixels = float(canvas.width) / demo::kIslandSize;
+    const std::vector<demo::TrackPoint> line = demo::DemoTrackLine(island, 0.25f / toPixels);
     for (int pass = 0; pass < 2; ++pass)
-        for (int i = 0; i < steps; ++i)
+        for (const demo::TrackPoint& p : line)
         {
-            float x, z;
-            TrackPoint(island, float(i) / float(steps), x, z);
-            const float px = x * scale, py = z * scale;
+            const float px = p.x * toPixels, py = p.z * toPixels;
             if (pass == 0)
                 Dot(canvas, px, py, width * 0.5f + 0.8f, 0x60302010);
             else
                 Dot(canvas, px, py, width * 0.5f, 0xFFD8C8A0);
         }
-    // The start line: a short white bar across the track at its first point.
-    float x, z;
-    TrackPoint(island, 0.0f, x, z);
-    Dot(canvas, x * scale, z * scale, width * 0.9f, 0xFFFFFFFF);
+    // The start: a white mark on the track's first point.
+    Dot(canvas, line[0].x * toPixels, line[0].z * toPixels, width * 0.9f, 0xFFFFFFFF);
 }
 
 std::vector<uint8_t> Png(Bitmap32& canvas)

@@ -11,12 +11,18 @@
 bool DumpMapsDatabase(const DumpRequest& request, JsonWriter& out);
 bool DumpPilotsFile(const DumpRequest& request, JsonWriter& out);
 bool DumpLandscapeMap(const DumpRequest& request, JsonWriter& out);
+bool DumpWaypoints(const DumpRequest& request, JsonWriter& out);
 
 namespace
 {
 bool IsLandscapeMap(const std::string& name)
 {
     return MatchesNumberedName(name, "Map", ".map");
+}
+
+bool IsWaypointFile(const std::string& name)
+{
+    return MatchesNumberedName(name, "Map", ".wap");
 }
 } // namespace
 bool MatchesBuggyDatabase(const std::string& fileName);
@@ -41,6 +47,7 @@ const std::vector<DumpKind>& DumpKinds()
         {"Maps_srt_ex.qvx", [](const std::string& n) { return MatchesName(n, "Maps_srt_ex.qvx"); },
          DumpTextureExclusions},
         {"Triggers.qvx", [](const std::string& n) { return MatchesName(n, "Triggers.qvx"); }, DumpTriggers},
+        {"Map%d.wap", IsWaypointFile, DumpWaypoints},
     };
     return kinds;
 }
