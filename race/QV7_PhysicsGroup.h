@@ -75,7 +75,8 @@ class QV7_PhysicsGroup
 
     // The frame's simulation: the drivers, then whole 11 ms steps of the
     // frame time (g_frameManager) with the contact bookkeeping and crashes,
-    // then the racers' render positions.
+    // then the racers' render positions. A fault inside is reported by
+    // PhysicsExceptionReport and gives up the rest of the frame.
     void Step();
     void StepFrame(float frameMs);
     // The fixed-step clock: adds a frame to the accumulator (100 ms at most

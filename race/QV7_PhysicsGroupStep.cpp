@@ -1,11 +1,15 @@
 // The physics group's frame: the drivers, the fixed 11 ms steps and their
 // contact bookkeeping, crashes, and the racers' render positions.
 #include "race/NearCallback.h"
+#include "race/PhysicsExceptionReport.h"
 #include "race/QV7_Buggy.h"
 #include "race/QV7_DriveController.h"
 #include "race/QV7_PhysicsGroup.h"
 
 #include "engine/QV7_FrameManager.h"
+#include "shell/QV7_Globals.h"
+#include "shell/QV7_Logger.h"
+#include "shell/QV7_ReportException.h"
 
 #include <algorithm>
 #include <vector>
@@ -137,7 +141,30 @@ int QV7_PhysicsGroup::AdvanceClock(int& frameCounter, float& accumulator, float 
 
 void QV7_PhysicsGroup::Step()
 {
-    StepFrame(g_frameManager ? g_frameManager->m_LastFrameMs : 0.0f);
+    const float frameMs = g_frameManager ? g_frameManager->m_LastFrameMs : 0.0f;
+    try
+    {
+        StepFrame(frameMs);
+    }
+    catch (const CDException&)
+    {
+        throw;
+    }
+    catch (...)
+    {
+        // A throw cannot be resumed where it was raised: the rest of this
+        // frame's simulation is given up whatever the verdict, and the retry
+        // count still ends the run of faults after two.
+        const int verdict = PhysicsExceptionReport(CPP_EXCEPTION_CODE, nullptr);
+        if (verdict == EXCEPTION_CONTINUE_SEARCH_VERDICT)
+            throw;
+        if (verdict == EXCEPTION_EXECUTE_HANDLER_VERDICT)
+        {
+            QV7_Logger::Log(g_logger, "ERROR: Game PHYSICS Exception, Error Code E1");
+            QV7_Logger::Log(g_logger, "OUTPUT: PHYSICS Exception Code %d", int32_t(CPP_EXCEPTION_CODE));
+            g_physicsExceptionRetries = 0;
+        }
+    }
 }
 
 void QV7_PhysicsGroup::StepFrame(float frameMs)

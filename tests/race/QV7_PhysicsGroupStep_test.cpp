@@ -2,12 +2,15 @@
 // collision timer, the airborne counters and contact level, the crash rule,
 // and racers settling under real steps.
 #include "race/NearCallback.h"
+#include "race/PhysicsExceptionReport.h"
 #include "race/QV7_AIController.h"
 #include "race/QV7_PhysicsGroup.h"
 #include "race/QV7_PlayerController.h"
 #include "tests/race/PhysicsTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 namespace
 {
@@ -201,5 +204,66 @@ TEST_F(PhysicsStepTest, RenderPositionsFollowTheChassisEveryFrame)
     group.StepFrame(40); // falls under gravity for three steps
     EXPECT_LT(racer->position.y, 400.0f);
     EXPECT_EQ(racer->previousPosition, D3DXVECTOR3(200, 400, 600));
+}
+} // namespace
+
+namespace
+{
+TEST_F(PhysicsStepTest, FaultsAreRetriedTwiceThenTheFrameIsGivenUp)
+{
+    physicstest::Log().clear();
+    QV7_Logger::SetConsoleEcho(&physicstest::Capture);
+    g_physicsExceptionRetries = 0;
+    QV7_PhysicsGroup::s_Hooks.drive = [](QV7_Buggy&) { throw std::runtime_error("drive"); };
+    const std::vector<std::string> retry = {
+        "ERROR: Game PHYSICS Exception, Error Code E1.A",
+        "OUTPUT: Exception Code -529697949",
+        "OUTPUT: Exception Pointer 0x00000000",
+    };
+    for (int fault = 1; fault <= 3; ++fault)
+    {
+        SCOPED_TRACE(fault);
+        physicstest::Log().clear();
+        group.Step();
+        if (fault < 3)
+        {
+            ASSERT_EQ(physicstest::Log().size(), 4u);
+            EXPECT_EQ(std::vector<std::string>(physicstest::Log().begin(), physicstest::Log().begin() + 3),
+                      retry);
+            EXPECT_EQ(physicstest::Log()[3], "OUTPUT: Attempt " + std::to_string(fault) +
+                                                 ", Return and Retry to exception Stack position!");
+            EXPECT_EQ(g_physicsExceptionRetries, fault);
+        }
+        else
+        {
+            EXPECT_EQ(physicstest::Log(),
+                      (std::vector<std::string>{"ERROR: Retry and Continue FAILED",
+                                                "ERROR: Game PHYSICS Exception, Error Code E1",
+                                                "OUTPUT: PHYSICS Exception Code -529697949"}));
+            EXPECT_EQ(g_physicsExceptionRetries, 0);
+        }
+    }
+    QV7_Logger::SetConsoleEcho(nullptr);
+}
+
+TEST(PhysicsExceptionReportTest, NamedCodesAndTheNonContinuableOne)
+{
+    physicstest::Log().clear();
+    QV7_Logger::SetConsoleEcho(&physicstest::Capture);
+    g_physicsExceptionRetries = 0;
+    EXPECT_EQ(PhysicsExceptionReport(0xC0000094, reinterpret_cast<const void*>(0x1234)), -1);
+    EXPECT_EQ(physicstest::Log(),
+              (std::vector<std::string>{
+                  "ERROR: Game PHYSICS Exception, Error Code E1.A", "OUTPUT: Exception Code -1073741676",
+                  "OUTPUT: [EXCEPTION_INT_DIVIDE_BY_ZERO]",
+                  "OUTPUT: The thread attempted to divide an integer value by an integer divisor of zero.",
+                  "OUTPUT: Exception Pointer 0x00001234",
+                  "OUTPUT: Attempt 1, Return and Retry to exception Stack position!"}));
+    physicstest::Log().clear();
+    EXPECT_EQ(PhysicsExceptionReport(0xC0000025, nullptr), 0);
+    EXPECT_EQ(physicstest::Log().size(), 4u);
+    EXPECT_EQ(g_physicsExceptionRetries, 2);
+    g_physicsExceptionRetries = 0;
+    QV7_Logger::SetConsoleEcho(nullptr);
 }
 } // namespace
