@@ -267,3 +267,32 @@ TEST(PhysicsExceptionReportTest, NamedCodesAndTheNonContinuableOne)
     QV7_Logger::SetConsoleEcho(nullptr);
 }
 } // namespace
+
+namespace
+{
+TEST_F(PhysicsStepTest, AChassisOnTheGroundStaysInContactFrameAfterFrame)
+{
+    // Nine bodies; the ninth, the chassis, a ball on flat ground (no island: height 0).
+    std::vector<physicstest::RacerBody> parts(9);
+    for (int b = 0; b < 9; ++b)
+    {
+        const dReal at[3] = {10.0 + b, b == 8 ? 0.2 : 5.0, 10};
+        parts[size_t(b)].Make(group.world, group.space, racer, b == 8 ? 9 : -1, 0.2, at);
+        racer->bodies.push_back(parts[size_t(b)].body);
+    }
+    racer->placementHold = 0;
+    for (int frame = 0; frame < 40; ++frame)
+        group.StepFrame(16);
+    EXPECT_EQ(racer->noContactSteps, 0);
+    EXPECT_EQ(racer->noGroundSteps, 0);
+    EXPECT_EQ(racer->airborne, 0);
+    EXPECT_EQ(racer->airborneNoGround, 0);
+    // The front and rear pairs (parts 0-3) are not there: their flags rise.
+    EXPECT_EQ(racer->airborneFront, 1);
+    EXPECT_EQ(racer->contactLevel, 0);
+    EXPECT_NEAR(racer->position.y, 0.2f * 200.0f, 4.0f);
+    EXPECT_NEAR(racer->position.x, 18.0f * 200.0f, 1.0f);
+    for (physicstest::RacerBody& part : parts)
+        part.Destroy();
+}
+} // namespace

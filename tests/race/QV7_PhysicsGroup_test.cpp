@@ -338,7 +338,7 @@ TEST_F(PhysicsGroupTest, ABallDroppedOnTheIslandComesToRestOnTheGround)
     }
     EXPECT_GE(firstTouch, 0);
     EXPECT_TRUE(rebounded) << "the ground pushed the ball back up";
-    EXPECT_GT(lowest - radius, ground - 0.05) << "sank into the ground";
+    EXPECT_GT(lowest - radius, ground - 0.02) << "sank into the ground"; // soft contacts give a little
     const dReal* at = dBodyGetPosition(ball.body);
     const dReal* velocity = dBodyGetLinearVel(ball.body);
     EXPECT_NEAR(at[1] - radius, ground, 0.01);
