@@ -63,7 +63,7 @@ QV7_DriveController* QV7_Buggy::Controller() const
     return nullptr;
 }
 
-void QV7_Buggy::PlaceOnGrid(const D3DXVECTOR3& where, const D3DXVECTOR3& offset, float yaw)
+D3DXVECTOR3 QV7_Buggy::Place(const D3DXVECTOR3& where, const D3DXVECTOR3& offset, float yaw)
 {
     sinceCheckpointMs = 0.0f;
     justPlaced = placementHold = 1;
@@ -72,17 +72,24 @@ void QV7_Buggy::PlaceOnGrid(const D3DXVECTOR3& where, const D3DXVECTOR3& offset,
     D3DXVec3TransformCoord(&turned, &offset, &rotation);
     const D3DXVECTOR3 placed = where + turned;
     PlaceBodies(rotation, placed * kOdePerRender);
+    return placed;
+}
+
+void QV7_Buggy::PlaceOnGrid(const D3DXVECTOR3& where, const D3DXVECTOR3& offset, float yaw)
+{
+    const D3DXVECTOR3 placed = Place(where, offset, yaw);
     if (DefinitionBodyCount() > 0)
         position = placed;
 }
 
+void QV7_Buggy::PlaceWithOffset(const D3DXVECTOR3& where, const D3DXVECTOR3& offset, float yaw)
+{
+    position = Place(where, offset, yaw);
+}
+
 void QV7_Buggy::PlaceAt(float x, float y, float z, float yaw)
 {
-    sinceCheckpointMs = 0.0f;
-    justPlaced = placementHold = 1;
-    const D3DXVECTOR3 placed(x, y, z);
-    PlaceBodies(YawRotation(yaw), placed * kOdePerRender);
-    position = placed;
+    position = Place(D3DXVECTOR3(x, y, z), D3DXVECTOR3(0.0f, 0.0f, 0.0f), yaw);
 }
 
 int QV7_Buggy::DefinitionBodyCount() const

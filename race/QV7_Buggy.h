@@ -41,7 +41,10 @@ class QV7_Buggy
 
     // Puts the racer at position + offset turned by yaw (render units), every
     // body at its definition centre turned the same way, at rest.
+    // PlaceOnGrid stores the render position only for a racer with bodies;
+    // PlaceWithOffset (the player's respawn) always.
     void PlaceOnGrid(const D3DXVECTOR3& position, const D3DXVECTOR3& offset, float yaw);
+    void PlaceWithOffset(const D3DXVECTOR3& position, const D3DXVECTOR3& offset, float yaw);
     // The same without an offset; the render position is always stored.
     void PlaceAt(float x, float y, float z, float yaw);
 
@@ -132,6 +135,8 @@ class QV7_Buggy
     int32_t ammoFullScale[4] = {};
 
   private:
+    // Flags and timer reset, bodies placed; returns the render position.
+    D3DXVECTOR3 Place(const D3DXVECTOR3& position, const D3DXVECTOR3& offset, float yaw);
     // Every body at its definition's centre turned by R, P added (ODE units), at rest.
     void PlaceBodies(const D3DXMATRIX& rotation, const D3DXVECTOR3& odePosition);
     D3DXVECTOR3 DefinitionCentre(int bodyIndex) const;
