@@ -120,6 +120,16 @@ void ReportHardwareFault(uint32_t code, const void* faultAddress)
 }
 } // namespace
 
+bool FindExceptionLines(uint32_t code, const char** nameLine, const char** descriptionLine)
+{
+    const ExceptionEntry* entry = FindEntry(code);
+    if (!entry)
+        return false;
+    *nameLine = entry->nameLine;
+    *descriptionLine = entry->descriptionLine;
+    return true;
+}
+
 int ReportException(uint32_t code, const void* faultAddress)
 {
     if (++g_exceptionRetries > 10)

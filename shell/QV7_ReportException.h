@@ -22,6 +22,10 @@ extern int g_crashLocator;
 
 int ReportException(uint32_t code, const void* faultAddress);
 
+// The exception table's two lines for code (the name line may be null); false
+// for a code the table does not list. The physics step's reporter shares it.
+bool FindExceptionLines(uint32_t code, const char** nameLine, const char** descriptionLine);
+
 // Runs body under the crash guard. A C++ exception other than CDException (which
 // belongs to the game's own error path and passes through) is reported; the
 // guarded call is then abandoned, since a throw cannot be resumed. Returns false

@@ -1,0 +1,144 @@
+// One racer of a race: the ODE bodies, joints and geoms of its buggy, its
+// driver, its lap and checkpoint state, and the contact state the near
+// callback leaves for the physics step. The physics group creates and deletes
+// the racers and destroys the ODE objects they list; racer construction
+// fills the bodies from the racer's own physics definition clone.
+#pragma once
+
+#include "platform/d3dx/D3DXMath.h"
+
+#include <ode/ode.h>
+
+#include <cstdint>
+#include <vector>
+
+class BuggyPhysicsDefinition;
+class QV7_AIController;
+class QV7_DriveController;
+class QV7_PhysicsGroup;
+class QV7_PlayerController;
+struct CheckpointRecord;
+
+// Live racers: +1 by every constructor, -1 by every destructor.
+extern int g_buggyCount;
+
+class QV7_Buggy
+{
+  public:
+    enum ControllerKind
+    {
+        CONTROLLER_PLAYER = 0,
+        CONTROLLER_COMPUTER = 1
+    };
+    static constexpr float kQuarterTurn = 1.5707964f;
+    static constexpr float kOdePerModel = 0.0009f;
+    static constexpr float kOdePerRender = 0.005f;
+
+    QV7_Buggy();
+    ~QV7_Buggy();
+    QV7_Buggy(const QV7_Buggy&) = delete;
+    QV7_Buggy& operator=(const QV7_Buggy&) = delete;
+
+    // Puts the racer at position + offset turned by yaw (render units), every
+    // body at its definition centre turned the same way, at rest.
+    // PlaceOnGrid stores the render position only for a racer with bodies;
+    // PlaceWithOffset (the player's respawn) always.
+    void PlaceOnGrid(const D3DXVECTOR3& position, const D3DXVECTOR3& offset, float yaw);
+    void PlaceWithOffset(const D3DXVECTOR3& position, const D3DXVECTOR3& offset, float yaw);
+    // The same without an offset; the render position is always stored.
+    void PlaceAt(float x, float y, float z, float yaw);
+
+    // The reference body (the ninth): its position is the racer's; null when
+    // the racer has fewer bodies.
+    dBodyID ChassisBody() const { return bodies.size() > 8 ? bodies[8] : nullptr; }
+    // The driver of the racer's controller kind; null for any other kind.
+    QV7_DriveController* Controller() const;
+    // The racer's joints go with their group; the physics group calls this
+    // before it destroys the world.
+    void DestroyJointGroup();
+
+    CheckpointRecord* currentCheckpoint = nullptr;
+    int alternativeMarker = 0;
+    int wrongCheckpoint = 0;
+    float bestLap = 0.0f; // 0: no lap finished yet
+    float currentLapTime = 0.0f;
+    float totalTime = 0.0f;
+    int indexInGroup = 0; // 0 the player, 1-5 opponents
+    int serial = 0;
+    int modelIndex = -1;
+    D3DXVECTOR3 position{0.0f, 0.0f, 0.0f}; // render units
+    D3DXVECTOR3 previousPosition{0.0f, 0.0f, 0.0f};
+    D3DXVECTOR3 positionHistory[3] = {}; // newest, previous, oldest
+    // Set by every placement; cleared by the physics step (teleporters skip a just-placed racer).
+    int justPlaced = 1;
+    std::vector<dBodyID> bodies;
+    std::vector<dJointID> joints;
+    dJointGroupID jointGroup = nullptr;
+    std::vector<dGeomID> geoms;
+    // The bodies of parts 2, 3 (rear wheels) and 0, 1 (front wheels).
+    dBodyID rearWheelBodies[2] = {};
+    dBodyID frontWheelBodies[2] = {};
+
+    // Contact state of one step, reset by the physics step, written by the near callback.
+    int noContact = 1;
+    int noGroundContact = 1;
+    int noObjectContact = 1;
+    // Like noGroundContact for the front (parts 0, 1) and rear (parts 2, 3) wheels; for wheel dust.
+    int noGroundFront = 1;
+    int noGroundRear = 1;
+    int cleanContact = 0;
+    int groundContact = 0;
+    int restingContact = 0;
+    int objectCollision = 0;
+    dGeomID lastCollisionGeom = nullptr;
+    float lastCollisionTimer = 0.0f; // ms
+    int crashReported = 0;
+    D3DXVECTOR3 collisionPoint{0.0f, 0.0f, 0.0f}; // ODE units
+    int buggyHit = 0;
+
+    // Steps in a row without each kind of contact, and the flags raised after
+    // more than four: no contact at all (the drivers' "airborne"), no ground,
+    // no object, and no ground under the front or the rear pair.
+    int noContactSteps = 0;
+    int noGroundSteps = 0;
+    int noObjectSteps = 0;
+    int noGroundFrontSteps = 0;
+    int noGroundRearSteps = 0;
+    int airborne = 0;
+    int airborneNoGround = 0;
+    int airborneNoObject = 0;
+    int airborneFront = 0;
+    int airborneRear = 0;
+    // Climbs while resting on objects, falls on bare ground (0-4).
+    int contactLevel = 0;
+    // Carried by moving scenery this frame (the player's racer only).
+    int carried = 0;
+
+    QV7_PhysicsGroup* ownerGroup = nullptr;
+    BuggyPhysicsDefinition* physicsDefinition = nullptr; // the racer's own clone, owned
+    // While set, the wheels get no slip; released by throttle, reverse or turbo.
+    int placementHold = 1;
+    int controllerKind = CONTROLLER_PLAYER;
+    QV7_PlayerController* playerController = nullptr; // owned
+    QV7_AIController* computerController = nullptr;   // owned
+    float sinceCheckpointMs = 0.0f;
+    int lapCounter = 1;
+    int checkpointsPassed = 0;
+    float distanceToNext = 0.0f;
+
+    // The ammunition in use (the profile's record, or ownAmmo in a tutorial),
+    // the counts at the start, restored on the grid, and the counts the HUD's
+    // bars are scaled by.
+    int32_t* ammo = nullptr;
+    int32_t ammoStart[4] = {};
+    int32_t ownAmmo[4] = {};
+    int32_t ammoFullScale[4] = {};
+
+  private:
+    // Flags and timer reset, bodies placed; returns the render position.
+    D3DXVECTOR3 Place(const D3DXVECTOR3& position, const D3DXVECTOR3& offset, float yaw);
+    // Every body at its definition's centre turned by R, P added (ODE units), at rest.
+    void PlaceBodies(const D3DXMATRIX& rotation, const D3DXVECTOR3& odePosition);
+    D3DXVECTOR3 DefinitionCentre(int bodyIndex) const;
+    int DefinitionBodyCount() const;
+};

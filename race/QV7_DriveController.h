@@ -1,0 +1,51 @@
+// The fields the player's and the computer's drivers share, under the names
+// both drivers give them, so that the HUD, the weapons, the contact callback
+// and the start grid read either driver the same way. The drivers' own
+// driving (Drive), cameras and budgets build on this.
+#pragma once
+
+#include "platform/d3dx/D3DXMath.h"
+
+class QV7_Buggy;
+
+class QV7_DriveController
+{
+  public:
+    // What the contact callback asks of the driver, as the drive code leaves
+    // it once per frame: the second rear wheel's spin, the steering, the
+    // chassis' forward axis, the hand-brake (extra slip while the wheels
+    // still spin under it) and the ground speed (racer hits need > 0.5).
+    float SlipSpeed() const { return driveCommand; }
+    float SlipSteer() const { return steerAngle; }
+    const D3DXVECTOR3& SlipDirection() const { return forwardAxis; }
+    int SlipMode() const { return handBrakeOn; }
+    float ImpactValue() const { return groundSpeed; }
+
+    // Health, turbo and energy back at their maxima (start grid, restart).
+    void RefillBudgets()
+    {
+        health = healthMax;
+        turbo = turboMax;
+        energy = energyMax;
+    }
+
+    int cameraMode = 0;
+    QV7_Buggy* buggy = nullptr;
+    float driveCommand = 0.0f;
+    float groundSpeed = 0.0f;
+    float steerAngle = 0.0f;
+    D3DXVECTOR3 forwardAxis{0.0f, 0.0f, 0.0f};
+    int handBrakeOn = 0;
+    int reversing = 0;
+    float health = 0.0f;
+    float healthMax = 0.0f;
+    float healthRegen = 0.0f;
+    float turbo = 0.0f;
+    float turboMax = 0.0f;
+    int turboBurning = 0;
+    float energy = 0.0f;
+    float energyMax = 0.0f;
+    float energyRegen = 0.0f;
+    float enginePower = 0.0f;
+    int respawnRequested = 0;
+};
