@@ -53,7 +53,7 @@ inline void FillLandscape(QV7_Landscape& land, const std::function<float(int x, 
         for (int x = 0; x < LandscapeMapDescription::kSide; ++x)
             map.Height(x, z) = ground(x, z);
     land.Create();
-    land.m_Heights = map.heights;
+    land.m_Heights.assign(map.heights.begin(), map.heights.end());
     land.ComputeMaximumHeight();
     land.ComputeCellNormals();
 }
