@@ -3,6 +3,8 @@
 #include "tests/race/BuggyDatabaseTestSupport.h"
 #include "tests/shell/TestLog.h"
 
+#include "tests/tools/DumpToolRun.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,32 +14,11 @@
 
 namespace
 {
-struct ToolRun
-{
-    int exitCode;
-    std::string out;
-};
-
-ToolRun RunDump(const std::string& file)
-{
-    const std::string command = std::string(QV7_BIN_DIR) + "/qv7-dump " + file + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    ToolRun run{-1, {}};
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, got);
-    run.exitCode = WEXITSTATUS(pclose(pipe));
-    return run;
-}
-
 TEST(DumpBuggyDatabase, PrintsObjectsListsAndPhysics)
 {
     TempDir dir;
     ASSERT_TRUE(WriteBuggyDatabase(dir.Path() + "DatA.dat", buggytest::SmallDatabase()));
-    const ToolRun run = RunDump(dir.Path() + "DatA.dat");
+    const DumpRun run = RunDump(dir.Path() + "DatA.dat");
     ASSERT_EQ(run.exitCode, 0);
     for (const char* part :
          {R"("names":[["Dune Hopper","Dune Hopper described"])", R"("models":[0,7])",

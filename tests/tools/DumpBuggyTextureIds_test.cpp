@@ -3,6 +3,8 @@
 #include "tests/shell/TestLog.h"
 #include "tools/writers/TextureContainerWriter.h"
 
+#include "tests/tools/DumpToolRun.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,27 +13,6 @@
 
 namespace
 {
-struct ToolRun
-{
-    int exitCode;
-    std::string out;
-};
-
-ToolRun RunDump(const std::string& file)
-{
-    const std::string command = std::string(QV7_BIN_DIR) + "/qv7-dump " + file + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    ToolRun run{-1, {}};
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, got);
-    run.exitCode = WEXITSTATUS(pclose(pipe));
-    return run;
-}
-
 void Save(const std::string& path, std::vector<uint8_t> bytes)
 {
     std::ofstream(path, std::ios::binary)
@@ -45,10 +26,10 @@ TEST(DumpBuggyTextureIds, PrintsTheIdsEachListHolds)
     listed.push_back(9);
     Save(dir.Path() + "Textures2.dbs", listed);
     Save(dir.Path() + "Maps_srt_ex.qvx", BuildMapTextureList({4101, 4102}).Bytes());
-    const ToolRun ids = RunDump(dir.Path() + "Textures2.dbs");
+    const DumpRun ids = RunDump(dir.Path() + "Textures2.dbs");
     EXPECT_EQ(ids.exitCode, 0);
     EXPECT_NE(ids.out.find(R"({"ids":[5000,-1,5000],"ignoredBytes":1})"), std::string::npos) << ids.out;
-    const ToolRun excluded = RunDump(dir.Path() + "Maps_srt_ex.qvx");
+    const DumpRun excluded = RunDump(dir.Path() + "Maps_srt_ex.qvx");
     EXPECT_EQ(excluded.exitCode, 0);
     EXPECT_NE(excluded.out.find(R"({"excluded":[4101,4102]})"), std::string::npos) << excluded.out;
 }

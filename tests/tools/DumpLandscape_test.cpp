@@ -5,6 +5,8 @@
 #include "tools/writers/LandscapeMapWriter.h"
 #include "tools/writers/TextureContainerWriter.h"
 
+#include "tests/tools/DumpToolRun.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -43,22 +45,10 @@ class DumpLandscapeTest : public ::testing::Test
     // Runs the tool; the exit code, stdout and stderr.
     int Run(const std::string& args, std::string& out, std::string& err)
     {
-        const std::string command = std::string(QV7_BIN_DIR) + "/qv7-dump " + args + " 2>" + dir + "err.txt";
-        FILE* pipe = popen(command.c_str(), "r");
-        std::array<char, 4096> buffer;
-        out.clear();
-        size_t got = 0;
-        while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-            out.append(buffer.data(), got);
-        const int status = pclose(pipe);
-        err.clear();
-        if (FILE* file = std::fopen((dir + "err.txt").c_str(), "r"))
-        {
-            while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0)
-                err.append(buffer.data(), got);
-            std::fclose(file);
-        }
-        return WEXITSTATUS(status);
+        const DumpRun run = RunDump(args);
+        out = run.out;
+        err = run.err;
+        return run.exitCode;
     }
     std::string dir;
 };

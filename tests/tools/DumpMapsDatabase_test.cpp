@@ -4,6 +4,8 @@
 #include "tools/writers/MapsDatabaseWriter.h"
 #include "tools/writers/MeshObjectWriter.h"
 
+#include "tests/tools/DumpToolRun.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,25 +13,9 @@
 
 namespace
 {
-struct Result
+DumpRun Dump(const std::string& path)
 {
-    int exitCode;
-    std::string out;
-};
-
-Result Dump(const std::string& path)
-{
-    const std::string command = std::string(QV7_BIN_DIR) + "/qv7-dump '" + path + "' 2>/dev/null";
-    Result result{-1, ""};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return result;
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        result.out.append(buffer, n);
-    const int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return RunDump("'" + path + "'");
 }
 
 class DumpMapsDatabaseTest : public ::testing::Test
@@ -50,7 +36,7 @@ class DumpMapsDatabaseTest : public ::testing::Test
 
 TEST_F(DumpMapsDatabaseTest, PrintsMapsListsAndPilots)
 {
-    const Result result = Dump(maps);
+    const DumpRun result = Dump(maps);
     ASSERT_EQ(result.exitCode, 0);
     EXPECT_EQ(
         result.out,
@@ -60,7 +46,7 @@ TEST_F(DumpMapsDatabaseTest, PrintsMapsListsAndPilots)
         R"("lines":["Deep."]}],"lists":[["Canyon"],["Lesson"],["Canyon"],["Canyon"],[],[]],"pointerMesh":null,)"
         R"("pilotCount":1,"pilots":[{"portraitId":4500,"name":"Rex","lines":["Fast."]}]})"
         "\n");
-    const Result alone = Dump(pilots);
+    const DumpRun alone = Dump(pilots);
     ASSERT_EQ(alone.exitCode, 0);
     EXPECT_EQ(alone.out, R"({"pilotCount":1,"pilots":[{"portraitId":4500,"name":"Rex","lines":["Fast."]}]})"
                          "\n");
@@ -91,7 +77,7 @@ TEST_F(DumpMapsDatabaseTest, ShowsThePointerMesh)
     file.pointerMeshFlag = 1;
     file.pointerMesh = mesh.Bytes();
     ASSERT_TRUE(WriteMapsDatabase(maps, file));
-    const Result result = Dump(maps);
+    const DumpRun result = Dump(maps);
     ASSERT_EQ(result.exitCode, 0);
     EXPECT_NE(result.out.find(R"("pointerMesh":{"id":9,"subsets":1,"faces":)"), std::string::npos)
         << result.out;

@@ -3,6 +3,8 @@
 #include "tests/shell/TestLog.h"
 #include "tools/writers/ProfilesWriter.h"
 
+#include "tests/tools/DumpToolRun.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,33 +14,12 @@
 
 namespace
 {
-struct ToolRun
-{
-    int exitCode;
-    std::string out;
-};
-
-ToolRun RunDump(const std::string& file)
-{
-    const std::string command = std::string(QV7_BIN_DIR) + "/qv7-dump " + file + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    ToolRun run{-1, {}};
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, got);
-    run.exitCode = WEXITSTATUS(pclose(pipe));
-    return run;
-}
-
 TEST(DumpProfiles, PrintsEveryField)
 {
     TempDir dir;
     ASSERT_TRUE(
         BuildProfilesFile({SampleProfileEntry("Ann \"A\"", 1)}).SaveToFile(dir.Path() + "Profiles.dtx"));
-    const ToolRun run = RunDump(dir.Path() + "Profiles.dtx");
+    const DumpRun run = RunDump(dir.Path() + "Profiles.dtx");
     ASSERT_EQ(run.exitCode, 0);
     for (
         const char* part :

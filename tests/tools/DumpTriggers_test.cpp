@@ -4,6 +4,8 @@
 #include "tests/shell/TestLog.h"
 #include "tools/demo/DemoFigures.h"
 
+#include "tests/tools/DumpToolRun.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,32 +15,11 @@
 
 namespace
 {
-struct ToolRun
-{
-    int exitCode;
-    std::string out;
-};
-
-ToolRun RunDump(const std::string& file)
-{
-    const std::string command = std::string(QV7_BIN_DIR) + "/qv7-dump " + file + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    ToolRun run{-1, {}};
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, got);
-    run.exitCode = WEXITSTATUS(pclose(pipe));
-    return run;
-}
-
 TEST(DumpTriggers, PrintsFiguresBonesSetsAndTriggers)
 {
     TempDir dir;
     ASSERT_TRUE(WriteDemoFigures(dir.Path()));
-    const ToolRun run = RunDump(dir.Path() + "Triggers.qvx");
+    const DumpRun run = RunDump(dir.Path() + "Triggers.qvx");
     ASSERT_EQ(run.exitCode, 0);
     for (
         const char* part :

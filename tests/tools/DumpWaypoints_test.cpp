@@ -3,6 +3,8 @@
 // path ends with 1 and the loader's log line, never a crash.
 #include "tools/writers/WaypointFileWriter.h"
 
+#include "tests/tools/DumpToolRun.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -30,22 +32,10 @@ class DumpWaypointsTest : public ::testing::Test
     // Runs the tool; the exit code, stdout and stderr.
     int Run(const std::string& args, std::string& out, std::string& err)
     {
-        const std::string command = std::string(QV7_BIN_DIR) + "/qv7-dump " + args + " 2>" + dir + "err.txt";
-        FILE* pipe = popen(command.c_str(), "r");
-        std::array<char, 4096> buffer;
-        out.clear();
-        size_t got = 0;
-        while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-            out.append(buffer.data(), got);
-        const int status = pclose(pipe);
-        err.clear();
-        if (FILE* file = std::fopen((dir + "err.txt").c_str(), "r"))
-        {
-            while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0)
-                err.append(buffer.data(), got);
-            std::fclose(file);
-        }
-        return WEXITSTATUS(status);
+        const DumpRun run = RunDump(args);
+        out = run.out;
+        err = run.err;
+        return run.exitCode;
     }
     std::string dir;
 };
