@@ -3,49 +3,15 @@
 // and the four lists, as item indices. Meshes are made on a null device.
 #include "platform/gfx/D3D9.h"
 #include "platform/io/BinaryReader.h"
-#include "platform/win/Backend.h"
 #include "race/QV7_BuggyMeshSystem.h"
 #include "tools/dump/DumpKinds.h"
+#include "tools/dump/DumpNullDevice.h"
 #include "tools/dump/JsonWriter.h"
 
 #include <vector>
 
 namespace
 {
-// A null device for the reader's meshes, released when the dump ends.
-class NullDevice
-{
-  public:
-    NullDevice()
-    {
-        win::SetBackend(win::Backend::Null);
-        m_Direct3D = Direct3DCreate9(D3D_SDK_VERSION);
-        if (!m_Direct3D)
-            return;
-        D3DPRESENT_PARAMETERS parameters{};
-        parameters.BackBufferWidth = parameters.BackBufferHeight = 8;
-        parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-        parameters.Windowed = TRUE;
-        parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        m_Direct3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters,
-                                 &m_Device);
-    }
-    ~NullDevice()
-    {
-        if (m_Device)
-            m_Device->Release();
-        if (m_Direct3D)
-            m_Direct3D->Release();
-    }
-    NullDevice(const NullDevice&) = delete;
-    NullDevice& operator=(const NullDevice&) = delete;
-    IDirect3DDevice9* Device() const { return m_Device; }
-
-  private:
-    IDirect3D9* m_Direct3D = nullptr;
-    IDirect3DDevice9* m_Device = nullptr;
-};
-
 void Vector(JsonWriter& out, const std::string& key, const float* v)
 {
     out.NumberArray(key, {v[0], v[1], v[2]});
@@ -300,7 +266,7 @@ void DumpList(JsonWriter& out, const QV7_BuggyMeshSystem& system, const char* ke
 
 bool DumpBuggyDatabase(const DumpRequest& request, JsonWriter& out)
 {
-    NullDevice device;
+    DumpNullDevice device;
     if (!device.Device())
         return false;
     QV7_BuggyMeshSystem system;

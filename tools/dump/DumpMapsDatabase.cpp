@@ -2,51 +2,13 @@
 // beside it, as the game does) and Aip.dat alone. The maps come in sorted
 // order, then the six race lists by name, then the pilots.
 #include "engine/QV7_Engine.h"
-#include "platform/win/Backend.h"
 #include "tools/dump/DumpKinds.h"
+#include "tools/dump/DumpNullDevice.h"
 #include "tools/dump/JsonWriter.h"
 #include "world/QV7_MapsSort.h"
 
 namespace
 {
-// The pointer mesh is read into device buffers, as in the game: the dump
-// reads it on a null device of its own (a 1 x 1 windowed back buffer).
-class DumpDevice
-{
-  public:
-    DumpDevice()
-    {
-        if (g_device)
-            return;
-        win::SetBackend(win::Backend::Null);
-        m_Direct3D = Direct3DCreate9(D3D_SDK_VERSION);
-        D3DPRESENT_PARAMETERS parameters{};
-        parameters.Windowed = TRUE;
-        parameters.BackBufferWidth = parameters.BackBufferHeight = 1;
-        parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        if (m_Direct3D &&
-            m_Direct3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                     &parameters, &m_Device) == D3D_OK)
-            g_device = m_Device;
-    }
-    ~DumpDevice()
-    {
-        if (m_Device)
-        {
-            g_device = nullptr;
-            m_Device->Release();
-        }
-        if (m_Direct3D)
-            m_Direct3D->Release();
-    }
-    DumpDevice(const DumpDevice&) = delete;
-    DumpDevice& operator=(const DumpDevice&) = delete;
-
-  private:
-    IDirect3D9* m_Direct3D = nullptr;
-    IDirect3DDevice9* m_Device = nullptr;
-};
-
 void DumpPointerMesh(const LodMeshObject& mesh, JsonWriter& out)
 {
     out.Key("pointerMesh");
@@ -121,7 +83,8 @@ void DumpLists(const QV7_MapsSort& maps, JsonWriter& out)
 
 bool DumpMapsDatabase(const DumpRequest& request, JsonWriter& out)
 {
-    DumpDevice device;
+    // The pointer mesh is read into device buffers, as in the game.
+    DumpNullDevice device;
     QV7_MapsSort maps(request.folder);
     if (g_mapsSort != &maps)
         return false;

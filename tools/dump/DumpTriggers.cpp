@@ -5,51 +5,12 @@
 #include "engine/QV7_Engine.h"
 #include "figures/QV7_TriggersSystem.h"
 #include "platform/io/BinaryReader.h"
-#include "platform/win/Backend.h"
 #include "tools/dump/DumpKinds.h"
+#include "tools/dump/DumpNullDevice.h"
 #include "tools/dump/JsonWriter.h"
 
 namespace
 {
-// The figure loaders make their meshes on g_device: a null one for the dump.
-class FigureDumpDevice
-{
-  public:
-    FigureDumpDevice()
-    {
-        if (g_device)
-            return;
-        win::SetBackend(win::Backend::Null);
-        m_Direct3D = Direct3DCreate9(D3D_SDK_VERSION);
-        D3DPRESENT_PARAMETERS parameters{};
-        parameters.Windowed = TRUE;
-        parameters.BackBufferWidth = parameters.BackBufferHeight = 8;
-        parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-        parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        if (m_Direct3D &&
-            m_Direct3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                     &parameters, &m_Device) == D3D_OK)
-            g_device = m_Device;
-    }
-    ~FigureDumpDevice()
-    {
-        if (m_Device)
-        {
-            g_device = nullptr;
-            m_Device->Release();
-        }
-        if (m_Direct3D)
-            m_Direct3D->Release();
-    }
-    FigureDumpDevice(const FigureDumpDevice&) = delete;
-    FigureDumpDevice& operator=(const FigureDumpDevice&) = delete;
-    bool Ready() const { return g_device != nullptr; }
-
-  private:
-    IDirect3D9* m_Direct3D = nullptr;
-    IDirect3DDevice9* m_Device = nullptr;
-};
-
 void DumpRigid(const LodMeshObject& mesh, JsonWriter& out)
 {
     out.BeginObject();
@@ -124,8 +85,8 @@ void DumpTrigger(const TriggerRecord& trigger, JsonWriter& out)
 
 bool DumpTriggers(const DumpRequest& request, JsonWriter& out)
 {
-    FigureDumpDevice device;
-    if (!device.Ready())
+    DumpNullDevice device;
+    if (!device.Device())
         return false;
     BinaryReader file;
     if (!file.OpenFile(request.path))
