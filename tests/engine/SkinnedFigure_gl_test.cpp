@@ -8,8 +8,9 @@
 #include "platform/d3dx/D3DXAnimation.h"
 #include "platform/d3dx/Effect.h"
 #include "platform/gfx/D3D9.h"
-#include "platform/win/Backend.h"
 #include "tests/platform/d3dx/SkinTestSupport.h"
+#include "tests/platform/gfx/GlTestSupport.h"
+#include "tests/platform/gfx/SavePicture.h"
 #include "tools/writers/ImageWriters.h"
 #include "tools/writers/XFileWriter.h"
 
@@ -24,37 +25,15 @@ namespace
 constexpr UINT kSize = 96;
 constexpr uint32_t kClear = 0xFF203040u;
 
-int Red(uint32_t argb)
-{
-    return int((argb >> 16) & 0xFF);
-}
-int Blue(uint32_t argb)
-{
-    return int(argb & 0xFF);
-}
+using gltest::Blue;
+using gltest::Red;
 
 class SkinnedFigureGlTest : public ::testing::Test
 {
   protected:
     void SetUp() override
     {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        win::SetBackend(win::Backend::Real);
-        d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kSize;
-        pp.BackBufferHeight = kSize;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        ASSERT_EQ(
-            d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
-            D3D_OK);
+        ASSERT_NO_FATAL_FAILURE(gltest::CreatePictureDevice(kSize, kSize, d3d, device));
         const std::string& bytes = SkinnedEffectSource();
         std::string errors;
         ASSERT_EQ(D3DXCreateEffect(device, bytes.data(), UINT(bytes.size()), nullptr, nullptr, 0, nullptr,
@@ -180,20 +159,8 @@ class SkinnedFigureGlTest : public ::testing::Test
         indices->Release();
         gfx::PresentedFrame frame;
         EXPECT_TRUE(gfx::ReadPresentedFrame(device, frame));
-        Save(frame);
+        gltest::SavePicture(frame, gltest::TestPictureName(++saved));
         return frame;
-    }
-    // QV7_SAVE_PICTURES=DIR keeps each frame as a PNG, to look at.
-    void Save(const gfx::PresentedFrame& frame)
-    {
-        const char* dir = std::getenv("QV7_SAVE_PICTURES");
-        if (!dir)
-            return;
-        ImagePixels image{uint32_t(frame.width), uint32_t(frame.height), frame.pixels};
-        const std::vector<uint8_t> png = WritePng(image, false);
-        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::ofstream(std::string(dir) + "/" + name + std::to_string(++saved) + ".png", std::ios::binary)
-            .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
     }
     // Mean column of the figure's pixels in rows [top, bottom).
     static float FigureColumn(const gfx::PresentedFrame& frame, int top, int bottom)

@@ -9,6 +9,7 @@
 #include "engine/QV7_FrameManager.h"
 #include "platform/d3dx/D3DXTexture.h"
 #include "tests/figures/FiguresTestSupport.h"
+#include "tests/platform/gfx/SavePicture.h"
 #include "tools/demo/DemoFigures.h"
 #include "tools/writers/ImageWriters.h"
 
@@ -65,11 +66,7 @@ class DriverFigureGlTest : public enginetest::EngineFixture
         g_frameManager->EndFrame();
         gfx::PresentedFrame frame;
         EXPECT_TRUE(gfx::ReadPresentedFrame(g_device, frame));
-        if (const char* out = std::getenv("QV7_SAVE_PICTURES"))
-        {
-            ImagePixels image{uint32_t(frame.width), uint32_t(frame.height), frame.pixels};
-            SaveImageFile(std::string(out) + "/" + name + ".png", WritePng(image, false));
-        }
+        gltest::SavePicture(frame, name);
         return frame;
     }
     gfx::PresentedFrame DrawSkinned(const char* name = "driver_figure_skinned",

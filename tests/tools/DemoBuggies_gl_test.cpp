@@ -6,8 +6,9 @@
 #include "engine/QV7_TextureList.h"
 #include "platform/gfx/D3D9.h"
 #include "platform/io/BinaryReader.h"
-#include "platform/win/Backend.h"
 #include "race/QV7_BuggyMeshSystem.h"
+#include "tests/platform/gfx/GlTestSupport.h"
+#include "tests/platform/gfx/SavePicture.h"
 #include "tests/shell/TestLog.h"
 #include "tools/demo/DemoBuggies.h"
 #include "tools/writers/ImageWriters.h"
@@ -27,22 +28,7 @@ class DemoBuggiesGlTest : public ::testing::Test
   protected:
     void SetUp() override
     {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        win::SetBackend(win::Backend::Real);
-        d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = pp.BackBufferHeight = kSize;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        ASSERT_EQ(
-            d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
-            D3D_OK);
+        ASSERT_NO_FATAL_FAILURE(gltest::CreatePictureDevice(kSize, kSize, d3d, device));
         g_device = device; // the texture loader's device
         ASSERT_TRUE(WriteWorldTextureContainer(dir.Path() + "Textures2.qvx", DemoBuggyTextures()));
         const std::vector<int32_t> ids = DemoBuggyTextureIds();
@@ -108,19 +94,8 @@ class DemoBuggiesGlTest : public ::testing::Test
         device->Present(nullptr, nullptr, nullptr, nullptr);
         gfx::PresentedFrame frame;
         EXPECT_TRUE(gfx::ReadPresentedFrame(device, frame));
-        Save(frame, m);
+        gltest::SavePicture(frame, "demo_buggy_" + std::to_string(m));
         return frame;
-    }
-    // QV7_SAVE_PICTURES=DIR keeps each frame as a PNG, to look at.
-    void Save(const gfx::PresentedFrame& frame, int m)
-    {
-        const char* folder = std::getenv("QV7_SAVE_PICTURES");
-        if (!folder)
-            return;
-        ImagePixels image{uint32_t(frame.width), uint32_t(frame.height), frame.pixels};
-        const std::vector<uint8_t> png = WritePng(image, false);
-        std::ofstream(std::string(folder) + "/demo_buggy_" + std::to_string(m) + ".png", std::ios::binary)
-            .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
     }
 
     TempDir dir;

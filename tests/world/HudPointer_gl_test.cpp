@@ -9,6 +9,7 @@
 #include "engine/QV7_TextureList.h"
 #include "platform/d3dx/D3DXTexture.h"
 #include "tests/engine/EngineTestSupport.h"
+#include "tests/platform/gfx/SavePicture.h"
 #include "tests/shell/TestLog.h"
 #include "tools/writers/ImageWriters.h"
 #include "tools/writers/MapsDatabaseWriter.h"
@@ -101,15 +102,7 @@ class HudPointerGlTest : public enginetest::EngineFixture
         g_frameManager->EndFrame();
         gfx::PresentedFrame frame;
         EXPECT_TRUE(gfx::ReadPresentedFrame(g_device, frame));
-        if (const char* out = std::getenv("QV7_SAVE_PICTURES"))
-        {
-            ImagePixels image;
-            image.width = uint32_t(frame.width);
-            image.height = uint32_t(frame.height);
-            image.argb = frame.pixels;
-            SaveImageFile(std::string(out) + "/hud_pointer_" + std::to_string(++saved) + ".png",
-                          WritePng(image, false));
-        }
+        gltest::SavePicture(frame, "hud_pointer_" + std::to_string(++saved));
         return frame;
     }
     static uint32_t At(const gfx::PresentedFrame& frame, int x, int y)

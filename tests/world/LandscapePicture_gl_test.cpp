@@ -3,6 +3,7 @@
 // camera, with linear vertex fog. The sunlit side comes out brighter, as the
 // lengths of the lighting normals say, and the far land takes the fog colour.
 #include "LandscapeTestSupport.h"
+#include "tests/platform/gfx/SavePicture.h"
 
 #include "tools/writers/ImageWriters.h"
 
@@ -60,15 +61,7 @@ class LandscapePictureTest : public landscapetest::LandscapeFixture
         g_device->Present(nullptr, nullptr, nullptr, nullptr);
         gfx::PresentedFrame frame;
         EXPECT_TRUE(gfx::ReadPresentedFrame(g_device, frame));
-        if (const char* folder = std::getenv("QV7_PICTURE_DIR"))
-        {
-            ImagePixels image;
-            image.width = uint32_t(frame.width);
-            image.height = uint32_t(frame.height);
-            image.argb = frame.pixels;
-            SaveFile(std::string(folder) + "/landscape_" + std::to_string(++s_pictures) + ".png",
-                     WritePng(image, false));
-        }
+        gltest::SavePicture(frame, "landscape_" + std::to_string(++s_pictures));
         return frame;
     }
     static inline int s_pictures = 0;

@@ -5,7 +5,8 @@
 #include "platform/gfx/D3D9.h"
 #include "platform/io/BinaryReader.h"
 #include "platform/io/BinaryWriter.h"
-#include "platform/win/Backend.h"
+#include "tests/platform/gfx/GlTestSupport.h"
+#include "tests/platform/gfx/SavePicture.h"
 #include "tools/writers/ImageWriters.h"
 #include "tools/writers/MeshObjectWriter.h"
 #include "world/MeshObject.h"
@@ -20,38 +21,13 @@ namespace
 {
 constexpr UINT kSize = 64;
 
-int Red(uint32_t argb)
-{
-    return int((argb >> 16) & 0xFF);
-}
-int Blue(uint32_t argb)
-{
-    return int(argb & 0xFF);
-}
+using gltest::Blue;
+using gltest::Red;
 
 class MeshObjectGlTest : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        win::SetBackend(win::Backend::Real);
-        d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kSize;
-        pp.BackBufferHeight = kSize;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        ASSERT_EQ(
-            d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
-            D3D_OK);
-    }
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(gltest::CreatePictureDevice(kSize, kSize, d3d, device)); }
     void TearDown() override
     {
         object.Release();
@@ -98,20 +74,8 @@ class MeshObjectGlTest : public ::testing::Test
         device->Present(nullptr, nullptr, nullptr, nullptr);
         gfx::PresentedFrame frame;
         EXPECT_TRUE(gfx::ReadPresentedFrame(device, frame));
-        Save(frame);
+        gltest::SavePicture(frame, gltest::TestPictureName(++saved));
         return frame;
-    }
-    // QV7_SAVE_PICTURES=DIR keeps each frame as a PNG, to look at.
-    void Save(const gfx::PresentedFrame& frame)
-    {
-        const char* dir = std::getenv("QV7_SAVE_PICTURES");
-        if (!dir)
-            return;
-        ImagePixels image{uint32_t(frame.width), uint32_t(frame.height), frame.pixels};
-        const std::vector<uint8_t> png = WritePng(image, false);
-        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::ofstream(std::string(dir) + "/" + name + std::to_string(++saved) + ".png", std::ios::binary)
-            .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
     }
     static uint32_t At(const gfx::PresentedFrame& frame, int x, int y)
     {

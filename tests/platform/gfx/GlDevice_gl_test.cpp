@@ -1,6 +1,7 @@
 // The gl back-end on SDL's offscreen driver: a cleared back buffer is
 // presented and read back exactly, also after a reset to another size, with
 // a multisampled back buffer and while the next frame is being drawn.
+#include "GlTestSupport.h"
 #include "platform/gfx/D3D9.h"
 #include "platform/win/Backend.h"
 
@@ -15,9 +16,7 @@ class GlDeviceTest : public ::testing::Test
   protected:
     void SetUp() override
     {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        win::SetBackend(win::Backend::Real);
-        d3d = Direct3DCreate9(D3D_SDK_VERSION);
+        d3d = gltest::StartOffscreenGl();
         ASSERT_NE(d3d, nullptr);
     }
     void TearDown() override
@@ -27,25 +26,18 @@ class GlDeviceTest : public ::testing::Test
         if (d3d)
             d3d->Release();
     }
-    D3DPRESENT_PARAMETERS Parameters(UINT width, UINT height, D3DMULTISAMPLE_TYPE multiSample = D3DMULTISAMPLE_NONE)
+    D3DPRESENT_PARAMETERS Parameters(UINT width, UINT height,
+                                     D3DMULTISAMPLE_TYPE multiSample = D3DMULTISAMPLE_NONE)
     {
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = width;
-        pp.BackBufferHeight = height;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
+        D3DPRESENT_PARAMETERS pp = gltest::PictureParameters(width, height);
         pp.MultiSampleType = multiSample;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
         return pp;
     }
     void Create(D3DPRESENT_PARAMETERS pp)
     {
         ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr,
-                                    D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_MULTITHREADED, &pp, &device),
+                                    D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_MULTITHREADED, &pp,
+                                    &device),
                   D3D_OK);
     }
     void ExpectFrame(int width, int height, uint32_t colour)
@@ -71,8 +63,9 @@ TEST_F(GlDeviceTest, ClearPresentAndReadBackExactly)
     device->GetDeviceCaps(&caps);
     EXPECT_NE(caps.DevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT, 0u);
     EXPECT_GE(D3DSHADER_VERSION_MAJOR(caps.PixelShaderVersion), 2u);
-    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF336699, 1.0f, 0),
-              D3D_OK);
+    ASSERT_EQ(
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF336699, 1.0f, 0),
+        D3D_OK);
     ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
     ExpectFrame(64, 48, 0xFF336699);
 }
@@ -129,7 +122,7 @@ TEST_F(GlDeviceTest, MultisampledBackBufferResolvesOnPresent)
     // Software rasterisers offer no multisampling unless a tester asks for it.
     setenv("QV7_GL_SOFTWARE_MULTISAMPLE", "1", 1);
     const bool offered = SUCCEEDED(d3d->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, TRUE,
-                                                                  D3DMULTISAMPLE_4_SAMPLES, nullptr));
+                                                                   D3DMULTISAMPLE_4_SAMPLES, nullptr));
     unsetenv("QV7_GL_SOFTWARE_MULTISAMPLE");
     if (!offered)
         GTEST_SKIP() << "no 4x multisampling on this driver";
@@ -152,8 +145,8 @@ TEST_F(GlDeviceTest, PresentedFrameStaysWhileTheNextOneIsDrawn)
         D3DMULTISAMPLE_TYPE multiSample;
     };
     setenv("QV7_GL_SOFTWARE_MULTISAMPLE", "1", 1);
-    const bool multisampled = SUCCEEDED(d3d->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, TRUE,
-                                                                       D3DMULTISAMPLE_4_SAMPLES, nullptr));
+    const bool multisampled = SUCCEEDED(d3d->CheckDeviceMultiSampleType(
+        0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, TRUE, D3DMULTISAMPLE_4_SAMPLES, nullptr));
     unsetenv("QV7_GL_SOFTWARE_MULTISAMPLE");
     for (const Case& c : {Case{"discard", D3DSWAPEFFECT_DISCARD, D3DMULTISAMPLE_NONE},
                           Case{"copy", D3DSWAPEFFECT_COPY, D3DMULTISAMPLE_NONE},
@@ -170,12 +163,14 @@ TEST_F(GlDeviceTest, PresentedFrameStaysWhileTheNextOneIsDrawn)
         }
         else
             Create(pp);
-        auto backBufferPixel = [&] {
+        auto backBufferPixel = [&]
+        {
             IDirect3DSurface9* back = nullptr;
             IDirect3DSurface9* copy = nullptr;
             uint32_t pixel = 0;
             if (device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back) == D3D_OK &&
-                device->CreateOffscreenPlainSurface(20, 10, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &copy) == D3D_OK &&
+                device->CreateOffscreenPlainSurface(20, 10, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &copy) ==
+                    D3D_OK &&
                 device->GetRenderTargetData(back, copy) == D3D_OK)
             {
                 D3DLOCKED_RECT locked{};

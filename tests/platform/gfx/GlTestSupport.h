@@ -21,34 +21,62 @@ struct ColourVertex
 };
 constexpr DWORD kColourVertexFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1;
 
-inline int Red(uint32_t argb) { return int((argb >> 16) & 0xFF); }
-inline int Green(uint32_t argb) { return int((argb >> 8) & 0xFF); }
-inline int Blue(uint32_t argb) { return int(argb & 0xFF); }
+inline int Red(uint32_t argb)
+{
+    return int((argb >> 16) & 0xFF);
+}
+inline int Green(uint32_t argb)
+{
+    return int((argb >> 8) & 0xFF);
+}
+inline int Blue(uint32_t argb)
+{
+    return int(argb & 0xFF);
+}
+
+// The real gl back-end on SDL's offscreen driver, so pictures can be read back
+// without a display.
+inline IDirect3D9* StartOffscreenGl()
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    win::SetBackend(win::Backend::Real);
+    return Direct3DCreate9(D3D_SDK_VERSION);
+}
+
+// A windowed back buffer of that size with a depth-stencil buffer, presented
+// at once.
+inline D3DPRESENT_PARAMETERS PictureParameters(UINT width, UINT height)
+{
+    D3DPRESENT_PARAMETERS pp{};
+    pp.BackBufferWidth = width;
+    pp.BackBufferHeight = height;
+    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    pp.BackBufferCount = 1;
+    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    pp.Windowed = TRUE;
+    pp.EnableAutoDepthStencil = TRUE;
+    pp.AutoDepthStencilFormat = D3DFMT_D24S8;
+    pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    return pp;
+}
+
+// A picture test's device; call under ASSERT_NO_FATAL_FAILURE.
+inline void CreatePictureDevice(UINT width, UINT height, IDirect3D9*& d3d, IDirect3DDevice9*& device)
+{
+    d3d = StartOffscreenGl();
+    ASSERT_NE(d3d, nullptr);
+    D3DPRESENT_PARAMETERS pp = PictureParameters(width, height);
+    ASSERT_EQ(
+        d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
+        D3D_OK);
+}
 
 class GlDeviceFixture : public ::testing::Test
 {
   protected:
     static constexpr UINT kSize = 16;
 
-    void SetUp() override
-    {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        win::SetBackend(win::Backend::Real);
-        d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kSize;
-        pp.BackBufferHeight = kSize;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
-                  D3D_OK);
-    }
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(CreatePictureDevice(kSize, kSize, d3d, device)); }
     void TearDown() override
     {
         if (device)
@@ -104,19 +132,22 @@ class GlDeviceFixture : public ::testing::Test
         EXPECT_TRUE(gfx::ReadPresentedFrame(device, frame));
         return frame;
     }
-    static uint32_t At(const gfx::PresentedFrame& frame, int x, int y) { return frame.pixels[size_t(y) * frame.width + x]; }
+    static uint32_t At(const gfx::PresentedFrame& frame, int x, int y)
+    {
+        return frame.pixels[size_t(y) * frame.width + x];
+    }
 
     IDirect3D9* d3d = nullptr;
     IDirect3DDevice9* device = nullptr;
 };
 
-#define EXPECT_RGB_NEAR(pixel, r, g, b, tolerance)                                                                     \
-    do                                                                                                                 \
-    {                                                                                                                  \
-        /* Once: the pixel may come from a present, and a second present shows a discarded back buffer. */            \
-        const uint32_t rgbNearPixel = (pixel);                                                                         \
-        EXPECT_NEAR(gltest::Red(rgbNearPixel), (r), (tolerance)) << "red";                                             \
-        EXPECT_NEAR(gltest::Green(rgbNearPixel), (g), (tolerance)) << "green";                                         \
-        EXPECT_NEAR(gltest::Blue(rgbNearPixel), (b), (tolerance)) << "blue";                                           \
+#define EXPECT_RGB_NEAR(pixel, r, g, b, tolerance)                                                           \
+    do                                                                                                       \
+    {                                                                                                        \
+        /* Once: the pixel may come from a present, and a second present shows a discarded back buffer. */   \
+        const uint32_t rgbNearPixel = (pixel);                                                               \
+        EXPECT_NEAR(gltest::Red(rgbNearPixel), (r), (tolerance)) << "red";                                   \
+        EXPECT_NEAR(gltest::Green(rgbNearPixel), (g), (tolerance)) << "green";                               \
+        EXPECT_NEAR(gltest::Blue(rgbNearPixel), (b), (tolerance)) << "blue";                                 \
     } while (0)
 } // namespace gltest
