@@ -8,6 +8,7 @@
 #include "platform/io/BinaryWriter.h"
 #include "platform/win/Backend.h"
 #include "shell/QV7_Logger.h"
+#include "tests/platform/gfx/NullDeviceTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -35,16 +36,7 @@ class NullDeviceFixture : public ::testing::Test
         gfx::null::ResetSettings();
         Log().clear();
         QV7_Logger::SetConsoleEcho(&Capture);
-        d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d, nullptr);
-        pp.BackBufferWidth = 8;
-        pp.BackBufferHeight = 8;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.Windowed = TRUE;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        ASSERT_EQ(
-            d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
-            D3D_OK);
+        ASSERT_NO_FATAL_FAILURE(nulltest::CreateSmallDevice(d3d, device, pp));
         gfx::null::ClearCalls();
     }
     void TearDown() override

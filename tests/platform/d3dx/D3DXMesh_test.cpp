@@ -6,6 +6,7 @@
 #include "platform/gfx/Resources.h"
 #include "platform/gfx/null/NullGfx.h"
 #include "platform/win/Backend.h"
+#include "tests/platform/gfx/NullDeviceTestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -38,16 +39,7 @@ class D3DXMeshTest : public ::testing::Test
     {
         win::SetBackend(win::Backend::Null);
         gfx::null::ResetSettings();
-        d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d, nullptr);
-        pp.BackBufferWidth = 8;
-        pp.BackBufferHeight = 8;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.Windowed = TRUE;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        ASSERT_EQ(
-            d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
-            D3D_OK);
+        ASSERT_NO_FATAL_FAILURE(nulltest::CreateSmallDevice(d3d, device, pp));
         gfx::null::ClearCalls();
     }
     void TearDown() override

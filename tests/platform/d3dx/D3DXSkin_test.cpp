@@ -8,6 +8,7 @@
 #include "platform/gfx/null/NullGfx.h"
 #include "platform/win/Backend.h"
 #include "tests/platform/d3dx/SkinTestSupport.h"
+#include "tests/platform/gfx/NullDeviceTestSupport.h"
 #include "tools/writers/XFileWriter.h"
 
 #include <gmock/gmock.h>
@@ -35,17 +36,8 @@ class D3DXSkinTest : public ::testing::Test
     {
         win::SetBackend(win::Backend::Null);
         gfx::null::ResetSettings();
-        d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d, nullptr);
         D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 8;
-        pp.BackBufferHeight = 8;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.Windowed = TRUE;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        ASSERT_EQ(
-            d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
-            D3D_OK);
+        ASSERT_NO_FATAL_FAILURE(nulltest::CreateSmallDevice(d3d, device, pp));
         g_messages.clear();
         D3DXSetMessageSink([](const char* text) { g_messages.push_back(text); });
     }
