@@ -14,24 +14,9 @@ QV7_LodObjects* g_lodObjects = nullptr;
 
 namespace
 {
-DWORD MaxSimultaneousTextures()
-{
-    D3DCAPS9 caps{};
-    return g_device->GetDeviceCaps(&caps) == D3D_OK ? caps.MaxSimultaneousTextures : 1;
-}
-
 HudPointerSubset SubsetOf(const LodMeshObject& mesh, uint32_t i)
 {
-    HudPointerSubset s;
-    s.cullMode = mesh.Word(MESH_WORD_CULLMODE, i);
-    s.mipFlag = mesh.Word(MESH_WORD_MIPFILTER, i);
-    s.environmentFlag = mesh.Word(MESH_WORD_ENVIRONMENT, i);
-    s.specularEnable = mesh.Word(MESH_WORD_SPECULAR, i);
-    s.blendMode = mesh.Word(MESH_WORD_BLEND, i);
-    s.sourceBlend = mesh.Word(MESH_WORD_SRCBLEND, i);
-    s.destinationBlend = mesh.Word(MESH_WORD_DESTBLEND, i);
-    s.texture0 = mesh.Texture(i);
-    s.texture1 = mesh.Texture2(i);
+    HudPointerSubset s = HudPointerSubsetOf(mesh, i);
     // The figures' third stage modulates by a stage without a texture (white),
     // where the pointer modulates by the lit colour once more.
     s.lastStageArgument = D3DTA_TEXTURE;
@@ -79,7 +64,7 @@ void QV7_LodObjects::Render(const LodMeshObject& object)
     scene.SetRenderState(FALSE, D3DRS_ALPHATESTENABLE);
     ApplyLandscapeFog();
     object.BindBuffers(g_device, kVertexFormat);
-    const DWORD stages = MaxSimultaneousTextures();
+    const DWORD stages = MaxSimultaneousTextures(g_device);
     for (uint32_t i = 0; i < object.m_SubsetCount; ++i)
     {
         g_device->SetMaterial(&object.m_Materials[i]);

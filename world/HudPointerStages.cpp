@@ -9,6 +9,7 @@
 #include "engine/QV7_Engine.h"
 #include "engine/QV7_Scene.h"
 #include "platform/d3dx/D3DXMath.h"
+#include "world/LodMeshObject.h"
 
 namespace
 {
@@ -143,4 +144,25 @@ void SetHudPointerStages(QV7_Scene& scene, const HudPointerSubset& s, DWORD maxS
     if (s.texture1)
         scene.SetSamplerState(D3DSAMP_MIPFILTER, 1, mip);
     scene.SetRenderState(TRUE, D3DRS_NORMALIZENORMALS);
+}
+
+HudPointerSubset HudPointerSubsetOf(const LodMeshObject& mesh, uint32_t subset)
+{
+    HudPointerSubset s;
+    s.cullMode = mesh.Word(MESH_WORD_CULLMODE, subset);
+    s.mipFlag = mesh.Word(MESH_WORD_MIPFILTER, subset);
+    s.environmentFlag = mesh.Word(MESH_WORD_ENVIRONMENT, subset);
+    s.specularEnable = mesh.Word(MESH_WORD_SPECULAR, subset);
+    s.blendMode = mesh.Word(MESH_WORD_BLEND, subset);
+    s.sourceBlend = mesh.Word(MESH_WORD_SRCBLEND, subset);
+    s.destinationBlend = mesh.Word(MESH_WORD_DESTBLEND, subset);
+    s.texture0 = mesh.Texture(subset);
+    s.texture1 = mesh.Texture2(subset);
+    return s;
+}
+
+DWORD MaxSimultaneousTextures(IDirect3DDevice9* device)
+{
+    D3DCAPS9 caps{};
+    return device->GetDeviceCaps(&caps) == D3D_OK ? caps.MaxSimultaneousTextures : 1;
 }

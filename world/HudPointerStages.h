@@ -7,6 +7,7 @@
 
 #include "platform/gfx/D3D9.h"
 
+class LodMeshObject;
 class QV7_Scene;
 
 struct HudPointerSubset
@@ -29,3 +30,9 @@ struct HudPointerSubset
 // Every stage past the last one used is disabled, so a subset never inherits
 // the stages of the one drawn before it.
 void SetHudPointerStages(QV7_Scene& scene, const HudPointerSubset& subset, DWORD maxSimultaneousTextures);
+
+// A subset's render words and textures as the mesh keeps them.
+HudPointerSubset HudPointerSubsetOf(const LodMeshObject& mesh, uint32_t subset);
+
+// How many texture stages the device blends in one pass (1 where it will not say).
+DWORD MaxSimultaneousTextures(IDirect3DDevice9* device);

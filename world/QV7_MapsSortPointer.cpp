@@ -6,30 +6,6 @@
 #include "world/HudPointerStages.h"
 #include "world/QV7_MapsSort.h"
 
-namespace
-{
-DWORD MaxSimultaneousTextures(IDirect3DDevice9* device)
-{
-    D3DCAPS9 caps{};
-    return device->GetDeviceCaps(&caps) == D3D_OK ? caps.MaxSimultaneousTextures : 1;
-}
-
-HudPointerSubset SubsetOf(const LodMeshObject& mesh, uint32_t i)
-{
-    HudPointerSubset s;
-    s.cullMode = mesh.Word(MESH_WORD_CULLMODE, i);
-    s.mipFlag = mesh.Word(MESH_WORD_MIPFILTER, i);
-    s.environmentFlag = mesh.Word(MESH_WORD_ENVIRONMENT, i);
-    s.specularEnable = mesh.Word(MESH_WORD_SPECULAR, i);
-    s.blendMode = mesh.Word(MESH_WORD_BLEND, i);
-    s.sourceBlend = mesh.Word(MESH_WORD_SRCBLEND, i);
-    s.destinationBlend = mesh.Word(MESH_WORD_DESTBLEND, i);
-    s.texture0 = mesh.Texture(i);
-    s.texture1 = mesh.Texture2(i);
-    return s;
-}
-} // namespace
-
 void QV7_MapsSort::RenderHudPointer(LodMeshObject& pointerMesh) const
 {
     if (!g_device || !g_scene || pointerMesh.m_SubsetCount == 0 || !pointerMesh.m_VertexBuffer)
@@ -49,7 +25,7 @@ void QV7_MapsSort::RenderHudPointer(LodMeshObject& pointerMesh) const
     for (uint32_t i = 0; i < pointerMesh.m_SubsetCount; ++i)
     {
         g_device->SetMaterial(&pointerMesh.m_Materials[i]);
-        SetHudPointerStages(scene, SubsetOf(pointerMesh, i), stages);
+        SetHudPointerStages(scene, HudPointerSubsetOf(pointerMesh, i), stages);
         pointerMesh.DrawSubsetRange(g_device, i);
     }
     scene.EndWorkSpace(0);
