@@ -3,6 +3,7 @@
 // that list, so the rigid substitute always matches the skinned bind pose.
 #include "tools/demo/DemoDriverFigure.h"
 
+#include "tools/writers/BoxSide.h"
 #include "tools/writers/XFileWriter.h"
 
 #include <algorithm>
@@ -130,19 +131,7 @@ void AddQuad(Geometry& g, const D3DXVECTOR3 corners[4], const D3DXVECTOR3& outwa
         g.vertices.push_back(
             {{corners[i].x, corners[i].y, corners[i].z}, {outward.x, outward.y, outward.z}, {t.x, t.y}});
     }
-    // (b - a) x (c - a) points outwards: the front face under counter-clockwise culling.
-    D3DXVECTOR3 e1 = corners[1] - corners[0], e2 = corners[2] - corners[0], n;
-    D3DXVec3Cross(&n, &e1, &e2);
-    if (D3DXVec3Dot(&n, &outward) > 0.0f)
-    {
-        g.faces.push_back({first, first + 1, first + 2});
-        g.faces.push_back({first, first + 2, first + 3});
-    }
-    else
-    {
-        g.faces.push_back({first, first + 2, first + 1});
-        g.faces.push_back({first, first + 3, first + 2});
-    }
+    AddOutwardQuadFaces(g.faces, first, corners, outward);
 }
 
 void AddBox(Geometry& g, const Box& box)
@@ -151,17 +140,8 @@ void AddBox(Geometry& g, const Box& box)
     for (int axis = 0; axis < 3; ++axis)
         for (int side = 0; side < 2; ++side)
         {
-            D3DXVECTOR3 outward(0.0f, 0.0f, 0.0f);
-            (&outward.x)[axis] = side ? 1.0f : -1.0f;
-            const int u = (axis + 1) % 3, v = (axis + 2) % 3;
-            D3DXVECTOR3 corners[4];
-            for (int i = 0; i < 4; ++i)
-            {
-                corners[i] = side ? box.hi : box.lo;
-                (&corners[i].x)[u] = (i == 1 || i == 2) ? (&box.hi.x)[u] : (&box.lo.x)[u];
-                (&corners[i].x)[v] = (i >= 2) ? (&box.hi.x)[v] : (&box.lo.x)[v];
-            }
-            AddQuad(g, corners, outward, box.patch);
+            const BoxSide quad(box.lo, box.hi, axis, side);
+            AddQuad(g, quad.corners, quad.outward, box.patch);
         }
     for (DWORD vertex = first; vertex < g.vertices.size(); ++vertex)
     {

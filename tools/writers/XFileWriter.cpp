@@ -1,6 +1,8 @@
 // Text .x writing and the articulated test figure.
 #include "tools/writers/XFileWriter.h"
 
+#include "tools/writers/BoxSide.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -357,19 +359,7 @@ void AddQuad(XMesh& mesh, const D3DXVECTOR3 corners[4], const D3DXVECTOR3& outwa
         mesh.normals.push_back(outward);
         mesh.texCoords.push_back(uvs[i]);
     }
-    // (b - a) x (c - a) points outwards: the front face under counter-clockwise culling.
-    D3DXVECTOR3 e1 = corners[1] - corners[0], e2 = corners[2] - corners[0], n;
-    D3DXVec3Cross(&n, &e1, &e2);
-    if (D3DXVec3Dot(&n, &outward) > 0.0f)
-    {
-        mesh.faces.push_back({first, first + 1, first + 2});
-        mesh.faces.push_back({first, first + 2, first + 3});
-    }
-    else
-    {
-        mesh.faces.push_back({first, first + 2, first + 1});
-        mesh.faces.push_back({first, first + 3, first + 2});
-    }
+    AddOutwardQuadFaces(mesh.faces, first, corners, outward);
 }
 
 void AddBox(XMesh& mesh, const Box& box, float height,
@@ -380,17 +370,8 @@ void AddBox(XMesh& mesh, const Box& box, float height,
     for (int axis = 0; axis < 3; ++axis)
         for (int side = 0; side < 2; ++side)
         {
-            D3DXVECTOR3 outward(0.0f, 0.0f, 0.0f);
-            (&outward.x)[axis] = side ? 1.0f : -1.0f;
-            const int u = (axis + 1) % 3, v = (axis + 2) % 3;
-            D3DXVECTOR3 corners[4];
-            for (int i = 0; i < 4; ++i)
-            {
-                corners[i] = side ? hi : lo;
-                (&corners[i].x)[u] = (i == 1 || i == 2) ? (&hi.x)[u] : (&lo.x)[u];
-                (&corners[i].x)[v] = (i >= 2) ? (&hi.x)[v] : (&lo.x)[v];
-            }
-            AddQuad(mesh, corners, outward);
+            const BoxSide quad(lo, hi, axis, side);
+            AddQuad(mesh, quad.corners, quad.outward);
         }
     for (DWORD vtx = first; vtx < mesh.positions.size(); ++vtx)
     {
