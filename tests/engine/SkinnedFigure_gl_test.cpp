@@ -66,15 +66,7 @@ class SkinnedFigureGlTest : public ::testing::Test
             white->Release();
         if (effect)
             effect->Release();
-        if (device)
-        {
-            device->SetStreamSource(0, nullptr, 0, 0);
-            device->SetIndices(nullptr);
-            device->SetTexture(0, nullptr);
-            device->Release();
-        }
-        if (d3d)
-            d3d->Release();
+        gltest::ReleasePictureDevice(d3d, device);
     }
     void Release()
     {

@@ -41,15 +41,7 @@ class DemoBuggiesGlTest : public ::testing::Test
         system.Clear();
         textures.FreeAll();
         g_device = nullptr;
-        if (device)
-        {
-            device->SetStreamSource(0, nullptr, 0, 0);
-            device->SetIndices(nullptr);
-            device->SetTexture(0, nullptr);
-            device->Release();
-        }
-        if (d3d)
-            d3d->Release();
+        gltest::ReleasePictureDevice(d3d, device);
     }
     void SetCamera()
     {

@@ -31,14 +31,7 @@ class MeshObjectGlTest : public ::testing::Test
     void TearDown() override
     {
         object.Release();
-        if (device)
-        {
-            device->SetStreamSource(0, nullptr, 0, 0);
-            device->SetIndices(nullptr);
-            device->Release();
-        }
-        if (d3d)
-            d3d->Release();
+        gltest::ReleasePictureDevice(d3d, device);
     }
     void Load(const MeshObjectDescription& mesh)
     {

@@ -71,6 +71,21 @@ inline void CreatePictureDevice(UINT width, UINT height, IDirect3D9*& d3d, IDire
         D3D_OK);
 }
 
+// What the draws left bound holds its buffers and textures, and they the
+// device: unbind them, then release the device and the interface.
+inline void ReleasePictureDevice(IDirect3D9* d3d, IDirect3DDevice9* device)
+{
+    if (device)
+    {
+        device->SetStreamSource(0, nullptr, 0, 0);
+        device->SetIndices(nullptr);
+        device->SetTexture(0, nullptr);
+        device->Release();
+    }
+    if (d3d)
+        d3d->Release();
+}
+
 class GlDeviceFixture : public ::testing::Test
 {
   protected:
