@@ -5,6 +5,7 @@
 #include "tools/writers/LandscapeMapWriter.h"
 #include "tools/writers/TextureContainerWriter.h"
 
+#include "tests/shell/TestLog.h"
 #include "tests/tools/DumpToolRun.h"
 
 #include <gtest/gtest.h>
@@ -23,9 +24,6 @@ class DumpLandscapeTest : public ::testing::Test
   protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/qv7-dumpland-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = std::string(pattern) + "/";
         ImagePixels picture;
         picture.width = picture.height = 8;
         picture.argb.assign(64, 0xFF606060u);
@@ -37,20 +35,8 @@ class DumpLandscapeTest : public ::testing::Test
         ASSERT_TRUE(WriteWorldTextureContainer(dir + "Textures2.qvx", {{3010, png}, {3011, png}}));
         ASSERT_TRUE(WriteMapTextureList(dir + "Map3.tex", {3010, 3011}));
     }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
-    }
-    // Runs the tool; the exit code, stdout and stderr.
-    int Run(const std::string& args, std::string& out, std::string& err)
-    {
-        const DumpRun run = RunDump(args);
-        out = run.out;
-        err = run.err;
-        return run.exitCode;
-    }
-    std::string dir;
+    TempDir temp;
+    const std::string dir = temp.Path();
 };
 
 TEST_F(DumpLandscapeTest, PrintsTheMapAndAnswersQueries)
@@ -64,7 +50,7 @@ TEST_F(DumpLandscapeTest, PrintsTheMapAndAnswersQueries)
     map.waterLevel = 5.5f;
     ASSERT_TRUE(WriteLandscapeMap(dir + "Map3.map", map));
     std::string out, err;
-    ASSERT_EQ(Run(dir + "Map3.map 672,1280 736,1280 -5,0 junk", out, err), 0) << err;
+    ASSERT_EQ(RunDump(dir + "Map3.map 672,1280 736,1280 -5,0 junk", out, err), 0) << err;
     for (const char* expected :
          {"\"kind\":\"Map%d.map\"", "\"map\":3", "\"heightRange\":[0,64]", "\"maxHeight\":64",
           "\"baseTexture\":{\"id\":3010,\"found\":true}", "\"detailTexture\":{\"id\":3999,\"found\":false}",
@@ -83,11 +69,11 @@ TEST_F(DumpLandscapeTest, BrokenAndMissingMapsEndWithOne)
     map.light.Type = D3DLIGHTTYPE(9);
     ASSERT_TRUE(WriteLandscapeMap(dir + "Map3.map", map));
     std::string out, err;
-    EXPECT_EQ(Run(dir + "Map3.map", out, err), 1);
+    EXPECT_EQ(RunDump(dir + "Map3.map", out, err), 1);
     EXPECT_NE(err.find("is broken: light type 9 is not a point, spot or directional light"),
               std::string::npos)
         << err;
-    EXPECT_EQ(Run(dir + "Map4.map", out, err), 1);
+    EXPECT_EQ(RunDump(dir + "Map4.map", out, err), 1);
     EXPECT_NE(err.find("Error: Loading Map File " + dir + "Map4.map"), std::string::npos) << err;
 }
 } // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 struct DumpRun
 {
@@ -47,4 +48,13 @@ inline DumpRun RunDump(const std::string& args)
     }
     unlink(errName);
     return run;
+}
+
+// The same, for tests that check the streams one by one.
+inline int RunDump(const std::string& args, std::string& out, std::string& err)
+{
+    DumpRun run = RunDump(args);
+    out = std::move(run.out);
+    err = std::move(run.err);
+    return run.exitCode;
 }

@@ -3,6 +3,7 @@
 // path ends with 1 and the loader's log line, never a crash.
 #include "tools/writers/WaypointFileWriter.h"
 
+#include "tests/shell/TestLog.h"
 #include "tests/tools/DumpToolRun.h"
 
 #include <gtest/gtest.h>
@@ -18,26 +19,8 @@ namespace
 class DumpWaypointsTest : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/qv7-dumpwap-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = std::string(pattern) + "/";
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
-    }
-    // Runs the tool; the exit code, stdout and stderr.
-    int Run(const std::string& args, std::string& out, std::string& err)
-    {
-        const DumpRun run = RunDump(args);
-        out = run.out;
-        err = run.err;
-        return run.exitCode;
-    }
-    std::string dir;
+    TempDir temp;
+    const std::string dir = temp.Path();
 };
 
 // A road along +x: waypoint 0 to 1 is a stretch, 1 to 2 another, 2 ends it.
@@ -56,7 +39,7 @@ TEST_F(DumpWaypointsTest, PrintsThePathAndAnswersQueries)
 {
     ASSERT_TRUE(WriteWaypointFile(dir + "Map2.wap", Road()));
     std::string out, err;
-    ASSERT_EQ(Run(dir + "Map2.wap 2000,0,0 6000,10,-50 2000,0,150 1,2 junk", out, err), 0) << err;
+    ASSERT_EQ(RunDump(dir + "Map2.wap 2000,0,0 6000,10,-50 2000,0,150 1,2 junk", out, err), 0) << err;
     for (const char* expected :
          {"\"kind\":\"Map%d.wap\"", "\"map\":2", "\"count\":3",
           "{\"index\":0,\"position\":[0,0,0],\"yaw\":-0,\"width\":100,\"next\":1,\"alternative\":2,",
@@ -75,10 +58,10 @@ TEST_F(DumpWaypointsTest, BrokenAndMissingPathsEndWithOne)
     road[1].next = 3;
     ASSERT_TRUE(WriteWaypointFile(dir + "Map2.wap", road));
     std::string out, err;
-    EXPECT_EQ(Run(dir + "Map2.wap 0,0,0", out, err), 1);
+    EXPECT_EQ(RunDump(dir + "Map2.wap 0,0,0", out, err), 1);
     EXPECT_NE(err.find("is broken: waypoint 1 links to 3 and 2 of 3"), std::string::npos) << err;
     EXPECT_EQ(out, "");
-    EXPECT_EQ(Run(dir + "Map5.wap", out, err), 1);
+    EXPECT_EQ(RunDump(dir + "Map5.wap", out, err), 1);
     EXPECT_NE(err.find("Path Nodes File " + dir + "Map5.wap can't be opened"), std::string::npos) << err;
 }
 } // namespace
