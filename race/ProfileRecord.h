@@ -25,6 +25,10 @@ class ProfileRecord
     ProfileRecord(const ProfileRecord&) = delete;
     ProfileRecord& operator=(const ProfileRecord&) = delete;
 
+    // Gives each opponent its stats and its level-1 weapons and shield for a
+    // race, then mounts them; running it again changes nothing.
+    static void SetupOpponents(ProfileRecord* profile);
+
     // Model index of each default opponent's buggy.
     static const int kDefaultOpponentModels[PROFILE_OPPONENT_COUNT];
     static constexpr int kDefaultModel = 2;

@@ -66,8 +66,12 @@ QV7_BuggyMeshSystem::QV7_BuggyMeshSystem() : vertexFormat(kBuggyFvf)
         bias = D3DXMATRIX(kBias);
 }
 
+QV7_BuggyMeshSystem* g_buggyMeshSystem = nullptr;
+
 QV7_BuggyMeshSystem::~QV7_BuggyMeshSystem()
 {
+    if (g_buggyMeshSystem == this)
+        g_buggyMeshSystem = nullptr;
     Clear();
 }
 

@@ -70,5 +70,9 @@ class QV7_BuggyMeshSystem
     void LinkChains(const std::vector<int32_t>& parents);
 };
 
+// The loaded buggy database the configurations read (the item database's);
+// null while none is loaded.
+extern QV7_BuggyMeshSystem* g_buggyMeshSystem;
+
 // How the buggy database reads its meshes: its log lines and error source.
 MeshReaderIdentity BuggyMeshReader();

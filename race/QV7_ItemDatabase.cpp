@@ -5,6 +5,7 @@
 
 #include "engine/QV7_Engine.h"
 #include "race/BuggyTextureIds.h"
+#include "race/ProfileItemCatalog.h"
 #include "shell/QV7_Globals.h"
 
 QV7_ItemDatabase* g_itemDatabase = nullptr;
@@ -18,6 +19,10 @@ QV7_ItemDatabase::QV7_ItemDatabase(const std::string& dataDir, IDirect3DDevice9*
     try
     {
         Load(dataDir, device);
+        // The profiles check and build their items against this database.
+        m_Catalog = ProfileItemCatalog::From(meshSystem);
+        g_profileItemCatalog = &m_Catalog;
+        g_buggyMeshSystem = &meshSystem;
     }
     catch (...)
     {
@@ -38,6 +43,10 @@ void QV7_ItemDatabase::Unpublish()
         g_itemDatabase = nullptr;
     if (g_itemTextures == &textures)
         g_itemTextures = nullptr;
+    if (g_profileItemCatalog == &m_Catalog)
+        g_profileItemCatalog = nullptr;
+    if (g_buggyMeshSystem == &meshSystem)
+        g_buggyMeshSystem = nullptr;
 }
 
 void QV7_ItemDatabase::Load(const std::string& dataDir, IDirect3DDevice9* device)

@@ -9,6 +9,7 @@
 #include "engine/QV7_TextureList.h"
 #include "figures/QV7_TriggersSystem.h"
 #include "platform/gfx/D3D9.h"
+#include "race/ProfileItemCatalog.h"
 #include "race/QV7_BuggyMeshSystem.h"
 #include "shell/QV7_Collection.h"
 
@@ -43,6 +44,9 @@ class QV7_ItemDatabase
     std::vector<int32_t> textureIdArray;
 
   private:
+    // Published as g_profileItemCatalog once DatA.dat is read.
+    ProfileItemCatalog m_Catalog;
+
     void Load(const std::string& dataDir, IDirect3DDevice9* device);
     void Unpublish();
 };

@@ -3,6 +3,7 @@
 // definition using every list, weapons, an ammunition box and a chain.
 #pragma once
 
+#include "platform/io/BinaryWriter.h"
 #include "race/QV7_BuggyMeshSystem.h"
 #include "tests/world/MeshTestSupport.h"
 #include "tools/writers/BuggyDatabaseWriter.h"

@@ -5,7 +5,10 @@
 #include "BuggyDatabaseTestSupport.h"
 
 #include "race/BuggyTextureIds.h"
+#include "race/ProfileItemCatalog.h"
+#include "race/ProfilesFile.h"
 #include "race/QV7_ItemDatabase.h"
+#include "race/QV7_Profiles.h"
 #include "shell/QV7_Globals.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/figures/FiguresTestSupport.h"
@@ -371,4 +374,40 @@ TEST_F(ItemDatabaseTest, TheDriverFiguresLoadLastWithTheirTexturesFromItsList)
     EXPECT_TRUE(enginetest::Logged(
         "Critical Problem, File Broken, Application will crash to avoid any additional problems."));
 }
+// Start-up reads DatA.dat before the profiles, so a profile naming an object
+// the database does not hold loses that object; the catalog goes with the database.
+TEST_F(ItemDatabaseTest, PublishesItsCatalogSoTheProfilesDropUnknownItems)
+{
+    ASSERT_TRUE(WriteDemoBuggies(dir.Path()));
+    QV7_Collection<ProfileRecord> stored;
+    ProfileRecord& record = *stored.Add();
+    std::strcpy(record.name, "Ann");
+    const int32_t objectCount = int32_t(MakeDemoBuggyDatabase().objects.size());
+    record.ownedItems.Add()->item = 3;
+    record.ownedItems.Add()->item = objectCount;
+    BinaryWriter bytes;
+    ProfilesFile::Write(stored, bytes);
+    Save("Profiles.dtx", bytes.Bytes());
+    const std::string savedDataDir = g_dataDir;
+    g_dataDir = dir.Path();
+
+    std::unique_ptr<QV7_ItemDatabase> database = Build();
+    ASSERT_NE(g_profileItemCatalog, nullptr);
+    EXPECT_EQ(g_profileItemCatalog->objectCount, objectCount);
+    EXPECT_EQ(g_buggyMeshSystem, &database->meshSystem);
+    QV7_Profiles profiles;
+    profiles.Load();
+    ASSERT_EQ(profiles.profiles.Count(), 1);
+    const QV7_Collection<MountedPart>& owned = profiles.profiles[0]->ownedItems;
+    ASSERT_EQ(owned.Count(), 1);
+    EXPECT_EQ(owned[0]->item, 3);
+    EXPECT_TRUE(enginetest::Logged("WARNING: Profile Ann: owned item " + std::to_string(objectCount) +
+                                   " is not in the buggy database, dropped."));
+
+    database.reset();
+    EXPECT_EQ(g_profileItemCatalog, nullptr);
+    EXPECT_EQ(g_buggyMeshSystem, nullptr);
+    g_dataDir = savedDataDir;
+}
+
 } // namespace
