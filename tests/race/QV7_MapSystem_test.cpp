@@ -162,6 +162,13 @@ TEST_F(MapSystemTest, EachModeLoadsIsland1BehindTheCaptionsWithItsRacers)
     }
 }
 
+TEST_F(MapSystemTest, EachLoadingCaptionIsOneFrame)
+{
+    gfx::null::ClearCalls();
+    DrawLoadingText("Loading Trees...");
+    EXPECT_EQ(gfx::null::CountCalls("Present("), 1u);
+}
+
 TEST_F(MapSystemTest, ABrokenIslandFileEndsTheLoadWithNothingLeftAndAnotherLoadWorks)
 {
     for (const char* name : {"Map1.map", "Map1.wap"})
@@ -254,6 +261,63 @@ TEST_F(MapSystemTest, ControllerCheck)
         {
             EXPECT_STREQ(settings.ControllerDevice, "0");
         }
+    }
+}
+} // namespace
+
+namespace
+{
+class RaceFilteringTest : public enginetest::EngineFixture
+{
+};
+
+TEST_F(RaceFilteringTest, SamplersAndAntiAliasingFromDetailAndTheAdaptersFilters)
+{
+    struct Case
+    {
+        int detail, fsaf, fsaa;
+        bool minAniso, magAniso;
+        DWORD mag, min, anisotropy;
+        int antiAliasing;
+    };
+    constexpr DWORD L = D3DTEXF_LINEAR, A = D3DTEXF_ANISOTROPIC;
+    const Case cases[] = {
+        {1, 8, 4, true, true, L, L, 1, 0},   // a fixed detail level ignores the custom values
+        {-1, 0, 4, true, true, L, L, 1, 4},  // custom without anisotropy
+        {-1, 8, 2, true, false, L, A, 8, 2}, // each filter anisotropic only where the adapter has it
+        {-1, 16, 0, false, true, A, L, 16, 0}, {4, 0, 0, true, true, A, A, 2, 2},
+        {4, 0, 0, false, false, L, L, 2, 2},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << "detail " << c.detail << " FSAF " << c.fsaf);
+        gfx::null::AdapterOptions options;
+        options.anisotropicMinify = c.minAniso;
+        options.anisotropicMagnify = c.magAniso;
+        gfx::null::Settings().adapters = {gfx::null::MakeAdapter(options)};
+        Start();
+        GameSettings settings;
+        settings.Detail = c.detail;
+        settings.FSAF = c.fsaf;
+        settings.FSAA = c.fsaa;
+        EXPECT_EQ(QV7_MapSystem::ApplyRaceTextureFiltering(settings), c.antiAliasing);
+        for (DWORD sampler = 0; sampler < 4; ++sampler)
+        {
+            DWORD value = 0;
+            g_device->GetSamplerState(sampler, D3DSAMP_MAXANISOTROPY, &value);
+            EXPECT_EQ(value, c.anisotropy) << sampler;
+        }
+        for (DWORD sampler = 0; sampler < 2; ++sampler)
+        {
+            DWORD mag = 0, min = 0, mip = 0;
+            g_device->GetSamplerState(sampler, D3DSAMP_MAGFILTER, &mag);
+            g_device->GetSamplerState(sampler, D3DSAMP_MINFILTER, &min);
+            g_device->GetSamplerState(sampler, D3DSAMP_MIPFILTER, &mip);
+            EXPECT_EQ(mag, c.mag);
+            EXPECT_EQ(min, c.min);
+            EXPECT_EQ(mip, L);
+        }
+        engine.reset();
     }
 }
 } // namespace
