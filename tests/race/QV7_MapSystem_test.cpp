@@ -202,10 +202,15 @@ TEST_F(MapSystemTest, DeviceLossDuringASessionReachesTheSession)
 {
     QV7_MapSystem* session = LoadIsland1(RACE_MODE_TIME_TRIAL);
     ASSERT_NE(session, nullptr);
+    g_device->LightEnable(0, FALSE);
     engine->OnLostReset(1);
     EXPECT_EQ(session->deviceReset, 0);
     engine->OnLostReset(0);
     EXPECT_EQ(session->deviceReset, 1);
+    // The island's sun is back on light 0 after the recreate.
+    BOOL enabled = FALSE;
+    g_device->GetLightEnable(0, &enabled);
+    EXPECT_TRUE(enabled);
     QV7_MapSystem::EndSession(session);
     // Without a session the engine's fan-out passes it by.
     engine->OnLostReset(1);
