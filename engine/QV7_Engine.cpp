@@ -23,6 +23,7 @@
 #include "world/QV7_Water.h"
 
 QV7_Engine* g_engine = nullptr;
+void (*g_raceSessionLostReset)(int lost) = nullptr;
 IDirect3DDevice9* g_device = nullptr;
 
 namespace
@@ -431,6 +432,8 @@ void QV7_Engine::OnLostReset(int lost)
     if (g_menuManager)
         g_menuManager->OnLostReset(lost);
     // 8. Race session, when one exists.
+    if (g_raceSessionLostReset)
+        g_raceSessionLostReset(lost);
     // 9. Water, when it exists.
     if (g_water)
         g_water->OnLostReset(lost);

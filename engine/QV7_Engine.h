@@ -92,6 +92,8 @@ class QV7_Engine
 };
 
 extern QV7_Engine* g_engine;
+// The race session's device-loss entry while a session exists.
+extern void (*g_raceSessionLostReset)(int lost);
 extern IDirect3DDevice9* g_device;
 
 // The number the log shows for a window handle (0 for the desktop).

@@ -1,0 +1,121 @@
+// One race session: every per-map object of the island being raced (the
+// landscape itself is the global one), the racers' physics group, the
+// countdown and the session flags. QV7_MapSystem::Load builds it on the heap,
+// publishes it in g_mapSystem and reads the island's files behind the loading
+// page; QV7_MapSystem::EndSession tears it down again.
+#pragma once
+
+#include "engine/QV7_TextureList.h"
+
+#include <memory>
+#include <string>
+
+class QV7_Buggy;
+class QV7_Joysticks;
+class QV7_PhysicsGroup;
+class QV7_RenderSurface;
+class QV7_ShadowMap;
+class QV7_SkyDome;
+class QV7_WaypointList;
+class QV7_Water;
+struct GameSettings;
+struct MapRecord;
+
+enum RaceMode
+{
+    RACE_MODE_CHAMPIONSHIP = 0,
+    RACE_MODE_TIME_TRIAL = 1,
+    RACE_MODE_QUICK_RACE = 2,
+    RACE_MODE_TUTORIAL = 3,
+};
+
+// What loading asks of parts of the race built elsewhere; each hook is
+// skipped when it is not set.
+struct MapSystemHooks
+{
+    void (*attachPlayerController)(QV7_Buggy& buggy) = nullptr;
+    void (*attachAIController)(QV7_Buggy& buggy, int racerIndex) = nullptr;
+    // Sees every loading caption with the progress bar value it is drawn under.
+    void (*onLoadingText)(const char* text, int progress) = nullptr;
+    // The frame time the fades advance by; the frame manager's last frame when not set.
+    float (*frameMs)() = nullptr;
+};
+
+class QV7_MapSystem
+{
+  public:
+    static constexpr int kReleaseFlagCount = 5;
+    static constexpr float kCountdownMs = 4000.0f;
+    // The tutorial whose race has computer drivers.
+    static constexpr int kFourRacerTutorial = 3;
+
+    // Builds a session and loads island mapNumber for it. A broken or missing
+    // island file ends the load: everything loaded so far is torn down, the
+    // failure is logged and null comes back, so the caller returns to the menus.
+    static QV7_MapSystem* Load(int alreadyWon, int mapNumber, int callingPage, MapRecord* mapRecord,
+                               RaceMode mode, int raceIndex);
+    // Tears the session down, clears g_mapSystem and frees it; null is ignored.
+    static void EndSession(QV7_MapSystem* session);
+
+    // Device loss (1) or recreation (0) of the session's device-bound members.
+    void OnLostReset(int lost);
+    // Once a frame: when the current music piece has ended the other one starts.
+    void UpdateMusic();
+
+    // Racers and computer drivers a mode races with.
+    static int RacerCount(RaceMode mode, int raceIndex);
+    static int ComputerDriverCount(RaceMode mode, int raceIndex) { return RacerCount(mode, raceIndex) - 1; }
+
+    // One frame of each fade: the new level for a frame of frameMs.
+    static float FadeOutStep(float level, float frameMs);
+    static float FadeInStep(float level, float frameMs);
+    static float FinalFadeStep(float level, float frameMs);
+    // The controller named by the settings becomes the selected joystick;
+    // with none connected the keyboard is used and "0" is saved as Device.
+    static void CheckController(GameSettings& settings, QV7_Joysticks& joysticks, const std::string& iniPath);
+    // Samplers for the race from the settings; returns the anti-aliasing level for the next reset.
+    static int ApplyRaceTextureFiltering(const GameSettings& settings);
+
+    static MapSystemHooks s_Hooks;
+
+    RaceMode mode = RACE_MODE_CHAMPIONSHIP;
+    int raceIndex = 0;
+    int alreadyWon = 0;
+    QV7_TextureList mapTextures;
+    int won = 0;
+    int callingPage = 0;
+    std::unique_ptr<QV7_SkyDome> skyDome;
+    std::unique_ptr<QV7_Water> water;
+    std::unique_ptr<QV7_PhysicsGroup> physicsGroup;
+    std::unique_ptr<QV7_WaypointList> waypoints;
+    std::unique_ptr<QV7_ShadowMap> shadowMap;
+    int sceneryHold = 0;
+    QV7_Buggy* playerRacer = nullptr;
+    // The racer the cameras follow: the player's unless the debug console switches it.
+    QV7_Buggy* viewedBuggy = nullptr;
+    int releaseFlags[kReleaseFlagCount] = {1, 1, 1, 1, 1};
+    float countdown = kCountdownMs;
+    MapRecord* mapRecord = nullptr;
+    int countdownDisplay = 0;
+    QV7_RenderSurface* pauseSurface = nullptr;
+    int musicFlag = 1;
+    int playerPosition = 0;
+    int deviceReset = 0;
+    int frozenTime = 0;
+    int mapNumber = 0;
+
+    ~QV7_MapSystem();
+
+  private:
+    QV7_MapSystem() = default;
+    void Construct();
+    void LoadFiles();
+    void LoadPhysics();
+    void SetLight() const;
+    static void Step(int progress, const char* caption);
+};
+
+// One frame of the loading page with text as its caption line.
+void DrawLoadingText(const char* text);
+
+extern QV7_MapSystem* g_mapSystem;
