@@ -12,7 +12,12 @@
 #include <cstdint>
 #include <vector>
 
+class BuggyConfiguration;
 class BuggyPhysicsDefinition;
+class QV7_DataBase_MeshObject;
+struct PhysicsBodyDef;
+struct PhysicsNameRecord;
+struct TwoAxisJointDef;
 class QV7_AIController;
 class QV7_DriveController;
 class QV7_PhysicsGroup;
@@ -48,6 +53,20 @@ class QV7_Buggy
     // The same without an offset; the render position is always stored.
     void PlaceAt(float x, float y, float z, float yaw);
 
+    // The racer's ODE objects from its own clone of the model's definition:
+    // bodies at their model-relative centres (unplaced), one geom transform
+    // per primitive, masses by wheel role, joints in creation order with only
+    // their flagged parameters, and the steered and driven wheels found from
+    // those flags. Needs the owner group's world; a definition without the
+    // chassis (fewer than nine bodies) or with a massless body is logged and
+    // throws CDException before anything is made.
+    void BuildPhysics();
+    // Takes a clone of definition and its exhaust and effect markers, then
+    // builds the physics; configuration may be null (a racer built from a
+    // model alone).
+    static void BuildFromDefinition(const BuggyPhysicsDefinition& definition,
+                                    BuggyConfiguration* configuration, QV7_Buggy& racer);
+
     // The reference body (the ninth): its position is the racer's; null when
     // the racer has fewer bodies.
     dBodyID ChassisBody() const { return bodies.size() > 8 ? bodies[8] : nullptr; }
@@ -78,6 +97,19 @@ class QV7_Buggy
     // The bodies of parts 2, 3 (rear wheels) and 0, 1 (front wheels).
     dBodyID rearWheelBodies[2] = {};
     dBodyID frontWheelBodies[2] = {};
+    // The first two hinge-2 joints with an axis-2 velocity (and not steered),
+    // and the first two with an axis-1 low stop.
+    dJointID drivenJoints[2] = {};
+    dJointID steeredJoints[2] = {};
+    // Definitions of parts 2, 3, 0, 1 in that order.
+    PhysicsBodyDef* partDefinitions[4] = {};
+    // Body of the last definition whose part index is the last definition's:
+    // attachments are placed from it.
+    dBodyID lastPartBody = nullptr;
+    // Exhaust tips ("uitlaat", else "uit1"; "uit2") and the effect origin, in the clone.
+    const PhysicsNameRecord* exhaustMarker = nullptr;
+    const PhysicsNameRecord* secondExhaustMarker = nullptr;
+    const PhysicsNameRecord* effectMarker = nullptr;
 
     // Contact state of one step, reset by the physics step, written by the near callback.
     int noContact = 1;
@@ -116,6 +148,8 @@ class QV7_Buggy
 
     QV7_PhysicsGroup* ownerGroup = nullptr;
     BuggyPhysicsDefinition* physicsDefinition = nullptr; // the racer's own clone, owned
+    BuggyConfiguration* configuration = nullptr;         // null for a tutorial build
+    const QV7_DataBase_MeshObject* modelItem = nullptr;
     // While set, the wheels get no slip; released by throttle, reverse or turbo.
     int placementHold = 1;
     int controllerKind = CONTROLLER_PLAYER;
@@ -135,6 +169,9 @@ class QV7_Buggy
     int32_t ammoFullScale[4] = {};
 
   private:
+    void BuildBody(PhysicsBodyDef& definition, bool lastPart);
+    void BuildJoint(int32_t kind, void* record);
+    void FindWheelRoles(dJointID joint, const TwoAxisJointDef& definition);
     // Flags and timer reset, bodies placed; returns the render position.
     D3DXVECTOR3 Place(const D3DXVECTOR3& position, const D3DXVECTOR3& offset, float yaw);
     // Every body at its definition's centre turned by R, P added (ODE units), at rest.
