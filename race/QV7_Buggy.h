@@ -6,6 +6,9 @@
 #pragma once
 
 #include "platform/d3dx/D3DXMath.h"
+#include "race/EquipmentSlots.h"
+#include "race/MountedPart.h"
+#include "shell/QV7_Collection.h"
 
 #include <ode/ode.h>
 
@@ -19,6 +22,7 @@ struct PhysicsBodyDef;
 struct PhysicsNameRecord;
 struct TwoAxisJointDef;
 class QV7_AIController;
+class QV7_BuggyMeshSystem;
 class QV7_DriveController;
 class QV7_PhysicsGroup;
 class QV7_PlayerController;
@@ -64,6 +68,26 @@ class QV7_Buggy
     // Takes a clone of definition and its exhaust and effect markers, then
     // builds the physics; configuration may be null (a racer built from a
     // model alone).
+    // The builds a race uses: a tutorial's model (the third), parts and
+    // equipment chosen by the tutorial's rules; or a configuration's model
+    // with its owned weapons (the configuration's own list, else the current
+    // profile's) that fit the model.
+    // The buggy database the builds read; null: the loaded item database's.
+    static const QV7_BuggyMeshSystem* s_items;
+    static void BuildTutorialBuggy(QV7_Buggy& racer, int tutorialIndex, int opponent);
+    static void BuildFromConfiguration(const BuggyPhysicsDefinition& definition,
+                                       BuggyConfiguration& configuration, QV7_Buggy& racer);
+    // A driver for the racer with its budgets filled from the model and the
+    // parts (item objects); a tutorial's player in lessons 0 and 1 gets no turbo.
+    static void AttachPlayerController(QV7_Buggy& racer,
+                                       const std::vector<const QV7_DataBase_MeshObject*>& parts,
+                                       bool noTurbo);
+    static void AttachAIController(QV7_Buggy& racer,
+                                   const std::vector<const QV7_DataBase_MeshObject*>& parts);
+    // The upgrade steps below an item (its chain count) and its slot level (at most 2).
+    static int ChainCount(const QV7_DataBase_MeshObject* item);
+    static int SlotLevel(const QV7_DataBase_MeshObject* item);
+
     static void BuildFromDefinition(const BuggyPhysicsDefinition& definition,
                                     BuggyConfiguration* configuration, QV7_Buggy& racer);
 
@@ -150,6 +174,10 @@ class QV7_Buggy
     BuggyPhysicsDefinition* physicsDefinition = nullptr; // the racer's own clone, owned
     BuggyConfiguration* configuration = nullptr;         // null for a tutorial build
     const QV7_DataBase_MeshObject* modelItem = nullptr;
+    QV7_Collection<MountedPart> parts; // mounted by a tutorial build
+    EquipmentSlots equipment;
+    // Mount transforms of the weapons of slots 1-5.
+    D3DXMATRIX weaponMounts[5];
     // While set, the wheels get no slip; released by throttle, reverse or turbo.
     int placementHold = 1;
     int controllerKind = CONTROLLER_PLAYER;
@@ -169,6 +197,8 @@ class QV7_Buggy
     int32_t ammoFullScale[4] = {};
 
   private:
+    void FillFromOwned(const QV7_Collection<MountedPart>& owned, bool ownList);
+    void DropUnfitWeapons();
     void BuildBody(PhysicsBodyDef& definition, bool lastPart);
     void BuildJoint(int32_t kind, void* record);
     void FindWheelRoles(dJointID joint, const TwoAxisJointDef& definition);
