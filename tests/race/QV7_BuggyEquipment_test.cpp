@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace
 {
 class BuggyEquipmentTest : public buggytest::BuggyDatabaseFixture
@@ -161,5 +163,27 @@ TEST_F(BuggyEquipmentTest, BudgetsComeFromTheModelsChainAndTheParts)
     EXPECT_EQ(player.computerController->healthMax, 120.0f);
     EXPECT_EQ(player.computerController->turboMax, 0.0f);
     EXPECT_EQ(player.computerController->enginePower, 10.0f);
+}
+
+TEST_F(BuggyEquipmentTest, AddBuggyBuildsTutorialRacersAndLogsARacerWithoutAModel)
+{
+    QV7_PhysicsGroup::s_Hooks.buildBuggy = nullptr;
+    QV7_PhysicsGroup::s_Hooks.raceMode = [] { return int(QV7_PhysicsGroup::kRaceModeTutorial); };
+    QV7_PhysicsGroup::s_Hooks.tutorialIndex = [] { return 2; };
+    group.AddBuggy(0);
+    group.AddBuggy(1);
+    EXPECT_EQ(group.racers.items[0]->equipment.levels[5], 2); // the player's shield at the top
+    EXPECT_EQ(group.racers.items[1]->equipment.levels[5], 0);
+    EXPECT_EQ(group.bodies.size(), 24u);
+
+    // Outside a tutorial the racer's configuration comes from the current
+    // profile; without one the racer is left without bodies.
+    QV7_PhysicsGroup::s_Hooks.raceMode = nullptr;
+    meshtest::Log().clear();
+    group.AddBuggy(2);
+    EXPECT_TRUE(group.racers.items[2]->bodies.empty());
+    const std::vector<std::string>& lines = meshtest::Log();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "ERROR: Physics: Racer 2 has no buggy model"),
+              lines.end());
 }
 } // namespace
