@@ -35,6 +35,8 @@ QV7_Buggy::QV7_Buggy()
 {
     serial = ++g_buggyCount;
     ammo = ownAmmo;
+    for (D3DXMATRIX& mount : weaponMounts)
+        D3DXMatrixIdentity(&mount);
 }
 
 QV7_Buggy::~QV7_Buggy()

@@ -6,14 +6,23 @@
 #pragma once
 
 #include "platform/d3dx/D3DXMath.h"
+#include "race/EquipmentSlots.h"
+#include "race/MountedPart.h"
+#include "shell/QV7_Collection.h"
 
 #include <ode/ode.h>
 
 #include <cstdint>
 #include <vector>
 
+class BuggyConfiguration;
 class BuggyPhysicsDefinition;
+class QV7_DataBase_MeshObject;
+struct PhysicsBodyDef;
+struct PhysicsNameRecord;
+struct TwoAxisJointDef;
 class QV7_AIController;
+class QV7_BuggyMeshSystem;
 class QV7_DriveController;
 class QV7_PhysicsGroup;
 class QV7_PlayerController;
@@ -48,6 +57,40 @@ class QV7_Buggy
     // The same without an offset; the render position is always stored.
     void PlaceAt(float x, float y, float z, float yaw);
 
+    // The racer's ODE objects from its own clone of the model's definition:
+    // bodies at their model-relative centres (unplaced), one geom transform
+    // per primitive, masses by wheel role, joints in creation order with only
+    // their flagged parameters, and the steered and driven wheels found from
+    // those flags. Needs the owner group's world; a definition without the
+    // chassis (fewer than nine bodies) or with a massless body is logged and
+    // throws CDException before anything is made.
+    void BuildPhysics();
+    // Takes a clone of definition and its exhaust and effect markers, then
+    // builds the physics; configuration may be null (a racer built from a
+    // model alone).
+    // The builds a race uses: a tutorial's model (the third), parts and
+    // equipment chosen by the tutorial's rules; or a configuration's model
+    // with its owned weapons (the configuration's own list, else the current
+    // profile's) that fit the model.
+    // The buggy database the builds read; null: the loaded item database's.
+    static const QV7_BuggyMeshSystem* s_items;
+    static void BuildTutorialBuggy(QV7_Buggy& racer, int tutorialIndex, int opponent);
+    static void BuildFromConfiguration(const BuggyPhysicsDefinition& definition,
+                                       BuggyConfiguration& configuration, QV7_Buggy& racer);
+    // A driver for the racer with its budgets filled from the model and the
+    // parts (item objects); a tutorial's player in lessons 0 and 1 gets no turbo.
+    static void AttachPlayerController(QV7_Buggy& racer,
+                                       const std::vector<const QV7_DataBase_MeshObject*>& parts,
+                                       bool noTurbo);
+    static void AttachAIController(QV7_Buggy& racer,
+                                   const std::vector<const QV7_DataBase_MeshObject*>& parts);
+    // The upgrade steps below an item (its chain count) and its slot level (at most 2).
+    static int ChainCount(const QV7_DataBase_MeshObject* item);
+    static int SlotLevel(const QV7_DataBase_MeshObject* item);
+
+    static void BuildFromDefinition(const BuggyPhysicsDefinition& definition,
+                                    BuggyConfiguration* configuration, QV7_Buggy& racer);
+
     // The reference body (the ninth): its position is the racer's; null when
     // the racer has fewer bodies.
     dBodyID ChassisBody() const { return bodies.size() > 8 ? bodies[8] : nullptr; }
@@ -78,6 +121,19 @@ class QV7_Buggy
     // The bodies of parts 2, 3 (rear wheels) and 0, 1 (front wheels).
     dBodyID rearWheelBodies[2] = {};
     dBodyID frontWheelBodies[2] = {};
+    // The first two hinge-2 joints with an axis-2 velocity (and not steered),
+    // and the first two with an axis-1 low stop.
+    dJointID drivenJoints[2] = {};
+    dJointID steeredJoints[2] = {};
+    // Definitions of parts 2, 3, 0, 1 in that order.
+    PhysicsBodyDef* partDefinitions[4] = {};
+    // Body of the last definition whose part index is the last definition's:
+    // attachments are placed from it.
+    dBodyID lastPartBody = nullptr;
+    // Exhaust tips ("uitlaat", else "uit1"; "uit2") and the effect origin, in the clone.
+    const PhysicsNameRecord* exhaustMarker = nullptr;
+    const PhysicsNameRecord* secondExhaustMarker = nullptr;
+    const PhysicsNameRecord* effectMarker = nullptr;
 
     // Contact state of one step, reset by the physics step, written by the near callback.
     int noContact = 1;
@@ -116,6 +172,12 @@ class QV7_Buggy
 
     QV7_PhysicsGroup* ownerGroup = nullptr;
     BuggyPhysicsDefinition* physicsDefinition = nullptr; // the racer's own clone, owned
+    BuggyConfiguration* configuration = nullptr;         // null for a tutorial build
+    const QV7_DataBase_MeshObject* modelItem = nullptr;
+    QV7_Collection<MountedPart> parts; // mounted by a tutorial build
+    EquipmentSlots equipment;
+    // Mount transforms of the weapons of slots 1-5.
+    D3DXMATRIX weaponMounts[5];
     // While set, the wheels get no slip; released by throttle, reverse or turbo.
     int placementHold = 1;
     int controllerKind = CONTROLLER_PLAYER;
@@ -135,6 +197,11 @@ class QV7_Buggy
     int32_t ammoFullScale[4] = {};
 
   private:
+    void FillFromOwned(const QV7_Collection<MountedPart>& owned, bool ownList);
+    void DropUnfitWeapons();
+    void BuildBody(PhysicsBodyDef& definition, bool lastPart);
+    void BuildJoint(int32_t kind, void* record);
+    void FindWheelRoles(dJointID joint, const TwoAxisJointDef& definition);
     // Flags and timer reset, bodies placed; returns the render position.
     D3DXVECTOR3 Place(const D3DXVECTOR3& position, const D3DXVECTOR3& offset, float yaw);
     // Every body at its definition's centre turned by R, P added (ODE units), at rest.

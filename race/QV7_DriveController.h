@@ -47,5 +47,6 @@ class QV7_DriveController
     float energyMax = 0.0f;
     float energyRegen = 0.0f;
     float enginePower = 0.0f;
+    int exhaustFitted = 0;
     int respawnRequested = 0;
 };

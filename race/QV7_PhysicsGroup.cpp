@@ -1,10 +1,14 @@
 // The physics group's world, start grid and teardown.
 #include "race/QV7_PhysicsGroup.h"
 
+#include "race/ProfileRecord.h"
 #include "race/QV7_AIController.h"
 #include "race/QV7_Buggy.h"
+#include "race/QV7_DataBase_MeshObject.h"
+#include "race/QV7_ItemDatabase.h"
 #include "race/QV7_LandscapePhysics.h"
 #include "race/QV7_PlayerController.h"
+#include "race/QV7_Profiles.h"
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Logger.h"
 
@@ -68,6 +72,33 @@ void QV7_PhysicsGroup::AddBuggy(int index)
     buggy->indexInGroup = index;
     if (s_Hooks.buildBuggy)
         s_Hooks.buildBuggy(*this, *buggy, index);
+    else
+        BuildRacer(*buggy, index);
+}
+
+void QV7_PhysicsGroup::BuildRacer(QV7_Buggy& buggy, int index)
+{
+    if (s_Hooks.raceMode && s_Hooks.raceMode() == kRaceModeTutorial)
+    {
+        QV7_Buggy::BuildTutorialBuggy(buggy, s_Hooks.tutorialIndex ? s_Hooks.tutorialIndex() : 0,
+                                      index > 0 ? 1 : 0);
+        return;
+    }
+    ProfileRecord* profile = g_profiles ? g_profiles->currentProfile : nullptr;
+    BuggyConfiguration* configuration = nullptr;
+    if (profile && index == 0)
+        configuration = profile->currentBuggy;
+    else if (profile && index >= 1 && index <= PROFILE_OPPONENT_COUNT)
+        configuration = &profile->opponents[index - 1].configuration;
+    const QV7_DataBase_MeshObject* model =
+        configuration && g_itemDatabase ? g_itemDatabase->meshSystem.Item(configuration->model) : nullptr;
+    if (!model || model->type != ITEM_BUGGY_MODEL)
+    {
+        // Left without bodies: the racer still counts, but nothing of it moves.
+        QV7_Logger::Log(g_logger, "ERROR: Physics: Racer %d has no buggy model", index);
+        return;
+    }
+    QV7_Buggy::BuildFromConfiguration(model->physics, *configuration, buggy);
 }
 
 void QV7_PhysicsGroup::PlaceOnStartGrid()

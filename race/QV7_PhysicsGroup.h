@@ -32,7 +32,10 @@ struct PhysicsGroupHooks
 {
     // The session's race mode.
     int (*raceMode)() = nullptr;
-    // Builds the racer's bodies, joints, geoms and driver (racer construction).
+    // The session's tutorial index (tutorial races).
+    int (*tutorialIndex)() = nullptr;
+    // When set, builds the racer in place of the tutorial or configuration
+    // build (tests build racers of their own).
     void (*buildBuggy)(QV7_PhysicsGroup& group, QV7_Buggy& buggy, int index) = nullptr;
     // The start checkpoint's first pose; false when the map has none.
     bool (*findStartPose)(StartGridPose* pose) = nullptr;
@@ -57,6 +60,7 @@ class QV7_PhysicsGroup
   public:
     static constexpr int kGridSlots = 6;
     static constexpr int kRaceModeQuickRace = 2;
+    static constexpr int kRaceModeTutorial = 3;
     static const D3DXVECTOR3 kGridOffsets[kGridSlots];
 
     QV7_PhysicsGroup();
@@ -112,6 +116,9 @@ class QV7_PhysicsGroup
     float timeAccumulator = 0.0f;
 
   private:
+    // The tutorial build, or the configuration build from the current
+    // profile's buggy (index 0) or opponent index's (1-5).
+    void BuildRacer(QV7_Buggy& buggy, int index);
     void RunStep(float frameMs);
     void ResetRaceState(QV7_Buggy& buggy, int racerIndex);
     void DestroyWorld();
