@@ -11,6 +11,7 @@
 #include <string>
 
 class QV7_Buggy;
+class QV7_Checkpoint;
 class QV7_Joysticks;
 class QV7_PhysicsGroup;
 class QV7_RenderSurface;
@@ -89,6 +90,7 @@ class QV7_MapSystem
     std::unique_ptr<QV7_PhysicsGroup> physicsGroup;
     std::unique_ptr<QV7_WaypointList> waypoints;
     std::unique_ptr<QV7_ShadowMap> shadowMap;
+    std::unique_ptr<QV7_Checkpoint> checkpoints;
     int sceneryHold = 0;
     QV7_Buggy* playerRacer = nullptr;
     // The racer the cameras follow: the player's unless the debug console switches it.
@@ -111,6 +113,7 @@ class QV7_MapSystem
     void Construct();
     void LoadFiles();
     void LoadPhysics();
+    void LoadCheckpoints();
     void SetLight() const;
     static void Step(int progress, const char* caption);
 };
