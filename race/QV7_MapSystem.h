@@ -79,6 +79,15 @@ class QV7_MapSystem
 
     static MapSystemHooks s_Hooks;
 
+    // The end pages over the frozen race picture, until "IDOK" or Enter, then
+    // a fade-out: the time trial's best times, or the results table with the
+    // prizes (the won flag is set when the player is first).
+    static void ShowTimeTrialResults(QV7_MapSystem* session);
+    static void ShowRaceResults(QV7_MapSystem* session);
+    // The race picture without the HUD into the pause surface; the end pages
+    // draw it first and after a device reset.
+    static void (*s_RenderFrameNoHud)(QV7_MapSystem& session);
+
     RaceMode mode = RACE_MODE_CHAMPIONSHIP;
     int raceIndex = 0;
     int alreadyWon = 0;
