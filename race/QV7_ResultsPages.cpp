@@ -151,8 +151,13 @@ void RunEndPage(ResultsRace& race)
     g_menuManager->m_CursorFlag = 0;
     for (float level = 255.0f; level > 0.0f;)
     {
-        if (PumpFrame() == FRAME_QUIT)
+        const FrameResult gate = PumpFrame();
+        if (gate == FRAME_QUIT)
             return;
+        if (gate == FRAME_SKIP)
+            continue;
+        if (g_input)
+            g_input->Poll();
         EndPageFrame(race, int(level));
         level -= 0.8f * g_frameManager->m_LastFrameMs;
         if (g_frameManager->m_LastFrameMs <= 0.0f)

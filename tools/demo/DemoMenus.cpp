@@ -129,7 +129,8 @@ MenuPageRecord RaceResultsPage()
     page.controls.push_back(
         Caption("IDHWND99368", 100, 60, 700, 100, demo::kTitleFontId, kTitleColour, "Race results"));
     page.controls.push_back(Caption("IDSCORE", 130, 140, 700, 165, demo::kMenuFontId, kHintColour,
-                                    "Place  Pilot                          Best lap     Items     Prize"));
+                                    "Place    Pilot                                                 Best lap "
+                                    "         Items         Prize"));
     for (int row = 1; row <= 8; ++row)
     {
         const int top = 140 + 38 * row, bottom = top + 30;
@@ -137,13 +138,13 @@ MenuPageRecord RaceResultsPage()
         page.controls.push_back(
             Caption("IDPOS" + n, 140, top, 185, bottom, demo::kMenuFontId, kTitleColour, n + "."));
         page.controls.push_back(
-            Caption("IDPLAYER" + n, 190, top, 430, bottom, demo::kMenuFontId, kTextColour, ""));
+            Caption("IDPLAYER" + n, 184, top, 410, bottom, demo::kMenuFontId, kTextColour, ""));
         page.controls.push_back(
-            Caption("IDBESTT" + n, 440, top, 530, bottom, demo::kMenuFontId, kTextColour, ""));
+            Caption("IDBESTT" + n, 418, top, 510, bottom, demo::kMenuFontId, kTextColour, ""));
         page.controls.push_back(
-            Caption("IDZEPHYR" + n, 550, top, 610, bottom, demo::kMenuFontId, kTextColour, ""));
+            Caption("IDZEPHYR" + n, 520, top, 590, bottom, demo::kMenuFontId, kTextColour, ""));
         page.controls.push_back(
-            Caption("IDWINB" + n, 620, top, 720, bottom, demo::kMenuFontId, kTextColour, ""));
+            Caption("IDWINB" + n, 597, top, 700, bottom, demo::kMenuFontId, kTextColour, ""));
     }
     AddButton(page, "IDOK", "OK", 336, 500, true);
     return page;
@@ -156,7 +157,8 @@ MenuPageRecord TimeTrialResultsPage()
     page.controls.push_back(
         Caption("IDENDT", 121, 81, 721, 121, demo::kTitleFontId, kTitleColour, "Best times"));
     page.controls.push_back(Caption("IDRACER", 141, 161, 721, 186, demo::kMenuFontId, kHintColour,
-                                    "Date                              Best lap     Total      Items"));
+                                    "Date                                                        Best lap    "
+                                    "        Total                  Items"));
     for (int row = 1; row <= 8; ++row)
     {
         const int top = 161 + 36 * row, bottom = top + 28;
