@@ -5,10 +5,11 @@
 #pragma once
 
 #include "platform/d3dx/D3DXMath.h"
+#include "race/ChaseCamera.h"
 
 class QV7_Buggy;
 
-class QV7_DriveController
+class QV7_DriveController : public ChaseCamera
 {
   public:
     // What the contact callback asks of the driver, as the drive code leaves

@@ -12,6 +12,7 @@
 #include "media/QV7_Joysticks.h"
 #include "media/QV7_SoundSystem.h"
 #include "platform/win/Ini.h"
+#include "race/QV7_Checkpoint.h"
 #include "race/QV7_PhysicsGroup.h"
 #include "race/QV7_WaypointList.h"
 #include "shell/QV7_Globals.h"
@@ -265,7 +266,8 @@ void QV7_MapSystem::LoadFiles()
     LoadPhysics();
     Step(65, "Loading Static Objects...");    // Map%d.sob: static objects
     Step(70, "Loading Fading Vegetation..."); // Map%d.fvf: fading vegetation
-    Step(75, "Loading CheckPoints...");       // Map%d.chk: checkpoints, then the start grid
+    Step(75, "Loading CheckPoints...");
+    LoadCheckpoints();
     physicsGroup->PlaceOnStartGrid();
     Step(77, "Loading Music...");
     if (g_soundSystem)
@@ -278,6 +280,14 @@ void QV7_MapSystem::LoadFiles()
     Step(86, "Loading Teleporters...");     // Map%d.tel: teleporters
     Step(87, "Loading Zephyrion Items..."); // Map%d.zph items, Map%d.ssh shorelines
     Step(90, "...");
+}
+
+void QV7_MapSystem::LoadCheckpoints()
+{
+    checkpoints = std::make_unique<QV7_Checkpoint>();
+    checkpoints->Load(MapFile("Map%d.chk", mapNumber), &mapTextures);
+    if (!QV7_PhysicsGroup::s_Hooks.findStartPose)
+        QV7_PhysicsGroup::s_Hooks.findStartPose = &QV7_Checkpoint::FindLoadedStartPose;
 }
 
 int QV7_MapSystem::RacerCount(RaceMode mode, int raceIndex)
@@ -446,6 +456,7 @@ QV7_MapSystem::~QV7_MapSystem()
         g_raceSessionLostReset = nullptr;
     }
     waypoints.reset();
+    checkpoints.reset();
     physicsGroup.reset();
     if (shadowMap)
         shadowMap->Destroy();

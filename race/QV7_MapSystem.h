@@ -11,6 +11,7 @@
 #include <string>
 
 class QV7_Buggy;
+class QV7_Checkpoint;
 class QV7_Joysticks;
 class QV7_PhysicsGroup;
 class QV7_RenderSurface;
@@ -78,6 +79,15 @@ class QV7_MapSystem
 
     static MapSystemHooks s_Hooks;
 
+    // The end pages over the frozen race picture, until "IDOK" or Enter, then
+    // a fade-out: the time trial's best times, or the results table with the
+    // prizes (the won flag is set when the player is first).
+    static void ShowTimeTrialResults(QV7_MapSystem* session);
+    static void ShowRaceResults(QV7_MapSystem* session);
+    // The race picture without the HUD into the pause surface; the end pages
+    // draw it first and after a device reset.
+    static void (*s_RenderFrameNoHud)(QV7_MapSystem& session);
+
     RaceMode mode = RACE_MODE_CHAMPIONSHIP;
     int raceIndex = 0;
     int alreadyWon = 0;
@@ -89,6 +99,7 @@ class QV7_MapSystem
     std::unique_ptr<QV7_PhysicsGroup> physicsGroup;
     std::unique_ptr<QV7_WaypointList> waypoints;
     std::unique_ptr<QV7_ShadowMap> shadowMap;
+    std::unique_ptr<QV7_Checkpoint> checkpoints;
     int sceneryHold = 0;
     QV7_Buggy* playerRacer = nullptr;
     // The racer the cameras follow: the player's unless the debug console switches it.
@@ -111,6 +122,7 @@ class QV7_MapSystem
     void Construct();
     void LoadFiles();
     void LoadPhysics();
+    void LoadCheckpoints();
     void SetLight() const;
     static void Step(int progress, const char* caption);
 };

@@ -7,6 +7,13 @@
 class QV7_PlayerController : public QV7_DriveController
 {
   public:
+    QV7_PlayerController() { cameraMode = CAMERA_MODE_NEAR; }
+    // The chase camera of this driver's buggy (once a frame), its hand-over
+    // to the scene camera, and its reset (camera keys, respawns).
+    void UpdateCamera() { UpdateFor(buggy, cameraMode, true); }
+    void ApplyCamera() const { Apply(cameraMode); }
+    void ResetCamera() { ResetFor(buggy, cameraMode, true); }
+
     // The notices the start grid clears with respawnRequested.
     void ClearGridNotices()
     {

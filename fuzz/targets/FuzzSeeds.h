@@ -25,6 +25,8 @@ std::vector<FuzzSeed> TextureExclusionSeeds();
 std::vector<FuzzSeed> TriggersSeeds();
 // The waypoint path's seeds (FuzzWaypoints.cpp).
 std::vector<FuzzSeed> WaypointSeeds();
+// The checkpoints' seeds (FuzzCheckpoints.cpp).
+std::vector<FuzzSeed> CheckpointSeeds();
 // Writes every target's seeds into dir/<target>/; false on a write failure.
 bool WriteFuzzSeeds(const std::string& dir);
 

@@ -2,6 +2,7 @@
 #include "tools/demo/DemoData.h"
 
 #include "tools/demo/DemoBuggies.h"
+#include "tools/demo/DemoCheckpoints.h"
 #include "tools/demo/DemoFigures.h"
 #include "tools/demo/DemoFonts.h"
 #include "tools/demo/DemoIslands.h"
@@ -34,6 +35,7 @@ bool WriteDemoData(const std::string& dataDir)
     ok = ok && WriteDemoPictures(dir);
     ok = ok && demo::WriteDemoIslands(dir, DemoWorldPictures(), DemoWorldPictureIds());
     ok = ok && demo::WriteDemoWaypoints(dir);
+    ok = ok && demo::WriteDemoCheckpoints(dir);
     ok = ok && WriteDemoFonts(dir);
     ok = ok && WriteDemoMenus(dir);
     ok = ok && WriteDemoMapsDatabase(dir);

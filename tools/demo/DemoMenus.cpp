@@ -26,6 +26,8 @@ enum PageNumber
     kDemoEndPage,
     kProfilePage,
     kOptionsPage,
+    kRaceResultsPage,
+    kTimeTrialResultsPage,
 };
 
 // A button as the demo draws it: its normal picture (a picture control, as the
@@ -119,6 +121,60 @@ MenuPageRecord BackOnlyPage(const std::string& id, int number, const std::string
     AddButton(page, "IDBACK", "Back", 60, 500);
     return page;
 }
+// The results table over the frozen race picture: place, pilot, best lap,
+// items and prize, eight rows under the column headings.
+MenuPageRecord RaceResultsPage()
+{
+    MenuPageRecord page = Page("ID_END_MENU", kRaceResultsPage, demo::kPanelId);
+    page.controls.push_back(
+        Caption("IDHWND99368", 100, 60, 700, 100, demo::kTitleFontId, kTitleColour, "Race results"));
+    page.controls.push_back(Caption("IDSCORE", 130, 140, 700, 165, demo::kMenuFontId, kHintColour,
+                                    "Place    Pilot                                                 Best lap "
+                                    "         Items         Prize"));
+    for (int row = 1; row <= 8; ++row)
+    {
+        const int top = 140 + 38 * row, bottom = top + 30;
+        const std::string n = std::to_string(row);
+        page.controls.push_back(
+            Caption("IDPOS" + n, 140, top, 185, bottom, demo::kMenuFontId, kTitleColour, n + "."));
+        page.controls.push_back(
+            Caption("IDPLAYER" + n, 184, top, 410, bottom, demo::kMenuFontId, kTextColour, ""));
+        page.controls.push_back(
+            Caption("IDBESTT" + n, 418, top, 510, bottom, demo::kMenuFontId, kTextColour, ""));
+        page.controls.push_back(
+            Caption("IDZEPHYR" + n, 520, top, 590, bottom, demo::kMenuFontId, kTextColour, ""));
+        page.controls.push_back(
+            Caption("IDWINB" + n, 597, top, 700, bottom, demo::kMenuFontId, kTextColour, ""));
+    }
+    AddButton(page, "IDOK", "OK", 336, 500, true);
+    return page;
+}
+
+// The time trial's best times of the race: date, best lap, total and items.
+MenuPageRecord TimeTrialResultsPage()
+{
+    MenuPageRecord page = Page("ID_END_MENU_TIME", kTimeTrialResultsPage, demo::kPanelId);
+    page.controls.push_back(
+        Caption("IDENDT", 121, 81, 721, 121, demo::kTitleFontId, kTitleColour, "Best times"));
+    page.controls.push_back(Caption("IDRACER", 141, 161, 721, 186, demo::kMenuFontId, kHintColour,
+                                    "Date                                                        Best lap    "
+                                    "        Total                  Items"));
+    for (int row = 1; row <= 8; ++row)
+    {
+        const int top = 161 + 36 * row, bottom = top + 28;
+        const std::string n = std::to_string(row);
+        const std::string items = row == 7 ? "IDZEPHYRION7" : "IDZEPHYRIONS" + n;
+        page.controls.push_back(
+            Caption("IDDATE" + n, 141, top, 381, bottom, demo::kMenuFontId, kTextColour, ""));
+        page.controls.push_back(
+            Caption("IDBESTT" + n, 401, top, 491, bottom, demo::kMenuFontId, kTextColour, ""));
+        page.controls.push_back(
+            Caption("IDBESTTT" + n, 511, top, 601, bottom, demo::kMenuFontId, kTextColour, ""));
+        page.controls.push_back(Caption(items, 621, top, 701, bottom, demo::kMenuFontId, kTextColour, ""));
+    }
+    AddButton(page, "IDOK", "OK", 357, 521, true);
+    return page;
+}
 } // namespace
 
 MenuFileRecord DemoMenuFile()
@@ -142,6 +198,8 @@ MenuFileRecord DemoMenuFile()
         AdvertPage("ID_DEMO_END", kDemoEndPage, "That was the demo race."),
         BackOnlyPage("ID_PROFILE", kProfilePage, "Pilots"),
         BackOnlyPage("ID_OPTIONS_GRAPHICS", kOptionsPage, "Options"),
+        RaceResultsPage(),
+        TimeTrialResultsPage(),
     };
     return file;
 }
