@@ -3,6 +3,7 @@
 
 #include "tools/demo/DemoFonts.h"
 #include "tools/demo/DemoPictures.h"
+#include "tools/demo/DemoRaceMenus.h"
 #include "tools/writers/MenuFileWriter.h"
 
 namespace
@@ -26,6 +27,8 @@ enum PageNumber
     kDemoEndPage,
     kProfilePage,
     kOptionsPage,
+    // The in-race pages take numbers from here on.
+    kFirstRaceMenuPage = 40,
 };
 
 // A button as the demo draws it: its normal picture (a picture control, as the
@@ -143,6 +146,8 @@ MenuFileRecord DemoMenuFile()
         BackOnlyPage("ID_PROFILE", kProfilePage, "Pilots"),
         BackOnlyPage("ID_OPTIONS_GRAPHICS", kOptionsPage, "Options"),
     };
+    for (MenuPageRecord& page : DemoRaceMenuPages(kFirstRaceMenuPage))
+        file.pages.push_back(std::move(page));
     return file;
 }
 

@@ -163,8 +163,15 @@ std::vector<Row> MenuFileRows()
          BrokenText(menu), Ending::Crash},
         {"MenuButtonTextOfLength0", menu, at([] { return ButtonFirstTextAt(kMenuPage); }, 0),
          BrokenText(menu), Ending::Crash},
-        {"MenuCutInsideAPageName", menu, [](Bytes& b) { b.resize(PageAt(kMenuPage) + 6); }, BrokenText(menu),
-         Ending::Crash},
+        // Two pages only, so that the page count still fits the bytes left
+        // however many pages the demo file holds.
+        {"MenuCutInsideAPageName", menu,
+         [](Bytes& b)
+         {
+             Rebuilt([](MenuFileRecord& f) { f.pages.resize(kMenuPage + 1); })(b);
+             b.resize(PageAt(kMenuPage) + 6);
+         },
+         BrokenText(menu), Ending::Crash},
         // Other damage: the file is named with what is wrong, then the details.
         {"MenuEmpty", menu, [](Bytes& b) { b.clear(); }, Broken(menu, "it ends inside a record"),
          Ending::Crash},
