@@ -14,6 +14,7 @@ constexpr uint32_t kTitleColour = 0xFFFFD060;
 constexpr uint32_t kRowColour = 0xFFBBBBFF;
 constexpr uint32_t kSelectedRowColour = 0xFFFFFFFF;
 constexpr int kKnobSize = 20;
+constexpr int kKnobWidth = 20;
 
 // A button with its normal look, hover picture and label; the label has an
 // empty rectangle so that it never takes the click.
@@ -30,9 +31,17 @@ void AddButton(MenuPageRecord& page, const std::string& id, const std::string& l
         Caption(id + "_TEXT", textLeft, textTop, textLeft, textTop, demo::kMenuFontId, kTextColour, label));
 }
 
+// A picture stretched whole over its rectangle.
+MenuControlRecord Stretched(const std::string& id, int left, int top, int right, int bottom, int32_t picture)
+{
+    MenuControlRecord c = Picture(id, left, top, right, bottom, picture);
+    c.flag = 1;
+    return c;
+}
+
 void AddPanel(MenuPageRecord& page, const std::string& id, int left, int top, int right, int bottom)
 {
-    page.controls.push_back(Picture(id, left, top, right, bottom, demo::kPanelId));
+    page.controls.push_back(Stretched(id, left, top, right, bottom, demo::kPanelId));
 }
 
 void AddTitle(MenuPageRecord& page, const std::string& text, int left, int top)
@@ -83,7 +92,7 @@ MenuPageRecord EscMenuPage(int number)
 
 MenuControlRecord VolumeSlider(const std::string& id, int left, int top)
 {
-    return Slider(id, left, top, left + 420, top + kKnobSize, demo::kCursorTrailId, kKnobSize, kKnobSize);
+    return Slider(id, left, top, left + 420, top + kKnobSize, demo::kProgressFillId, kKnobWidth, kKnobSize);
 }
 
 MenuPageRecord SoundPage(int number)
@@ -104,7 +113,7 @@ MenuPageRecord SoundPage(int number)
         page.controls.push_back(Caption(std::string(row.slider) + "_TEXT", 190, row.top, 610, row.top + 24,
                                         demo::kMenuFontId, kTextColour, row.label));
         page.controls.push_back(
-            Picture(row.track, 190, row.top + 38, 610, row.top + 46, demo::kProgressFrameId));
+            Stretched(row.track, 190, row.top + 34, 610, row.top + 50, demo::kProgressFrameId));
         page.controls.push_back(VolumeSlider(row.slider, 190, row.top + 32));
     }
     AddButton(page, "IDBACK", "Back", 190, 430, true);
@@ -146,6 +155,7 @@ MenuPageRecord ControlsPage(int number)
     AddOptionTabs(page, false, 70, 130);
     page.controls.push_back(
         Caption("IDDEVICE_TEXT", 70, 182, 190, 206, demo::kMenuFontId, kTextColour, "Device"));
+    page.controls.push_back(Stretched("IDCOMBOFRAME", 196, 176, 524, 210, demo::kProgressFrameId));
     page.controls.push_back(KeyList());
     AddButton(page, "IDDEFAULT", "Defaults", 70, 490, true);
     AddButton(page, "IDBACK", "Back", 602, 490, true);
