@@ -27,6 +27,7 @@ class QV7_DriveController;
 class QV7_PhysicsGroup;
 class QV7_PlayerController;
 struct CheckpointRecord;
+struct SoundInstance;
 
 // Live racers: +1 by every constructor, -1 by every destructor.
 extern int g_buggyCount;
@@ -169,6 +170,10 @@ class QV7_Buggy
     int contactLevel = 0;
     // Carried by moving scenery this frame (the player's racer only).
     int carried = 0;
+    // Set while the buggy is wrecked: drawn black, without figure or weapon.
+    int wrecked = 0;
+    // The splashing sound of its wheels in the water, made on first use.
+    SoundInstance* waterSound = nullptr;
 
     QV7_PhysicsGroup* ownerGroup = nullptr;
     BuggyPhysicsDefinition* physicsDefinition = nullptr; // the racer's own clone, owned

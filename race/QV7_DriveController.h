@@ -50,4 +50,8 @@ class QV7_DriveController : public ChaseCamera
     float enginePower = 0.0f;
     int exhaustFitted = 0;
     int respawnRequested = 0;
+    // Reduced wheel speed (a freezing hit) and steering held at 0 (a
+    // teleport), ms left.
+    float slowTimer = 0.0f;
+    float steerLockTimer = 0.0f;
 };

@@ -13,6 +13,7 @@
 class QV7_Buggy;
 class QV7_Checkpoint;
 class QV7_Joysticks;
+class QV7_Menu_hWnd;
 class QV7_PhysicsGroup;
 class QV7_RenderSurface;
 class QV7_ShadowMap;
@@ -62,6 +63,17 @@ class QV7_MapSystem
     void OnLostReset(int lost);
     // Once a frame: when the current music piece has ended the other one starts.
     void UpdateMusic();
+
+    // The in-race pages, each a modal loop over the frozen race picture. The
+    // escape menu returns 0 to resume, 1 to leave the race, 2 after a restart;
+    // the sound page 0 for the controls page, -1 to go back; the controls page
+    // 1 for the sound page, -1 to go back. The pause screen shows control
+    // (may be null) until a click or key ends it, and returns 1.
+    int RunEscMenu();
+    void RunOptionsMenu();
+    int RunSoundMenu();
+    int RunControlsMenu();
+    int RunPauseScreen(QV7_Menu_hWnd* control);
 
     // Racers and computer drivers a mode races with.
     static int RacerCount(RaceMode mode, int raceIndex);

@@ -3,6 +3,7 @@
 
 #include "tools/demo/DemoFonts.h"
 #include "tools/demo/DemoPictures.h"
+#include "tools/demo/DemoRaceMenus.h"
 #include "tools/writers/MenuFileWriter.h"
 
 namespace
@@ -28,6 +29,8 @@ enum PageNumber
     kOptionsPage,
     kRaceResultsPage,
     kTimeTrialResultsPage,
+    // The in-race pages take numbers from here on.
+    kFirstRaceMenuPage = 40,
 };
 
 // A button as the demo draws it: its normal picture (a picture control, as the
@@ -201,6 +204,8 @@ MenuFileRecord DemoMenuFile()
         RaceResultsPage(),
         TimeTrialResultsPage(),
     };
+    for (MenuPageRecord& page : DemoRaceMenuPages(kFirstRaceMenuPage))
+        file.pages.push_back(std::move(page));
     return file;
 }
 
