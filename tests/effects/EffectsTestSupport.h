@@ -86,3 +86,28 @@ inline EffectRecordDescription Emit(int32_t rate, int32_t maximum, int32_t life,
     return EffectRecord(1, start, end).U(0).I(rate).I(-1).I(maximum).I(life);
 }
 } // namespace effectstest
+
+namespace effectstest
+{
+// A template per name, ids from firstId on, each with one billboard emitter
+// (texture 7) emitting one particle per tick.
+inline EffectLibraryDescription Named(const std::vector<std::string>& names, int32_t firstId = 1,
+                                      int32_t duration = 1000, int32_t loop = 1)
+{
+    EffectLibraryDescription library;
+    for (size_t i = 0; i < names.size(); ++i)
+    {
+        EffectLibraryDescription one = OneEmitter({Emit(60, 100, 100000)}, duration, loop);
+        one.templates[0].name = names[i];
+        one.templates[0].id = firstId + int32_t(i);
+        library.templates.push_back(one.templates[0]);
+    }
+    return library;
+}
+
+inline std::vector<std::string> GlobalNames()
+{
+    return {"Broken", "Shield", "Shield jammer", "Chaing", "Exhaust",
+            "Sparks", "Crash",  "Shiel hit",     "cannon"};
+}
+} // namespace effectstest
