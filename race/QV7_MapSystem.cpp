@@ -1,5 +1,7 @@
 #include "race/QV7_MapSystem.h"
 
+#include "effects/QV7_EffectsList.h"
+#include "effects/QV7_EffectsListMap.h"
 #include "engine/QV7_Engine.h"
 #include "engine/QV7_FrameManager.h"
 #include "engine/QV7_Screen2D.h"
@@ -260,7 +262,7 @@ void QV7_MapSystem::LoadFiles()
         SetLight();
     }
     Step(59, "Loading Effects...");
-    // The effect libraries Map-1.efx, Map%d.efx and Map%d.efm come with the effects.
+    LoadEffects();
     Step(60, "Loading Physics...");
     LoadPhysics();
     Step(65, "Loading Static Objects...");    // Map%d.sob: static objects
@@ -294,6 +296,20 @@ int QV7_MapSystem::RacerCount(RaceMode mode, int raceIndex)
     default:
         return 1;
     }
+}
+
+void QV7_MapSystem::LoadEffects()
+{
+    globalEffects = std::make_unique<QV7_EffectsList>();
+    globalEffects->m_Textures = g_itemTextures;
+    globalEffects->Load(g_dataDir + "Map-1.efx");
+    mapEffects = std::make_unique<QV7_EffectsList>();
+    mapEffects->m_Textures = &mapTextures;
+    mapEffects->Load(MapFile("Map%d.efx", mapNumber), true);
+    liveEffects = std::make_unique<QV7_EffectsListMap>();
+    liveEffects->m_GlobalLibrary = globalEffects.get();
+    liveEffects->m_MapLibrary = mapEffects.get();
+    liveEffects->Load(MapFile("Map%d.efm", mapNumber));
 }
 
 void QV7_MapSystem::LoadPhysics()
@@ -428,6 +444,9 @@ void QV7_MapSystem::OnLostReset(int lost)
 {
     // Fading vegetation, trees, track items and the two effect libraries come
     // before the shadow map, and the shorelines after it, once they exist.
+    for (QV7_EffectsList* library : {globalEffects.get(), mapEffects.get()})
+        if (library)
+            library->OnLostReset(lost);
     if (shadowMap)
         shadowMap->OnLostReset(lost);
     if (lost == 1)
@@ -447,6 +466,9 @@ QV7_MapSystem::~QV7_MapSystem()
     }
     waypoints.reset();
     physicsGroup.reset();
+    liveEffects.reset();
+    mapEffects.reset();
+    globalEffects.reset();
     if (shadowMap)
         shadowMap->Destroy();
     shadowMap.reset();

@@ -464,6 +464,10 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
         return TriggersSeeds();
     if (target == "waypoints")
         return WaypointSeeds();
+    if (target == "effect_library")
+        return EffectLibrarySeeds();
+    if (target == "placed_effects")
+        return PlacedEffectSeeds();
     return {};
 }
 

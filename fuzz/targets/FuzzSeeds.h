@@ -25,6 +25,9 @@ std::vector<FuzzSeed> TextureExclusionSeeds();
 std::vector<FuzzSeed> TriggersSeeds();
 // The waypoint path's seeds (FuzzWaypoints.cpp).
 std::vector<FuzzSeed> WaypointSeeds();
+// The effect files' seeds (FuzzEffects.cpp).
+std::vector<FuzzSeed> EffectLibrarySeeds();
+std::vector<FuzzSeed> PlacedEffectSeeds();
 // Writes every target's seeds into dir/<target>/; false on a write failure.
 bool WriteFuzzSeeds(const std::string& dir);
 

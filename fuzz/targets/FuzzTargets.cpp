@@ -27,6 +27,8 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"texture_exclusions", FuzzTextureExclusions},
         {"triggers", FuzzTriggers},
         {"waypoints", FuzzWaypoints},
+        {"effect_library", FuzzEffectLibrary},
+        {"placed_effects", FuzzPlacedEffects},
     };
     return targets;
 }

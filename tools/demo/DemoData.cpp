@@ -2,6 +2,7 @@
 #include "tools/demo/DemoData.h"
 
 #include "tools/demo/DemoBuggies.h"
+#include "tools/demo/DemoEffects.h"
 #include "tools/demo/DemoFigures.h"
 #include "tools/demo/DemoFonts.h"
 #include "tools/demo/DemoIslands.h"
@@ -40,6 +41,7 @@ bool WriteDemoData(const std::string& dataDir)
     ok = ok && WriteDemoBuggies(dir);
     ok = ok && WriteDemoItemTextures(dir);
     ok = ok && WriteDemoFigures(dir);
+    ok = ok && WriteDemoEffects(dir);
     if (!ok)
         std::fprintf(stderr, "qv7-mkdemo: writing %s failed\n", dir.c_str());
     return ok;

@@ -32,6 +32,10 @@ bool DumpProfiles(const DumpRequest& request, JsonWriter& out);
 bool DumpBuggyTextureIds(const DumpRequest& request, JsonWriter& out);
 bool DumpTextureExclusions(const DumpRequest& request, JsonWriter& out);
 bool DumpTriggers(const DumpRequest& request, JsonWriter& out);
+bool IsEffectLibrary(const std::string& name);
+bool DumpEffectLibrary(const DumpRequest& request, JsonWriter& out);
+bool IsPlacedEffects(const std::string& name);
+bool DumpPlacedEffects(const DumpRequest& request, JsonWriter& out);
 
 const std::vector<DumpKind>& DumpKinds()
 {
@@ -48,6 +52,8 @@ const std::vector<DumpKind>& DumpKinds()
          DumpTextureExclusions},
         {"Triggers.qvx", [](const std::string& n) { return MatchesName(n, "Triggers.qvx"); }, DumpTriggers},
         {"Map%d.wap", IsWaypointFile, DumpWaypoints},
+        {"Map%d.efx", IsEffectLibrary, DumpEffectLibrary},
+        {"Map%d.efm", IsPlacedEffects, DumpPlacedEffects},
     };
     return kinds;
 }
