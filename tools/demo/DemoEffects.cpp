@@ -48,6 +48,17 @@ float Noise(int x, int y)
     return float((h ^ (h >> 16)) & 0xFFFF) / 65535.0f;
 }
 
+// Lattice noise of the given cell size, smoothly interpolated between cells.
+float SmoothNoise(int x, int y, int cell)
+{
+    const int cx = x / cell, cy = y / cell;
+    auto ease = [](float t) { return t * t * (3.0f - 2.0f * t); };
+    const float fx = ease(float(x % cell) / float(cell)), fy = ease(float(y % cell) / float(cell));
+    const float top = Noise(cx, cy) * (1.0f - fx) + Noise(cx + 1, cy) * fx;
+    const float bottom = Noise(cx, cy + 1) * (1.0f - fx) + Noise(cx + 1, cy + 1) * fx;
+    return top * (1.0f - fy) + bottom * fy;
+}
+
 std::vector<uint8_t> Smoke()
 {
     return Picture(
@@ -87,7 +98,7 @@ std::vector<uint8_t> Flame()
         [](float dx, float dy, int x, int y)
         {
             const float r = std::sqrt(dx * dx + dy * dy * 0.7f);
-            const float flicker = 0.8f + 0.2f * Noise(x / 4, y / 4);
+            const float flicker = 0.75f + 0.25f * SmoothNoise(x, y, 8);
             return Pixel(std::pow(std::max(0.0f, 1.0f - r), 1.2f) * flicker);
         });
 }
@@ -109,7 +120,7 @@ std::vector<uint8_t> Dust()
         [](float dx, float dy, int x, int y)
         {
             const float r = std::sqrt(dx * dx + dy * dy);
-            return Pixel(std::max(0.0f, 1.0f - r) * (0.6f + 0.4f * Noise(x / 2, y / 2)), 0.9f);
+            return Pixel(std::max(0.0f, 1.0f - r) * (0.6f + 0.4f * SmoothNoise(x, y, 4)), 0.9f);
         });
 }
 
@@ -228,7 +239,7 @@ EffectEmitterDescription SmokePlume(uint32_t colour, float size, float rise, int
 {
     return Emitter("smoke", kSmokePictureId, Blend::Alpha,
                    {Emit(rate, 400, life), Velocity(0, rise, 0), Push(0.15f, 0.05f, 0.15f),
-                    LifeSize(size, size * 3.0f, life), LifeAlpha(170, 0, life),
+                    LifeSize(size, size * 3.0f, life), LifeAlpha(200, 0, life),
                     LifeColour(colour, colour & 0xFF7F7F7Fu, life)});
 }
 
@@ -335,7 +346,7 @@ EffectLibraryDescription DemoGlobalEffects()
                            LifeColour(0xFF9A8060u, 0xFF605040u, 800), LifeAlpha(160, 0, 800)})}));
     add(Template(
         "Explode", 25, 2000, 0,
-        {Fireball(160.0f, 700, 0xFFFFD080u), SparkBurst(60, 0xFFFFFFC0u, 0xFFFF4000u, 10.0f, 900, 10.0f),
+        {Fireball(110.0f, 700, 0xFFFFD080u), SparkBurst(60, 0xFFFFFFC0u, 0xFFFF4000u, 10.0f, 900, 10.0f),
          Emitter("smoke", kSmokePictureId, Blend::Alpha,
                  {Emit(600, 30, 1800, 100, 400), Push(2, 1, 2), Velocity(0, 2, 0), LifeSize(60, 220, 1800),
                   LifeColour(0xFF404040u, 0xFF202020u, 1800), LifeAlpha(200, 0, 1800)})}));
@@ -385,7 +396,7 @@ EffectLibraryDescription DemoIslandEffects(int island)
     d.templates.push_back(wheelDust("Wheel dust", 1, 14.0f));
     d.templates.push_back(wheelDust("Wheel dust 1", 2, 20.0f));
     d.templates.push_back(
-        Template("Chimney smoke", 3, 4000, 1, {SmokePlume(0xFFD8D8D8u, 30.0f, 2.5f, 12, 5000)}));
+        Template("Chimney smoke", 3, 4000, 1, {SmokePlume(0xFFE0E0E0u, 30.0f, 2.5f, 20, 5000)}));
     d.templates.push_back(
         Template("Sea sparkles", 4, 3000, 1,
                  {Emitter("glints", kStarPictureId, Blend::Additive,
