@@ -81,6 +81,8 @@ bool DumpLibrary(const DumpRequest& request, JsonWriter& out)
     QV7_EffectsList library;
     library.Load(file);
     out.BeginObject();
+    out.Field("kind", "Map%d.efx");
+    out.Field("map", NumberInName(request.fileName, "Map"));
     out.Key("meshes");
     out.BeginArray();
     for (EffectMesh* mesh : library.m_Meshes)
@@ -127,6 +129,8 @@ bool DumpPlaced(const DumpRequest& request, JsonWriter& out)
     QV7_EffectsListMap manager;
     manager.LoadPlacedEffects(file);
     out.BeginObject();
+    out.Field("kind", "Map%d.efm");
+    out.Field("map", NumberInName(request.fileName, "Map"));
     out.Key("placed");
     out.BeginArray();
     for (PlacedEffect* p : manager.m_PlacedEffects)
