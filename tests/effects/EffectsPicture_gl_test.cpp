@@ -156,3 +156,24 @@ TEST_F(EffectsPictureTest, FogAndTheAlphaTestActOnBillboards)
     const gfx::PresentedFrame tested = Draw(0xFF000000);
     EXPECT_LT(Mean(tested, 0, 0, 320, 240).z, 0.01f);
 }
+
+TEST_F(EffectsPictureTest, ABillboardFacesTheCameraAroundItsOwnCentre)
+{
+    // Far from the origin and seen from the side: the quad's corners turn with
+    // the view alone, so the quad stays centred on its particle.
+    g_camera->SetEye(5000.0f, 300.0f, 2000.0f);
+    g_camera->SetTarget(5600.0f, 300.0f, 2600.0f);
+    g_camera->UpdateView();
+    EffectInstance* shield = Play("Shield", 1, {5600.0f, 300.0f, 2600.0f}, 100.0f);
+    shield->m_LockEffect = 1;
+    const gfx::PresentedFrame frame = Draw(0xFF000000);
+    gltest::SavePicture(frame, "effects_side_view");
+    // A ring round the middle of the frame: its left and right rims, as
+    // bright as each other, and the middle nearly dark.
+    const D3DXVECTOR3 left = Brightest(frame, 40, 110, 110, 130);
+    const D3DXVECTOR3 right = Brightest(frame, 210, 110, 280, 130);
+    EXPECT_GT(left.z, 150.0f);
+    EXPECT_NEAR(left.z, right.z, 30.0f);
+    EXPECT_LT(Mean(frame, 150, 110, 170, 130).z, 40.0f);
+    EXPECT_LT(Mean(frame, 0, 0, 20, 20).z, 1.0f);
+}
