@@ -11,7 +11,7 @@ const char* const kWeaponEffectNames[kWeaponEffects] = {
     "Flamer high",    "Ice cannon", "Ice cannon high", "Chain gun", nullptr,      "cannon",    nullptr,
     "Tesla Coil",     nullptr,      "Fire hit",        "Ice hit",   "Cannon hit", "Tesla hit", "Shiel hit"};
 
-const float* (*g_effectOwnerRotation)(const QV7_Buggy* owner) = nullptr;
+bool (*g_effectOwnerRotation)(const QV7_Buggy* owner, D3DXMATRIX* rotation) = nullptr;
 
 namespace
 {
@@ -289,10 +289,8 @@ void QV7_EffectsListMap::FollowOwner(EffectInstance& instance) const
     {
         D3DXMATRIX turn;
         D3DXMatrixIdentity(&turn);
-        if (const float* r = g_effectOwnerRotation ? g_effectOwnerRotation(instance.m_Owner) : nullptr)
-            for (int row = 0; row < 3; ++row)
-                for (int column = 0; column < 3; ++column)
-                    turn.m[column][row] = r[row * 4 + column];
+        if (g_effectOwnerRotation && !g_effectOwnerRotation(instance.m_Owner, &turn))
+            D3DXMatrixIdentity(&turn);
         D3DXVECTOR3 offset;
         D3DXVec3TransformCoord(&offset, &instance.m_LocalOffset, &turn);
         instance.m_Position = offset + *instance.m_OwnerPosition;

@@ -34,9 +34,9 @@ struct WeaponEffectTable
 // The names of the table's entries; null for the three unused ones.
 extern const char* const kWeaponEffectNames[kWeaponEffects];
 
-// The owner's chassis rotation (an ODE 3 x 4 row-major rotation) for
-// attached instances; set by the race code, null leaves the offset unturned.
-extern const float* (*g_effectOwnerRotation)(const QV7_Buggy* owner);
+// The owner's chassis rotation as a matrix, for instances attached to its
+// body; set by the race code (false, or null, leaves the offset unturned).
+extern bool (*g_effectOwnerRotation)(const QV7_Buggy* owner, D3DXMATRIX* rotation);
 
 class QV7_EffectsListMap
 {

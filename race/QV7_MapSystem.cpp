@@ -14,7 +14,9 @@
 #include "media/QV7_Joysticks.h"
 #include "media/QV7_SoundSystem.h"
 #include "platform/win/Ini.h"
+#include "race/QV7_Buggy.h"
 #include "race/QV7_PhysicsGroup.h"
+#include "race/QV7_Rotation.h"
 #include "race/QV7_WaypointList.h"
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Logger.h"
@@ -300,6 +302,15 @@ int QV7_MapSystem::RacerCount(RaceMode mode, int raceIndex)
 
 void QV7_MapSystem::LoadEffects()
 {
+    // Effects attached to a racer's body turn with its chassis.
+    g_effectOwnerRotation = [](const QV7_Buggy* owner, D3DXMATRIX* rotation)
+    {
+        const dBodyID chassis = owner ? owner->ChassisBody() : nullptr;
+        if (!chassis)
+            return false;
+        OdeRotationToMatrix(rotation, dBodyGetRotation(chassis));
+        return true;
+    };
     globalEffects = std::make_unique<QV7_EffectsList>();
     globalEffects->m_Textures = g_itemTextures;
     globalEffects->Load(g_dataDir + "Map-1.efx");
@@ -467,6 +478,7 @@ QV7_MapSystem::~QV7_MapSystem()
     waypoints.reset();
     physicsGroup.reset();
     liveEffects.reset();
+    g_effectOwnerRotation = nullptr;
     mapEffects.reset();
     globalEffects.reset();
     if (shadowMap)

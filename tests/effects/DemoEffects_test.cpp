@@ -40,8 +40,11 @@ TEST_F(DemoEffectsTest, TheGlobalLibraryHoldsEveryNameTheRaceLooksUp)
          {"Exhaust", "Turbo", "buggy10effect", "Broken", "Shield", "Shield jammer", "Chaing", "Checkpoint"})
         EXPECT_NE(global.FindTemplateByName(name), nullptr) << name;
     for (const char* name : kWeaponEffectNames)
-        if (name)
-            EXPECT_NE(global.FindTemplateByName(name), nullptr) << name;
+    {
+        if (!name)
+            continue;
+        EXPECT_NE(global.FindTemplateByName(name), nullptr) << name;
+    }
     ExpectPicturesIn(DemoGlobalEffects(), DemoItemTextureIds());
 }
 

@@ -11,6 +11,8 @@
 #include "tests/platform/gfx/SavePicture.h"
 #include "tools/demo/DemoEffects.h"
 
+#include <cstring>
+
 namespace
 {
 using namespace effectstest;
@@ -141,8 +143,11 @@ TEST_F(EffectsPictureTest, FogAndTheAlphaTestActOnBillboards)
     g_scene->SetRenderState(D3DFOG_LINEAR, D3DRS_FOGTABLEMODE);
     g_scene->SetRenderState(0xFFFF0000u, D3DRS_FOGCOLOR);
     const float start = 10.0f, end = 100.0f;
-    g_scene->SetRenderState(*reinterpret_cast<const DWORD*>(&start), D3DRS_FOGSTART);
-    g_scene->SetRenderState(*reinterpret_cast<const DWORD*>(&end), D3DRS_FOGEND);
+    DWORD startBits, endBits;
+    std::memcpy(&startBits, &start, 4);
+    std::memcpy(&endBits, &end, 4);
+    g_scene->SetRenderState(startBits, D3DRS_FOGSTART);
+    g_scene->SetRenderState(endBits, D3DRS_FOGEND);
     const gfx::PresentedFrame fogged = Draw(0xFF000000);
     gltest::SavePicture(fogged, "effects_fogged_shield");
     const D3DXVECTOR3 red = Mean(fogged, 0, 0, 320, 240);
