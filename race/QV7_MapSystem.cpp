@@ -1,5 +1,7 @@
 #include "race/QV7_MapSystem.h"
 
+#include "effects/QV7_EffectsList.h"
+#include "effects/QV7_EffectsListMap.h"
 #include "engine/QV7_Engine.h"
 #include "engine/QV7_FrameManager.h"
 #include "engine/QV7_Screen2D.h"
@@ -13,7 +15,9 @@
 #include "media/QV7_SoundSystem.h"
 #include "platform/win/Ini.h"
 #include "race/QV7_Checkpoint.h"
+#include "race/QV7_Buggy.h"
 #include "race/QV7_PhysicsGroup.h"
+#include "race/QV7_Rotation.h"
 #include "race/QV7_WaypointList.h"
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Logger.h"
@@ -261,7 +265,7 @@ void QV7_MapSystem::LoadFiles()
         SetLight();
     }
     Step(59, "Loading Effects...");
-    // The effect libraries Map-1.efx, Map%d.efx and Map%d.efm come with the effects.
+    LoadEffects();
     Step(60, "Loading Physics...");
     LoadPhysics();
     Step(65, "Loading Static Objects...");    // Map%d.sob: static objects
@@ -304,6 +308,29 @@ int QV7_MapSystem::RacerCount(RaceMode mode, int raceIndex)
     default:
         return 1;
     }
+}
+
+void QV7_MapSystem::LoadEffects()
+{
+    // Effects attached to a racer's body turn with its chassis.
+    g_effectOwnerRotation = [](const QV7_Buggy* owner, D3DXMATRIX* rotation)
+    {
+        const dBodyID chassis = owner ? owner->ChassisBody() : nullptr;
+        if (!chassis)
+            return false;
+        OdeRotationToMatrix(rotation, dBodyGetRotation(chassis));
+        return true;
+    };
+    globalEffects = std::make_unique<QV7_EffectsList>();
+    globalEffects->m_Textures = g_itemTextures;
+    globalEffects->Load(g_dataDir + "Map-1.efx");
+    mapEffects = std::make_unique<QV7_EffectsList>();
+    mapEffects->m_Textures = &mapTextures;
+    mapEffects->Load(MapFile("Map%d.efx", mapNumber), true);
+    liveEffects = std::make_unique<QV7_EffectsListMap>();
+    liveEffects->m_GlobalLibrary = globalEffects.get();
+    liveEffects->m_MapLibrary = mapEffects.get();
+    liveEffects->Load(MapFile("Map%d.efm", mapNumber));
 }
 
 void QV7_MapSystem::LoadPhysics()
@@ -438,6 +465,9 @@ void QV7_MapSystem::OnLostReset(int lost)
 {
     // Fading vegetation, trees, track items and the two effect libraries come
     // before the shadow map, and the shorelines after it, once they exist.
+    for (QV7_EffectsList* library : {globalEffects.get(), mapEffects.get()})
+        if (library)
+            library->OnLostReset(lost);
     if (shadowMap)
         shadowMap->OnLostReset(lost);
     if (lost == 1)
@@ -458,6 +488,10 @@ QV7_MapSystem::~QV7_MapSystem()
     waypoints.reset();
     checkpoints.reset();
     physicsGroup.reset();
+    liveEffects.reset();
+    g_effectOwnerRotation = nullptr;
+    mapEffects.reset();
+    globalEffects.reset();
     if (shadowMap)
         shadowMap->Destroy();
     shadowMap.reset();

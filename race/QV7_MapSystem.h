@@ -19,6 +19,8 @@ class QV7_RenderSurface;
 class QV7_ShadowMap;
 class QV7_SkyDome;
 class QV7_WaypointList;
+class QV7_EffectsList;
+class QV7_EffectsListMap;
 class QV7_Water;
 struct GameSettings;
 struct MapRecord;
@@ -110,6 +112,10 @@ class QV7_MapSystem
     std::unique_ptr<QV7_Water> water;
     std::unique_ptr<QV7_PhysicsGroup> physicsGroup;
     std::unique_ptr<QV7_WaypointList> waypoints;
+    // The global (Map-1.efx) and map (Map%d.efx) effect libraries and the live effects.
+    std::unique_ptr<QV7_EffectsList> globalEffects;
+    std::unique_ptr<QV7_EffectsList> mapEffects;
+    std::unique_ptr<QV7_EffectsListMap> liveEffects;
     std::unique_ptr<QV7_ShadowMap> shadowMap;
     std::unique_ptr<QV7_Checkpoint> checkpoints;
     int sceneryHold = 0;
@@ -135,6 +141,7 @@ class QV7_MapSystem
     void LoadFiles();
     void LoadPhysics();
     void LoadCheckpoints();
+    void LoadEffects();
     void SetLight() const;
     static void Step(int progress, const char* caption);
 };

@@ -1,6 +1,7 @@
 // Effect descriptions of the renderers, built once from their interfaces.
 #include "engine/effects/QV7_EffectSources.h"
 
+#include "engine/effects/QV7_BillboardEffect.h"
 #include "engine/effects/QV7_SkinnedEffect.h"
 #include "platform/d3dx/EffectDescription.h"
 
@@ -109,6 +110,8 @@ std::vector<EffectSource> BuildAll()
         sources.push_back({i.name, Build(i)});
     // The driver figures' effect has its own GLSL.
     sources.insert(sources.begin() + 5, {"Skinned", SkinnedEffectSource()});
+    // The effect libraries' billboards have their own GLSL too.
+    sources[0].bytes = BillboardEffectSource();
     return sources;
 }
 } // namespace

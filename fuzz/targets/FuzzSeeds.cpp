@@ -466,6 +466,10 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
         return WaypointSeeds();
     if (target == "checkpoints")
         return CheckpointSeeds();
+    if (target == "effect_library")
+        return EffectLibrarySeeds();
+    if (target == "placed_effects")
+        return PlacedEffectSeeds();
     return {};
 }
 

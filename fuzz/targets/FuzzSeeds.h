@@ -27,6 +27,9 @@ std::vector<FuzzSeed> TriggersSeeds();
 std::vector<FuzzSeed> WaypointSeeds();
 // The checkpoints' seeds (FuzzCheckpoints.cpp).
 std::vector<FuzzSeed> CheckpointSeeds();
+// The effect files' seeds (FuzzEffects.cpp).
+std::vector<FuzzSeed> EffectLibrarySeeds();
+std::vector<FuzzSeed> PlacedEffectSeeds();
 // Writes every target's seeds into dir/<target>/; false on a write failure.
 bool WriteFuzzSeeds(const std::string& dir);
 

@@ -28,6 +28,8 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"triggers", FuzzTriggers},
         {"waypoints", FuzzWaypoints},
         {"checkpoints", FuzzCheckpoints},
+        {"effect_library", FuzzEffectLibrary},
+        {"placed_effects", FuzzPlacedEffects},
     };
     return targets;
 }

@@ -36,6 +36,8 @@ int FuzzTextureExclusions(const uint8_t* data, size_t size); // Maps_srt_ex.qvx 
 int FuzzTriggers(const uint8_t* data, size_t size);       // Triggers.qvx, every trigger played and drawn
 int FuzzWaypoints(const uint8_t* data, size_t size);     // Map%d.wap, then stretches found and links walked
 int FuzzCheckpoints(const uint8_t* data, size_t size);   // Map%d.chk, then racers driven past every marker
+int FuzzEffectLibrary(const uint8_t* data, size_t size); // Map-1.efx / Map%d.efx, every template played and drawn
+int FuzzPlacedEffects(const uint8_t* data, size_t size); // Map%d.efm, slots bound, everything drawn
 
 using FuzzFunction = int (*)(const uint8_t* data, size_t size);
 

@@ -499,6 +499,19 @@ D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3
     return out;
 }
 
+D3DXMATRIX* D3DXMatrixLookAtRH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at,
+                               const D3DXVECTOR3* up)
+{
+    const D3DXVECTOR3 zAxis = Normalized(*eye - *at);
+    const D3DXVECTOR3 xAxis = Normalized(Cross(*up, zAxis));
+    const D3DXVECTOR3 yAxis = Cross(zAxis, xAxis);
+    *out = D3DXMATRIX(xAxis.x, yAxis.x, zAxis.x, 0, //
+                      xAxis.y, yAxis.y, zAxis.y, 0, //
+                      xAxis.z, yAxis.z, zAxis.z, 0, //
+                      -Dot(xAxis, *eye), -Dot(yAxis, *eye), -Dot(zAxis, *eye), 1);
+    return out;
+}
+
 D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, float fovY, float aspect, float zNear, float zFar)
 {
     const float yScale = 1.0f / std::tan(fovY * 0.5f);

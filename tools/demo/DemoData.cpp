@@ -3,6 +3,7 @@
 
 #include "tools/demo/DemoBuggies.h"
 #include "tools/demo/DemoCheckpoints.h"
+#include "tools/demo/DemoEffects.h"
 #include "tools/demo/DemoFigures.h"
 #include "tools/demo/DemoFonts.h"
 #include "tools/demo/DemoIslands.h"
@@ -42,6 +43,7 @@ bool WriteDemoData(const std::string& dataDir)
     ok = ok && WriteDemoBuggies(dir);
     ok = ok && WriteDemoItemTextures(dir);
     ok = ok && WriteDemoFigures(dir);
+    ok = ok && WriteDemoEffects(dir);
     if (!ok)
         std::fprintf(stderr, "qv7-mkdemo: writing %s failed\n", dir.c_str());
     return ok;

@@ -1,6 +1,8 @@
 // The demo's buggy texture ID lists.
 #include "tools/demo/DemoItemTextures.h"
 
+#include "tools/demo/DemoEffects.h"
+
 #include "tools/demo/DemoBuggyMeshes.h"
 #include "tools/demo/DemoFigures.h"
 #include "tools/demo/DemoMapsDatabase.h"
@@ -14,6 +16,9 @@ std::vector<int32_t> DemoItemTextureIds()
     // The driver figures find their textures in the same list.
     for (const TextureContainerRecord& figure : DemoFigureTextures())
         ids.push_back(figure.compileId);
+    // The global effect library draws with the particle pictures.
+    for (int32_t id : DemoEffectPictureIds())
+        ids.push_back(id);
     return ids;
 }
 

@@ -3,6 +3,8 @@
 // pictures are 1024 x 1024 with the visible 800 x 600 page at the top left.
 #include "tools/demo/DemoPictures.h"
 
+#include "tools/demo/DemoEffects.h"
+
 #include "platform/font/Font.h"
 #include "tools/demo/DemoBuggyMeshes.h"
 #include "tools/demo/DemoFigures.h"
@@ -372,10 +374,16 @@ std::vector<TextureContainerRecord> DemoWorldPictures()
         world.push_back(std::move(buggy));
     for (TextureContainerRecord& figure : DemoFigureTextures())
         world.push_back(std::move(figure));
+    for (TextureContainerRecord& particle : DemoEffectPictures())
+        world.push_back(std::move(particle));
     return world;
 }
 
 std::vector<int32_t> DemoWorldPictureIds()
 {
-    return {demo::kGrassId, demo::kTrackId};
+    std::vector<int32_t> ids = {demo::kGrassId, demo::kTrackId};
+    // The islands' own effect libraries draw with the particle pictures.
+    for (int32_t id : DemoEffectPictureIds())
+        ids.push_back(id);
+    return ids;
 }

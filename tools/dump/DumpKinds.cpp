@@ -38,6 +38,10 @@ bool DumpProfiles(const DumpRequest& request, JsonWriter& out);
 bool DumpBuggyTextureIds(const DumpRequest& request, JsonWriter& out);
 bool DumpTextureExclusions(const DumpRequest& request, JsonWriter& out);
 bool DumpTriggers(const DumpRequest& request, JsonWriter& out);
+bool IsEffectLibrary(const std::string& name);
+bool DumpEffectLibrary(const DumpRequest& request, JsonWriter& out);
+bool IsPlacedEffects(const std::string& name);
+bool DumpPlacedEffects(const DumpRequest& request, JsonWriter& out);
 
 const std::vector<DumpKind>& DumpKinds()
 {
@@ -55,6 +59,8 @@ const std::vector<DumpKind>& DumpKinds()
         {"Triggers.qvx", [](const std::string& n) { return MatchesName(n, "Triggers.qvx"); }, DumpTriggers},
         {"Map%d.wap", IsWaypointFile, DumpWaypoints},
         {"Map%d.chk", IsCheckpointFile, DumpCheckpoints},
+        {"Map%d.efx", IsEffectLibrary, DumpEffectLibrary},
+        {"Map%d.efm", IsPlacedEffects, DumpPlacedEffects},
     };
     return kinds;
 }

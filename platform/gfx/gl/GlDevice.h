@@ -152,6 +152,8 @@ class GlDevice : public DeviceBase
     static FixedUniforms* LocateUniforms(unsigned program);
     static void ForgetUniforms(FixedUniforms* uniforms);
     void ApplyOutputState();
+    // The alpha test and fog states an effect applies itself (qv7_AlphaTest, qv7_Fog).
+    void ApplyEffectPipelineStates(int alphaTest, int fog, int fogColour);
     void ApplyEffectUniforms(Program* program);
     bool BindVertices(const DrawCall& call, UINT& stride);
     void BindLayout(DWORD fvf, UINT stride, size_t offset, unsigned buffer);

@@ -24,6 +24,7 @@ class GlProgram : public Program
   public:
     unsigned id = 0;
     int viewport = -1;
+    int alphaTest = -1, fog = -1, fogColour = -1;
     std::map<std::string, int> locations;
     int Location(const std::string& name)
     {
@@ -283,6 +284,9 @@ Program* GlDevice::CreateProgramObject(const std::string& vertexSource, const st
     auto* program = new GlProgram();
     program->id = id;
     program->viewport = glGetUniformLocation(id, "qv7_Viewport");
+    program->alphaTest = glGetUniformLocation(id, "qv7_AlphaTest");
+    program->fog = glGetUniformLocation(id, "qv7_Fog");
+    program->fogColour = glGetUniformLocation(id, "qv7_FogColour");
     return program;
 }
 
@@ -590,6 +594,7 @@ void GlDevice::ApplyEffectUniforms(Program* program)
     const float viewport[4] = {float(m_Viewport.X), float(m_Viewport.Y), float(m_Viewport.Width),
                                float(m_Viewport.Height)};
     glUniform4fv(gl->viewport, 1, viewport);
+    ApplyEffectPipelineStates(gl->alphaTest, gl->fog, gl->fogColour);
     if (!gl->m_Dirty)
         return;
     GLint count = 0;
@@ -639,6 +644,31 @@ void GlDevice::ApplyEffectUniforms(Program* program)
         if (const int location = gl->Location(name); location >= 0)
             glUniform1i(location, value);
     gl->m_Dirty = false;
+}
+
+void GlDevice::ApplyEffectPipelineStates(int alphaTest, int fog, int fogColour)
+{
+    const auto& rs = m_RenderStates;
+    if (alphaTest >= 0)
+    {
+        const DWORD function = rs[D3DRS_ALPHAFUNC];
+        const bool on = rs[D3DRS_ALPHATESTENABLE] && function >= D3DCMP_NEVER && function <= D3DCMP_ALWAYS;
+        glUniform4f(alphaTest, on ? float(function) : 0.0f, float(rs[D3DRS_ALPHAREF] & 0xFF), 0.0f, 0.0f);
+    }
+    if (fog >= 0)
+    {
+        const DWORD table = rs[D3DRS_FOGENABLE] ? rs[D3DRS_FOGTABLEMODE] : D3DFOG_NONE;
+        const DWORD vertex = rs[D3DRS_FOGENABLE] ? rs[D3DRS_FOGVERTEXMODE] : D3DFOG_NONE;
+        const DWORD formula = table != D3DFOG_NONE ? table : vertex;
+        glUniform4f(fog, formula <= D3DFOG_LINEAR ? float(formula) : 0.0f, Float(rs[D3DRS_FOGSTART]),
+                    Float(rs[D3DRS_FOGEND]), Float(rs[D3DRS_FOGDENSITY]));
+    }
+    if (fogColour >= 0)
+    {
+        float colour[4];
+        ColourFloats(rs[D3DRS_FOGCOLOR], colour);
+        glUniform4fv(fogColour, 1, colour);
+    }
 }
 
 bool GlDevice::Holdable(const DrawCall& call, bool effect)

@@ -540,5 +540,37 @@ void main()
 }
 )GLSL";
 
-const char* const kEffectFragmentPrologue = "#version 330 core\n";
+// Effects that take over the fixed pipeline's alpha test and fog call these
+// with the device's states, which every effect draw uploads.
+const char* const kEffectFragmentPrologue = R"GLSL(#version 330 core
+uniform vec4 qv7_AlphaTest;
+uniform vec4 qv7_Fog;
+uniform vec4 qv7_FogColour;
+bool qv7_AlphaTestPasses(float alpha)
+{
+    int function = int(qv7_AlphaTest.x + 0.5);
+    float a = floor(alpha * 255.0 + 0.5);
+    float reference = qv7_AlphaTest.y;
+    if (function == 0 || function == 8) return true;
+    if (function == 1) return false;
+    if (function == 2) return a < reference;
+    if (function == 3) return a == reference;
+    if (function == 4) return a <= reference;
+    if (function == 5) return a > reference;
+    if (function == 6) return a != reference;
+    return a >= reference;
+}
+vec4 qv7_Fogged(vec4 colour, float depth)
+{
+    int formula = int(qv7_Fog.x + 0.5);
+    float f = 1.0;
+    if (formula == 3)
+        f = qv7_Fog.z != qv7_Fog.y ? (qv7_Fog.z - depth) / (qv7_Fog.z - qv7_Fog.y) : 1.0;
+    else if (formula == 1)
+        f = exp(-qv7_Fog.w * depth);
+    else if (formula == 2)
+        f = exp(-(qv7_Fog.w * depth) * (qv7_Fog.w * depth));
+    return vec4(mix(qv7_FogColour.rgb, colour.rgb, clamp(f, 0.0, 1.0)), colour.a);
+}
+)GLSL";
 } // namespace gfx::gl
