@@ -73,13 +73,22 @@ class IDirect3DIndexBuffer9 : public IDirect3DResource9
     virtual HRESULT GetDesc(D3DINDEXBUFFER_DESC* desc) = 0;
 };
 
+// A vertex layout given element by element, for shader draws whose vertices
+// no FVF describes.
+class IDirect3DVertexDeclaration9 : public IUnknown
+{
+  public:
+    virtual HRESULT GetDeclaration(D3DVERTEXELEMENT9* elements, UINT* count) = 0;
+};
+
 class IDirect3D9 : public IUnknown
 {
   public:
     virtual UINT GetAdapterCount() = 0;
     virtual HRESULT GetAdapterIdentifier(UINT adapter, DWORD flags, D3DADAPTER_IDENTIFIER9* identifier) = 0;
     virtual UINT GetAdapterModeCount(UINT adapter, D3DFORMAT format) = 0;
-    virtual HRESULT EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode, D3DDISPLAYMODE* displayMode) = 0;
+    virtual HRESULT EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode,
+                                     D3DDISPLAYMODE* displayMode) = 0;
     virtual HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* displayMode) = 0;
     virtual HRESULT CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT displayFormat,
                                     D3DFORMAT backBufferFormat, BOOL windowed) = 0;
@@ -114,26 +123,29 @@ class IDirect3DDevice9 : public IUnknown
                                   IDirect3DSurface9** surface) = 0;
 
     // Resources.
-    virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                  IDirect3DTexture9** texture, void** sharedHandle = nullptr) = 0;
+    virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                                  D3DPOOL pool, IDirect3DTexture9** texture,
+                                  void** sharedHandle = nullptr) = 0;
     virtual HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                        IDirect3DVertexBuffer9** buffer, void** sharedHandle = nullptr) = 0;
     virtual HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                       IDirect3DIndexBuffer9** buffer, void** sharedHandle = nullptr) = 0;
-    virtual HRESULT CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
-                                       DWORD multiSampleQuality, BOOL lockable, IDirect3DSurface9** surface,
+    virtual HRESULT CreateRenderTarget(UINT width, UINT height, D3DFORMAT format,
+                                       D3DMULTISAMPLE_TYPE multiSample, DWORD multiSampleQuality,
+                                       BOOL lockable, IDirect3DSurface9** surface,
                                        void** sharedHandle = nullptr) = 0;
     virtual HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
                                               D3DMULTISAMPLE_TYPE multiSample, DWORD multiSampleQuality,
                                               BOOL discard, IDirect3DSurface9** surface,
                                               void** sharedHandle = nullptr) = 0;
     virtual HRESULT CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,
-                                                IDirect3DSurface9** surface, void** sharedHandle = nullptr) = 0;
+                                                IDirect3DSurface9** surface,
+                                                void** sharedHandle = nullptr) = 0;
     virtual HRESULT UpdateTexture(IDirect3DBaseTexture9* source, IDirect3DBaseTexture9* destination) = 0;
     virtual HRESULT GetRenderTargetData(IDirect3DSurface9* renderTarget, IDirect3DSurface9* destination) = 0;
     virtual HRESULT GetFrontBufferData(UINT swapChain, IDirect3DSurface9* destination) = 0;
-    virtual HRESULT StretchRect(IDirect3DSurface9* source, const RECT* sourceRect, IDirect3DSurface9* destination,
-                                const RECT* destRect, DWORD filter) = 0;
+    virtual HRESULT StretchRect(IDirect3DSurface9* source, const RECT* sourceRect,
+                                IDirect3DSurface9* destination, const RECT* destRect, DWORD filter) = 0;
     virtual HRESULT ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR color) = 0;
 
     // Render targets.
@@ -174,13 +186,20 @@ class IDirect3DDevice9 : public IUnknown
     // Geometry.
     virtual HRESULT SetFVF(DWORD fvf) = 0;
     virtual HRESULT GetFVF(DWORD* fvf) = 0;
-    virtual HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride) = 0;
-    virtual HRESULT GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset, UINT* stride) = 0;
+    // The elements end with D3DDECL_END(). Setting a declaration replaces the
+    // FVF as the vertex layout, and a non-zero FVF replaces the declaration.
+    virtual HRESULT CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements,
+                                            IDirect3DVertexDeclaration9** declaration) = 0;
+    virtual HRESULT SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) = 0;
+    virtual HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset,
+                                    UINT stride) = 0;
+    virtual HRESULT GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset,
+                                    UINT* stride) = 0;
     virtual HRESULT SetIndices(IDirect3DIndexBuffer9* buffer) = 0;
     virtual HRESULT GetIndices(IDirect3DIndexBuffer9** buffer) = 0;
     virtual HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) = 0;
-    virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex, UINT vertexCount,
-                                         UINT startIndex, UINT primitiveCount) = 0;
+    virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex,
+                                         UINT vertexCount, UINT startIndex, UINT primitiveCount) = 0;
     virtual HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
                                     UINT stride) = 0;
     virtual HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,

@@ -31,11 +31,20 @@ using HMONITOR = void*;
 #define FALSE 0
 #endif
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr)
+{
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr)
+{
+    return hr < 0;
+}
 
 // Result codes.
-constexpr HRESULT MakeD3DResult(uint32_t code) { return HRESULT(0x88760000u | code); }
+constexpr HRESULT MakeD3DResult(uint32_t code)
+{
+    return HRESULT(0x88760000u | code);
+}
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT D3D_OK = 0;
@@ -588,16 +597,31 @@ enum : DWORD
     D3DCAPS2_CANAUTOGENMIPMAP = 0x40000000,
 };
 
-constexpr DWORD D3DVS_VERSION(DWORD major, DWORD minor) { return 0xFFFE0000u | (major << 8) | minor; }
-constexpr DWORD D3DPS_VERSION(DWORD major, DWORD minor) { return 0xFFFF0000u | (major << 8) | minor; }
-constexpr DWORD D3DSHADER_VERSION_MAJOR(DWORD version) { return (version >> 8) & 0xFF; }
-constexpr DWORD D3DSHADER_VERSION_MINOR(DWORD version) { return version & 0xFF; }
+constexpr DWORD D3DVS_VERSION(DWORD major, DWORD minor)
+{
+    return 0xFFFE0000u | (major << 8) | minor;
+}
+constexpr DWORD D3DPS_VERSION(DWORD major, DWORD minor)
+{
+    return 0xFFFF0000u | (major << 8) | minor;
+}
+constexpr DWORD D3DSHADER_VERSION_MAJOR(DWORD version)
+{
+    return (version >> 8) & 0xFF;
+}
+constexpr DWORD D3DSHADER_VERSION_MINOR(DWORD version)
+{
+    return version & 0xFF;
+}
 
 constexpr D3DCOLOR D3DCOLOR_ARGB(DWORD a, DWORD r, DWORD g, DWORD b)
 {
     return ((a & 0xFF) << 24) | ((r & 0xFF) << 16) | ((g & 0xFF) << 8) | (b & 0xFF);
 }
-constexpr D3DCOLOR D3DCOLOR_XRGB(DWORD r, DWORD g, DWORD b) { return D3DCOLOR_ARGB(0xFF, r, g, b); }
+constexpr D3DCOLOR D3DCOLOR_XRGB(DWORD r, DWORD g, DWORD b)
+{
+    return D3DCOLOR_ARGB(0xFF, r, g, b);
+}
 
 enum D3DLIGHTTYPE : uint32_t
 {
@@ -752,7 +776,8 @@ struct D3DCAPS9
     D3DDEVTYPE DeviceType;
     UINT AdapterOrdinal;
     DWORD Caps, Caps2, Caps3, PresentationIntervals;
-    DWORD CursorCaps, DevCaps, PrimitiveMiscCaps, RasterCaps, ZCmpCaps, SrcBlendCaps, DestBlendCaps, AlphaCmpCaps;
+    DWORD CursorCaps, DevCaps, PrimitiveMiscCaps, RasterCaps, ZCmpCaps, SrcBlendCaps, DestBlendCaps,
+        AlphaCmpCaps;
     DWORD ShadeCaps, TextureCaps, TextureFilterCaps, CubeTextureFilterCaps, VolumeTextureFilterCaps;
     DWORD TextureAddressCaps, VolumeTextureAddressCaps, LineCaps;
     DWORD MaxTextureWidth, MaxTextureHeight, MaxVolumeExtent, MaxTextureRepeat, MaxTextureAspectRatio;
@@ -761,7 +786,8 @@ struct D3DCAPS9
     float GuardBandLeft, GuardBandTop, GuardBandRight, GuardBandBottom;
     float ExtentsAdjust;
     DWORD StencilCaps, FVFCaps, TextureOpCaps, MaxTextureBlendStages, MaxSimultaneousTextures;
-    DWORD VertexProcessingCaps, MaxActiveLights, MaxUserClipPlanes, MaxVertexBlendMatrices, MaxVertexBlendMatrixIndex;
+    DWORD VertexProcessingCaps, MaxActiveLights, MaxUserClipPlanes, MaxVertexBlendMatrices,
+        MaxVertexBlendMatrixIndex;
     float MaxPointSize;
     DWORD MaxPrimitiveCount, MaxVertexIndex, MaxStreams, MaxStreamStride;
     DWORD VertexShaderVersion, MaxVertexShaderConst;
@@ -777,3 +803,47 @@ struct D3DCAPS9
     DWORD VertexTextureFilterCaps, MaxVShaderInstructionsExecuted, MaxPShaderInstructionsExecuted;
     DWORD MaxVertexShader30InstructionSlots, MaxPixelShader30InstructionSlots;
 };
+
+// ---- vertex declarations ----
+enum D3DDECLTYPE : BYTE
+{
+    D3DDECLTYPE_FLOAT1 = 0,
+    D3DDECLTYPE_FLOAT2 = 1,
+    D3DDECLTYPE_FLOAT3 = 2,
+    D3DDECLTYPE_FLOAT4 = 3,
+    D3DDECLTYPE_D3DCOLOR = 4,
+    D3DDECLTYPE_UBYTE4 = 5,
+    D3DDECLTYPE_UNUSED = 17,
+};
+
+enum D3DDECLMETHOD : BYTE
+{
+    D3DDECLMETHOD_DEFAULT = 0,
+};
+
+enum D3DDECLUSAGE : BYTE
+{
+    D3DDECLUSAGE_POSITION = 0,
+    D3DDECLUSAGE_BLENDWEIGHT = 1,
+    D3DDECLUSAGE_BLENDINDICES = 2,
+    D3DDECLUSAGE_NORMAL = 3,
+    D3DDECLUSAGE_PSIZE = 4,
+    D3DDECLUSAGE_TEXCOORD = 5,
+    D3DDECLUSAGE_COLOR = 10,
+};
+
+struct D3DVERTEXELEMENT9
+{
+    WORD Stream;
+    WORD Offset;
+    BYTE Type;
+    BYTE Method;
+    BYTE Usage;
+    BYTE UsageIndex;
+};
+
+// The element that ends a declaration.
+#define D3DDECL_END()                                                                                        \
+    {                                                                                                        \
+        0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0                                                                 \
+    }

@@ -94,8 +94,8 @@ class MemorySurface : public RefCounted<IDirect3DSurface9>
 {
   public:
     // A surface with its own memory.
-    MemorySurface(DeviceBase* device, SurfaceRole role, UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,
-                  DWORD usage, D3DMULTISAMPLE_TYPE multiSample, bool lockable);
+    MemorySurface(DeviceBase* device, SurfaceRole role, UINT width, UINT height, D3DFORMAT format,
+                  D3DPOOL pool, DWORD usage, D3DMULTISAMPLE_TYPE multiSample, bool lockable);
     // A view of one level of a texture; keeps the texture alive.
     MemorySurface(MemoryTexture* texture, UINT level);
 
@@ -231,6 +231,21 @@ class MemoryIndexBuffer : public RefCounted<IDirect3DIndexBuffer9>
     ResourceCore m_Core;
     D3DFORMAT m_Format;
     BufferMemory m_Memory;
+};
+
+class MemoryVertexDeclaration : public RefCounted<IDirect3DVertexDeclaration9>
+{
+  public:
+    MemoryVertexDeclaration(DeviceBase* device, std::vector<D3DVERTEXELEMENT9> elements);
+    HRESULT GetDeclaration(D3DVERTEXELEMENT9* elements, UINT* count) override;
+    const std::string& Name() const { return m_Core.m_Name; }
+    // Without the end element.
+    const std::vector<D3DVERTEXELEMENT9>& Elements() const { return m_Elements; }
+
+  private:
+    ~MemoryVertexDeclaration() override = default;
+    ResourceCore m_Core;
+    std::vector<D3DVERTEXELEMENT9> m_Elements;
 };
 
 // The record name of any resource pointer the device is handed ("null" for none).

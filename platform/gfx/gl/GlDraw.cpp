@@ -24,6 +24,8 @@ class GlProgram : public Program
   public:
     unsigned id = 0;
     int viewport = -1;
+    int fogColour = -1;
+    int alphaTest = -1;
     std::map<std::string, int> locations;
     int Location(const std::string& name)
     {
@@ -108,7 +110,7 @@ GLenum Primitive(D3DPRIMITIVETYPE type)
 
 GLenum Compare(DWORD function)
 {
-    static const GLenum table[] = {GL_ALWAYS, GL_NEVER,  GL_LESS,   GL_EQUAL, GL_LEQUAL,
+    static const GLenum table[] = {GL_ALWAYS,  GL_NEVER,    GL_LESS,   GL_EQUAL, GL_LEQUAL,
                                    GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
     return function < 9 ? table[function] : GL_ALWAYS;
 }
@@ -176,7 +178,7 @@ GLenum BlendEquation(DWORD op)
 
 GLenum StencilOp(DWORD op)
 {
-    static const GLenum table[] = {GL_KEEP, GL_KEEP, GL_ZERO, GL_REPLACE, GL_INCR,
+    static const GLenum table[] = {GL_KEEP, GL_KEEP,   GL_ZERO,      GL_REPLACE,  GL_INCR,
                                    GL_DECR, GL_INVERT, GL_INCR_WRAP, GL_DECR_WRAP};
     return op < 9 ? table[op] : GL_KEEP;
 }
@@ -225,7 +227,8 @@ bool GlDevice::BuildPipeline()
     glGenBuffers(1, &m_StreamIndices);
     glGenSamplers(4, m_Samplers);
     m_HasS3tc = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc");
-    m_HasMirrorOnce = epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_texture_mirror_clamp_to_edge");
+    m_HasMirrorOnce =
+        epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_texture_mirror_clamp_to_edge");
     m_HasAnisotropy = epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic");
     m_LayoutValid = false;
     for (SamplerKey& applied : m_AppliedSamplers)
@@ -283,6 +286,8 @@ Program* GlDevice::CreateProgramObject(const std::string& vertexSource, const st
     auto* program = new GlProgram();
     program->id = id;
     program->viewport = glGetUniformLocation(id, "qv7_Viewport");
+    program->fogColour = glGetUniformLocation(id, "qv7_FogColour");
+    program->alphaTest = glGetUniformLocation(id, "qv7_AlphaTest");
     return program;
 }
 
@@ -300,7 +305,8 @@ void GlDevice::ForgetResource(const void* resource)
     auto texture = m_TextureCopies.find(resource);
     auto buffer = m_BufferCopies.find(resource);
     auto surface = m_SurfaceCopies.find(resource);
-    if ((texture != m_TextureCopies.end() || buffer != m_BufferCopies.end() || surface != m_SurfaceCopies.end()) &&
+    if ((texture != m_TextureCopies.end() || buffer != m_BufferCopies.end() ||
+         surface != m_SurfaceCopies.end()) &&
         !MakeCurrent())
         return;
     if (surface != m_SurfaceCopies.end())
@@ -359,7 +365,8 @@ namespace
 {
 // Blend weights follow the position; with a LASTBETA format the last of them
 // holds the four palette indices as bytes. Only shader programs read them.
-template <class Attribute> void BindBlendWeights(DWORD fvf, DWORD position, Attribute attribute, size_t& offset)
+template <class Attribute>
+void BindBlendWeights(DWORD fvf, DWORD position, Attribute attribute, size_t& offset)
 {
     DWORD weights = position >= D3DFVF_XYZB1 ? (position - D3DFVF_XYZRHW) / 2 : 0;
     const bool indexed = weights > 0 && (fvf & (D3DFVF_LASTBETA_UBYTE4 | D3DFVF_LASTBETA_D3DCOLOR)) != 0;
@@ -380,18 +387,79 @@ template <class Attribute> void BindBlendWeights(DWORD fvf, DWORD position, Attr
 }
 } // namespace
 
+namespace
+{
+// The attribute a declaration element feeds; -1 for none.
+int DeclarationAttribute(const D3DVERTEXELEMENT9& element)
+{
+    switch (element.Usage)
+    {
+    case D3DDECLUSAGE_POSITION:
+        return element.UsageIndex == 0   ? kAttributePosition
+               : element.UsageIndex == 1 ? kAttributePosition1
+                                         : -1;
+    case D3DDECLUSAGE_NORMAL:
+        return element.UsageIndex == 0 ? kAttributeNormal : -1;
+    case D3DDECLUSAGE_COLOR:
+        return element.UsageIndex == 0   ? kAttributeDiffuse
+               : element.UsageIndex == 1 ? kAttributeSpecular
+                                         : -1;
+    case D3DDECLUSAGE_PSIZE:
+        return kAttributePointSize;
+    case D3DDECLUSAGE_TEXCOORD:
+        return element.UsageIndex < 8 ? kAttributeTexCoord0 + element.UsageIndex : -1;
+    case D3DDECLUSAGE_BLENDWEIGHT:
+        return kAttributeBlendWeight;
+    case D3DDECLUSAGE_BLENDINDICES:
+        return kAttributeBlendIndices;
+    default:
+        return -1;
+    }
+}
+} // namespace
+
+void GlDevice::BindDeclaration(const MemoryVertexDeclaration& declaration, UINT stride, size_t offset)
+{
+    glVertexAttrib4f(kAttributeDiffuse, 1.0f, 1.0f, 1.0f, 1.0f);
+    glVertexAttrib4f(kAttributeSpecular, 0.0f, 0.0f, 0.0f, 0.0f);
+    glVertexAttrib4f(kAttributePosition1, 0.0f, 0.0f, 0.0f, 1.0f);
+    for (const D3DVERTEXELEMENT9& element : declaration.Elements())
+    {
+        const int location = DeclarationAttribute(element);
+        if (element.Stream != 0 || location < 0)
+            continue;
+        GLint size = GLint(element.Type) + 1;
+        GLenum type = GL_FLOAT;
+        GLboolean normalised = GL_FALSE;
+        if (element.Type == D3DDECLTYPE_D3DCOLOR)
+            size = GL_BGRA, type = GL_UNSIGNED_BYTE, normalised = GL_TRUE;
+        else if (element.Type == D3DDECLTYPE_UBYTE4)
+            size = 4, type = GL_UNSIGNED_BYTE;
+        glEnableVertexAttribArray(GLuint(location));
+        glVertexAttribPointer(GLuint(location), size, type, normalised, GLsizei(stride),
+                              reinterpret_cast<const void*>(offset + element.Offset));
+    }
+}
+
 void GlDevice::BindLayout(DWORD fvf, UINT stride, size_t offset, unsigned buffer)
 {
     // Re-specifying identical attributes makes the driver revalidate the
     // vertex stage; the layout is only set again when it changed.
-    const LayoutKey key{fvf, stride, offset, buffer};
+    auto* declaration = fvf == 0 ? dynamic_cast<MemoryVertexDeclaration*>(m_Declaration) : nullptr;
+    const LayoutKey key{fvf, stride, offset, buffer, declaration};
     if (m_LayoutValid && key == m_Layout)
         return;
     m_Layout = key;
     m_LayoutValid = true;
     for (int i = 0; i < kAttributeCount; ++i)
         glDisableVertexAttribArray(GLuint(i));
-    auto attribute = [&](int location, GLint size, GLenum type, GLboolean normalised) {
+    if (declaration)
+    {
+        BindDeclaration(*declaration, stride, offset);
+        return;
+    }
+    auto attribute = [&](int location, GLint size, GLenum type, GLboolean normalised)
+    {
         glEnableVertexAttribArray(GLuint(location));
         glVertexAttribPointer(GLuint(location), size, type, normalised, GLsizei(stride),
                               reinterpret_cast<const void*>(offset));
@@ -451,9 +519,11 @@ bool GlDevice::BindVertices(const DrawCall& call, UINT& stride)
     if (call.userVertices)
     {
         stride = call.userStride;
-        UINT vertices = call.indexed ? call.minIndex + call.vertexCount : VerticesOf(call.type, call.primitiveCount);
+        UINT vertices =
+            call.indexed ? call.minIndex + call.vertexCount : VerticesOf(call.type, call.primitiveCount);
         glBindBuffer(GL_ARRAY_BUFFER, m_StreamVertices);
-        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(size_t(vertices) * stride), call.userVertices, GL_STREAM_DRAW);
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(size_t(vertices) * stride), call.userVertices,
+                     GL_STREAM_DRAW);
         BindLayout(m_Fvf, stride, 0, m_StreamVertices);
         if (call.indexed)
         {
@@ -470,7 +540,8 @@ bool GlDevice::BindVertices(const DrawCall& call, UINT& stride)
     D3DVERTEXBUFFER_DESC description{};
     vertices->GetDesc(&description);
     stride = m_Streams[0].stride;
-    const unsigned buffer = BufferFor(vertices, vertices->Memory(), GL_ARRAY_BUFFER, description.Usage & D3DUSAGE_DYNAMIC);
+    const unsigned buffer =
+        BufferFor(vertices, vertices->Memory(), GL_ARRAY_BUFFER, description.Usage & D3DUSAGE_DYNAMIC);
     BindLayout(m_Fvf, stride, m_Streams[0].offset, buffer);
     if (call.indexed)
     {
@@ -479,7 +550,8 @@ bool GlDevice::BindVertices(const DrawCall& call, UINT& stride)
             return false;
         D3DINDEXBUFFER_DESC indexDescription{};
         indices->GetDesc(&indexDescription);
-        BufferFor(indices, indices->Memory(), GL_ELEMENT_ARRAY_BUFFER, indexDescription.Usage & D3DUSAGE_DYNAMIC);
+        BufferFor(indices, indices->Memory(), GL_ELEMENT_ARRAY_BUFFER,
+                  indexDescription.Usage & D3DUSAGE_DYNAMIC);
     }
     return true;
 }
@@ -487,7 +559,8 @@ bool GlDevice::BindVertices(const DrawCall& call, UINT& stride)
 void GlDevice::ApplyOutputState()
 {
     const auto& rs = m_RenderStates;
-    glViewport(GLint(m_Viewport.X), GLint(m_Viewport.Y), GLsizei(m_Viewport.Width), GLsizei(m_Viewport.Height));
+    glViewport(GLint(m_Viewport.X), GLint(m_Viewport.Y), GLsizei(m_Viewport.Width),
+               GLsizei(m_Viewport.Height));
     glDepthRange(double(m_Viewport.MinZ), double(m_Viewport.MaxZ));
 
     if (rs[D3DRS_ZENABLE] != D3DZB_FALSE && m_DepthStencil)
@@ -517,8 +590,8 @@ void GlDevice::ApplyOutputState()
         glStencilFuncSeparate(GL_FRONT, Compare(rs[D3DRS_STENCILFUNC]), reference, rs[D3DRS_STENCILMASK]);
         glStencilOpSeparate(GL_FRONT, StencilOp(rs[D3DRS_STENCILFAIL]), StencilOp(rs[D3DRS_STENCILZFAIL]),
                             StencilOp(rs[D3DRS_STENCILPASS]));
-        glStencilFuncSeparate(GL_BACK, Compare(rs[twoSided ? D3DRS_CCW_STENCILFUNC : D3DRS_STENCILFUNC]), reference,
-                              rs[D3DRS_STENCILMASK]);
+        glStencilFuncSeparate(GL_BACK, Compare(rs[twoSided ? D3DRS_CCW_STENCILFUNC : D3DRS_STENCILFUNC]),
+                              reference, rs[D3DRS_STENCILMASK]);
         glStencilOpSeparate(GL_BACK, StencilOp(rs[twoSided ? D3DRS_CCW_STENCILFAIL : D3DRS_STENCILFAIL]),
                             StencilOp(rs[twoSided ? D3DRS_CCW_STENCILZFAIL : D3DRS_STENCILZFAIL]),
                             StencilOp(rs[twoSided ? D3DRS_CCW_STENCILPASS : D3DRS_STENCILPASS]));
@@ -567,7 +640,8 @@ void GlDevice::ApplyOutputState()
     if (rs[D3DRS_SCISSORTESTENABLE])
     {
         glEnable(GL_SCISSOR_TEST);
-        glScissor(m_Scissor.left, m_Scissor.top, m_Scissor.right - m_Scissor.left, m_Scissor.bottom - m_Scissor.top);
+        glScissor(m_Scissor.left, m_Scissor.top, m_Scissor.right - m_Scissor.left,
+                  m_Scissor.bottom - m_Scissor.top);
     }
     else
         glDisable(GL_SCISSOR_TEST);
@@ -590,6 +664,17 @@ void GlDevice::ApplyEffectUniforms(Program* program)
     const float viewport[4] = {float(m_Viewport.X), float(m_Viewport.Y), float(m_Viewport.Width),
                                float(m_Viewport.Height)};
     glUniform4fv(gl->viewport, 1, viewport);
+    // What Direct3D still does after a shader: fog with the fog colour, the alpha test.
+    const auto& rs = m_RenderStates;
+    if (gl->fogColour >= 0)
+    {
+        const DWORD c = rs[D3DRS_FOGCOLOR];
+        glUniform4f(gl->fogColour, float((c >> 16) & 255) / 255.0f, float((c >> 8) & 255) / 255.0f,
+                    float(c & 255) / 255.0f, rs[D3DRS_FOGENABLE] ? 1.0f : 0.0f);
+    }
+    if (gl->alphaTest >= 0)
+        glUniform4f(gl->alphaTest, float(rs[D3DRS_ALPHAFUNC]), float(rs[D3DRS_ALPHAREF] & 255) / 255.0f,
+                    rs[D3DRS_ALPHATESTENABLE] ? 1.0f : 0.0f, 0.0f);
     if (!gl->m_Dirty)
         return;
     GLint count = 0;
@@ -687,9 +772,8 @@ void GlDevice::HoldVertices(const DrawCall& call)
 {
     const auto* source = static_cast<const unsigned char*>(call.userVertices);
     const size_t stride = call.userStride;
-    auto add = [&](UINT vertex) {
-        m_Held.bytes.insert(m_Held.bytes.end(), source + vertex * stride, source + (vertex + 1) * stride);
-    };
+    auto add = [&](UINT vertex)
+    { m_Held.bytes.insert(m_Held.bytes.end(), source + vertex * stride, source + (vertex + 1) * stride); };
     if (call.type == D3DPT_TRIANGLELIST)
         m_Held.bytes.insert(m_Held.bytes.end(), source, source + size_t(3) * call.primitiveCount * stride);
     else
@@ -800,11 +884,12 @@ HRESULT GlDevice::Draw(const DrawCall& call)
         glDrawArrays(mode, GLint(call.startVertex), count);
     else
     {
-        const D3DFORMAT format = call.userIndices ? call.userIndexFormat
-                                                  : static_cast<MemoryIndexBuffer*>(m_Indices)->Format();
+        const D3DFORMAT format =
+            call.userIndices ? call.userIndexFormat : static_cast<MemoryIndexBuffer*>(m_Indices)->Format();
         const size_t bytes = format == D3DFMT_INDEX32 ? 4 : 2;
         glDrawElementsBaseVertex(mode, count, format == D3DFMT_INDEX32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                                 reinterpret_cast<const void*>(size_t(call.startIndex) * bytes), call.baseVertex);
+                                 reinterpret_cast<const void*>(size_t(call.startIndex) * bytes),
+                                 call.baseVertex);
     }
     FinishDraw(framebuffer);
     return D3D_OK;
