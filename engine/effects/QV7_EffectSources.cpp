@@ -23,8 +23,7 @@ struct Interface
 
 std::string PlaceholderVertex(const char* transform)
 {
-    return std::string("in vec4 a_Position;\nin vec4 a_Diffuse;\nin vec4 a_TexCoord0;\nuniform mat4 ") +
-           transform +
+    return std::string("in vec4 a_Position;\nin vec4 a_Diffuse;\nin vec4 a_TexCoord0;\nuniform mat4 ") + transform +
            ";\nout vec4 v_Colour;\nout vec2 v_Uv;\nvoid main()\n{\n    gl_Position = " + transform +
            " * vec4(a_Position.xyz, 1.0);\n    v_Colour = a_Diffuse;\n    v_Uv = a_TexCoord0.xy;\n}\n";
 }
@@ -32,8 +31,7 @@ std::string PlaceholderVertex(const char* transform)
 std::string PlaceholderFragment(const char* texture)
 {
     return std::string("uniform sampler2D ") + texture +
-           ";\nin vec4 v_Colour;\nin vec2 v_Uv;\nout vec4 o_Colour;\nvoid main()\n{\n    o_Colour = "
-           "texture(" +
+           ";\nin vec4 v_Colour;\nin vec2 v_Uv;\nout vec4 o_Colour;\nvoid main()\n{\n    o_Colour = texture(" +
            texture + ", v_Uv) * v_Colour;\n}\n";
 }
 
@@ -76,48 +74,22 @@ std::vector<EffectSource> BuildAll()
          "g_txShadow"},
         {"BillBoards",
          {"TBillBoard_Blending", "TBillBoard_BlendingFog", "TBillBoard_AlphaTest", "TBillBoard_AlphaTestFog"},
-         {{"InvView", M},
-          {"ProjView", M},
-          {"Proj", M},
-          {"View", M},
-          {"BillBoardTexture", T},
-          {"CamPosition", V},
-          {"CamDirection", V},
-          {"AlphaRef", F},
-          {"Movement", F},
-          {"FogStart", F},
-          {"FogEnd", F},
-          {"EndDistance", F},
+         {{"InvView", M},       {"ProjView", M},     {"Proj", M},         {"View", M},
+          {"BillBoardTexture", T}, {"CamPosition", V}, {"CamDirection", V}, {"AlphaRef", F},
+          {"Movement", F},      {"FogStart", F},     {"FogEnd", F},       {"EndDistance", F},
           {"EndFadingDistance", F}},
          "ProjView",
          "BillBoardTexture"},
         {"FadingVegetation",
          {"TFading"},
-         {{"Proj", M},
-          {"View", M},
-          {"ProjView", M},
-          {"MeshTexture", T},
-          {"CamPosition", V},
-          {"CamDirection", V},
-          {"AlphaRef", F},
-          {"EndDistance", F},
-          {"EndFadingDistance", F},
-          {"FogStart", F},
-          {"FogEnd", F}},
+         {{"Proj", M}, {"View", M}, {"ProjView", M}, {"MeshTexture", T}, {"CamPosition", V}, {"CamDirection", V},
+          {"AlphaRef", F}, {"EndDistance", F}, {"EndFadingDistance", F}, {"FogStart", F}, {"FogEnd", F}},
          "ProjView",
          "MeshTexture"},
         {"Trees",
          {"TTree", "TTree2"},
-         {{"InvView", M},
-          {"Proj", M},
-          {"View", M},
-          {"BillBoardTexture", T},
-          {"CamPosition", V},
-          {"CamDirection", V},
-          {"AlphaRef", F},
-          {"Distance", F},
-          {"WaterHeight", F},
-          {"FogStart", F},
+         {{"InvView", M}, {"Proj", M}, {"View", M}, {"BillBoardTexture", T}, {"CamPosition", V},
+          {"CamDirection", V}, {"AlphaRef", F}, {"Distance", F}, {"WaterHeight", F}, {"FogStart", F},
           {"FogEnd", F}},
          "Proj",
          "BillBoardTexture"},
@@ -128,16 +100,8 @@ std::vector<EffectSource> BuildAll()
          "MeshTexture"},
         {"Items",
          {"TBillBoard_Item", "TItems_Fading"},
-         {{"InvView", M},
-          {"ProjView", M},
-          {"BillBoardTexture", T},
-          {"CamPosition", V},
-          {"CamDirection", V},
-          {"AlphaRef", F},
-          {"EndDistance", F},
-          {"EndFadingDistance", F},
-          {"Matrix", M},
-          {"Movement", F}},
+         {{"InvView", M}, {"ProjView", M}, {"BillBoardTexture", T}, {"CamPosition", V}, {"CamDirection", V},
+          {"AlphaRef", F}, {"EndDistance", F}, {"EndFadingDistance", F}, {"Matrix", M}, {"Movement", F}},
          "ProjView",
          "BillBoardTexture"},
     };
@@ -290,8 +254,7 @@ void main()
 std::string BuildVideoEffect()
 {
     d3dx::EffectDescription description;
-    auto add = [&](const std::string& name, ParameterType type)
-    {
+    auto add = [&](const std::string& name, ParameterType type) {
         d3dx::ParameterDescription parameter;
         parameter.name = name;
         parameter.type = type;
@@ -321,9 +284,8 @@ std::string BuildVideoEffect()
     {
         d3dx::PassDescription pass;
         pass.name = "P0";
-        pass.states = {
-            {D3DRS_ZENABLE, 0},          {D3DRS_ZWRITEENABLE, 0},    {D3DRS_CULLMODE, D3DCULL_NONE},
-            {D3DRS_ALPHABLENDENABLE, 0}, {D3DRS_ALPHATESTENABLE, 0}, {D3DRS_FOGENABLE, 0}};
+        pass.states = {{D3DRS_ZENABLE, 0},          {D3DRS_ZWRITEENABLE, 0},    {D3DRS_CULLMODE, D3DCULL_NONE},
+                       {D3DRS_ALPHABLENDENABLE, 0}, {D3DRS_ALPHATESTENABLE, 0}, {D3DRS_FOGENABLE, 0}};
         pass.samplers.emplace_back(0, "BlurTex");
         pass.vertexSource = kVideoVertex;
         pass.fragmentSource = fragment;

@@ -87,8 +87,7 @@ class IDirect3D9 : public IUnknown
     virtual UINT GetAdapterCount() = 0;
     virtual HRESULT GetAdapterIdentifier(UINT adapter, DWORD flags, D3DADAPTER_IDENTIFIER9* identifier) = 0;
     virtual UINT GetAdapterModeCount(UINT adapter, D3DFORMAT format) = 0;
-    virtual HRESULT EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode,
-                                     D3DDISPLAYMODE* displayMode) = 0;
+    virtual HRESULT EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode, D3DDISPLAYMODE* displayMode) = 0;
     virtual HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* displayMode) = 0;
     virtual HRESULT CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT displayFormat,
                                     D3DFORMAT backBufferFormat, BOOL windowed) = 0;
@@ -123,29 +122,26 @@ class IDirect3DDevice9 : public IUnknown
                                   IDirect3DSurface9** surface) = 0;
 
     // Resources.
-    virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
-                                  D3DPOOL pool, IDirect3DTexture9** texture,
-                                  void** sharedHandle = nullptr) = 0;
+    virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                  IDirect3DTexture9** texture, void** sharedHandle = nullptr) = 0;
     virtual HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                        IDirect3DVertexBuffer9** buffer, void** sharedHandle = nullptr) = 0;
     virtual HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                       IDirect3DIndexBuffer9** buffer, void** sharedHandle = nullptr) = 0;
-    virtual HRESULT CreateRenderTarget(UINT width, UINT height, D3DFORMAT format,
-                                       D3DMULTISAMPLE_TYPE multiSample, DWORD multiSampleQuality,
-                                       BOOL lockable, IDirect3DSurface9** surface,
+    virtual HRESULT CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
+                                       DWORD multiSampleQuality, BOOL lockable, IDirect3DSurface9** surface,
                                        void** sharedHandle = nullptr) = 0;
     virtual HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
                                               D3DMULTISAMPLE_TYPE multiSample, DWORD multiSampleQuality,
                                               BOOL discard, IDirect3DSurface9** surface,
                                               void** sharedHandle = nullptr) = 0;
     virtual HRESULT CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,
-                                                IDirect3DSurface9** surface,
-                                                void** sharedHandle = nullptr) = 0;
+                                                IDirect3DSurface9** surface, void** sharedHandle = nullptr) = 0;
     virtual HRESULT UpdateTexture(IDirect3DBaseTexture9* source, IDirect3DBaseTexture9* destination) = 0;
     virtual HRESULT GetRenderTargetData(IDirect3DSurface9* renderTarget, IDirect3DSurface9* destination) = 0;
     virtual HRESULT GetFrontBufferData(UINT swapChain, IDirect3DSurface9* destination) = 0;
-    virtual HRESULT StretchRect(IDirect3DSurface9* source, const RECT* sourceRect,
-                                IDirect3DSurface9* destination, const RECT* destRect, DWORD filter) = 0;
+    virtual HRESULT StretchRect(IDirect3DSurface9* source, const RECT* sourceRect, IDirect3DSurface9* destination,
+                                const RECT* destRect, DWORD filter) = 0;
     virtual HRESULT ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR color) = 0;
 
     // Render targets.
@@ -191,15 +187,13 @@ class IDirect3DDevice9 : public IUnknown
     virtual HRESULT CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements,
                                             IDirect3DVertexDeclaration9** declaration) = 0;
     virtual HRESULT SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) = 0;
-    virtual HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset,
-                                    UINT stride) = 0;
-    virtual HRESULT GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset,
-                                    UINT* stride) = 0;
+    virtual HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride) = 0;
+    virtual HRESULT GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset, UINT* stride) = 0;
     virtual HRESULT SetIndices(IDirect3DIndexBuffer9* buffer) = 0;
     virtual HRESULT GetIndices(IDirect3DIndexBuffer9** buffer) = 0;
     virtual HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) = 0;
-    virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex,
-                                         UINT vertexCount, UINT startIndex, UINT primitiveCount) = 0;
+    virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex, UINT vertexCount,
+                                         UINT startIndex, UINT primitiveCount) = 0;
     virtual HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
                                     UINT stride) = 0;
     virtual HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,

@@ -31,20 +31,11 @@ using HMONITOR = void*;
 #define FALSE 0
 #endif
 
-constexpr bool SUCCEEDED(HRESULT hr)
-{
-    return hr >= 0;
-}
-constexpr bool FAILED(HRESULT hr)
-{
-    return hr < 0;
-}
+constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
+constexpr bool FAILED(HRESULT hr) { return hr < 0; }
 
 // Result codes.
-constexpr HRESULT MakeD3DResult(uint32_t code)
-{
-    return HRESULT(0x88760000u | code);
-}
+constexpr HRESULT MakeD3DResult(uint32_t code) { return HRESULT(0x88760000u | code); }
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT D3D_OK = 0;
@@ -597,31 +588,16 @@ enum : DWORD
     D3DCAPS2_CANAUTOGENMIPMAP = 0x40000000,
 };
 
-constexpr DWORD D3DVS_VERSION(DWORD major, DWORD minor)
-{
-    return 0xFFFE0000u | (major << 8) | minor;
-}
-constexpr DWORD D3DPS_VERSION(DWORD major, DWORD minor)
-{
-    return 0xFFFF0000u | (major << 8) | minor;
-}
-constexpr DWORD D3DSHADER_VERSION_MAJOR(DWORD version)
-{
-    return (version >> 8) & 0xFF;
-}
-constexpr DWORD D3DSHADER_VERSION_MINOR(DWORD version)
-{
-    return version & 0xFF;
-}
+constexpr DWORD D3DVS_VERSION(DWORD major, DWORD minor) { return 0xFFFE0000u | (major << 8) | minor; }
+constexpr DWORD D3DPS_VERSION(DWORD major, DWORD minor) { return 0xFFFF0000u | (major << 8) | minor; }
+constexpr DWORD D3DSHADER_VERSION_MAJOR(DWORD version) { return (version >> 8) & 0xFF; }
+constexpr DWORD D3DSHADER_VERSION_MINOR(DWORD version) { return version & 0xFF; }
 
 constexpr D3DCOLOR D3DCOLOR_ARGB(DWORD a, DWORD r, DWORD g, DWORD b)
 {
     return ((a & 0xFF) << 24) | ((r & 0xFF) << 16) | ((g & 0xFF) << 8) | (b & 0xFF);
 }
-constexpr D3DCOLOR D3DCOLOR_XRGB(DWORD r, DWORD g, DWORD b)
-{
-    return D3DCOLOR_ARGB(0xFF, r, g, b);
-}
+constexpr D3DCOLOR D3DCOLOR_XRGB(DWORD r, DWORD g, DWORD b) { return D3DCOLOR_ARGB(0xFF, r, g, b); }
 
 enum D3DLIGHTTYPE : uint32_t
 {
@@ -776,8 +752,7 @@ struct D3DCAPS9
     D3DDEVTYPE DeviceType;
     UINT AdapterOrdinal;
     DWORD Caps, Caps2, Caps3, PresentationIntervals;
-    DWORD CursorCaps, DevCaps, PrimitiveMiscCaps, RasterCaps, ZCmpCaps, SrcBlendCaps, DestBlendCaps,
-        AlphaCmpCaps;
+    DWORD CursorCaps, DevCaps, PrimitiveMiscCaps, RasterCaps, ZCmpCaps, SrcBlendCaps, DestBlendCaps, AlphaCmpCaps;
     DWORD ShadeCaps, TextureCaps, TextureFilterCaps, CubeTextureFilterCaps, VolumeTextureFilterCaps;
     DWORD TextureAddressCaps, VolumeTextureAddressCaps, LineCaps;
     DWORD MaxTextureWidth, MaxTextureHeight, MaxVolumeExtent, MaxTextureRepeat, MaxTextureAspectRatio;
@@ -786,8 +761,7 @@ struct D3DCAPS9
     float GuardBandLeft, GuardBandTop, GuardBandRight, GuardBandBottom;
     float ExtentsAdjust;
     DWORD StencilCaps, FVFCaps, TextureOpCaps, MaxTextureBlendStages, MaxSimultaneousTextures;
-    DWORD VertexProcessingCaps, MaxActiveLights, MaxUserClipPlanes, MaxVertexBlendMatrices,
-        MaxVertexBlendMatrixIndex;
+    DWORD VertexProcessingCaps, MaxActiveLights, MaxUserClipPlanes, MaxVertexBlendMatrices, MaxVertexBlendMatrixIndex;
     float MaxPointSize;
     DWORD MaxPrimitiveCount, MaxVertexIndex, MaxStreams, MaxStreamStride;
     DWORD VertexShaderVersion, MaxVertexShaderConst;
@@ -843,7 +817,4 @@ struct D3DVERTEXELEMENT9
 };
 
 // The element that ends a declaration.
-#define D3DDECL_END()                                                                                        \
-    {                                                                                                        \
-        0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0                                                                 \
-    }
+#define D3DDECL_END() {0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0}

@@ -37,8 +37,7 @@ template <class T> void Swap(T*& slot, T* object)
 }
 
 // Copies one image into another of any size (nearest pixel) through A8R8G8B8.
-void CopyScaled(const ImageMemory& source, const RECT* sourceRect, ImageMemory& destination,
-                const RECT* destRect)
+void CopyScaled(const ImageMemory& source, const RECT* sourceRect, ImageMemory& destination, const RECT* destRect)
 {
     const RECT s = sourceRect ? *sourceRect : RECT{0, 0, LONG(source.width), LONG(source.height)};
     const RECT d = destRect ? *destRect : RECT{0, 0, LONG(destination.width), LONG(destination.height)};
@@ -76,8 +75,8 @@ void CompletePresentParameters(D3DPRESENT_PARAMETERS& parameters, HWND window, c
         parameters.BackBufferCount = 1;
 }
 
-DeviceBase::DeviceBase(IDirect3D9* direct3D, const D3DDEVICE_CREATION_PARAMETERS& creation,
-                       const D3DCAPS9& caps, std::vector<std::string>* record)
+DeviceBase::DeviceBase(IDirect3D9* direct3D, const D3DDEVICE_CREATION_PARAMETERS& creation, const D3DCAPS9& caps,
+                       std::vector<std::string>* record)
     : m_Direct3D(direct3D), m_Creation(creation), m_Caps(caps), m_Record(record)
 {
     m_Direct3D->AddRef();
@@ -102,15 +101,14 @@ void DeviceBase::SetUpBuffers(const D3DPRESENT_PARAMETERS& presentParameters)
     if (m_AutoDepth)
         m_AutoDepth->Release();
     m_AutoDepth = nullptr;
-    m_BackBuffer =
-        new MemorySurface(this, SurfaceRole::BackBuffer, presentParameters.BackBufferWidth,
-                          presentParameters.BackBufferHeight, presentParameters.BackBufferFormat,
-                          D3DPOOL_DEFAULT, D3DUSAGE_RENDERTARGET, presentParameters.MultiSampleType, false);
+    m_BackBuffer = new MemorySurface(this, SurfaceRole::BackBuffer, presentParameters.BackBufferWidth,
+                                     presentParameters.BackBufferHeight, presentParameters.BackBufferFormat,
+                                     D3DPOOL_DEFAULT, D3DUSAGE_RENDERTARGET, presentParameters.MultiSampleType, false);
     if (presentParameters.EnableAutoDepthStencil)
-        m_AutoDepth = new MemorySurface(this, SurfaceRole::AutoDepthStencil,
-                                        presentParameters.BackBufferWidth, presentParameters.BackBufferHeight,
-                                        presentParameters.AutoDepthStencilFormat, D3DPOOL_DEFAULT,
-                                        D3DUSAGE_DEPTHSTENCIL, presentParameters.MultiSampleType, false);
+        m_AutoDepth = new MemorySurface(this, SurfaceRole::AutoDepthStencil, presentParameters.BackBufferWidth,
+                                        presentParameters.BackBufferHeight, presentParameters.AutoDepthStencilFormat,
+                                        D3DPOOL_DEFAULT, D3DUSAGE_DEPTHSTENCIL, presentParameters.MultiSampleType,
+                                        false);
     Swap(m_RenderTargets[0], m_BackBuffer);
     Swap(m_DepthStencil, m_AutoDepth);
     m_Viewport = {0, 0, presentParameters.BackBufferWidth, presentParameters.BackBufferHeight, 0.0f, 1.0f};
@@ -232,15 +230,9 @@ void DeviceBase::Record(const std::string& line)
     m_Record->push_back(line);
 }
 
-std::string DeviceBase::NextName(const char* kind)
-{
-    return kind + std::to_string(m_NextId++);
-}
+std::string DeviceBase::NextName(const char* kind) { return kind + std::to_string(m_NextId++); }
 
-void DeviceBase::ForceLoss(DeviceLoss loss)
-{
-    m_Loss = loss;
-}
+void DeviceBase::ForceLoss(DeviceLoss loss) { m_Loss = loss; }
 
 // ---- device state and presentation ----
 
@@ -255,10 +247,7 @@ HRESULT DeviceBase::TestCooperativeLevel()
     return D3D_OK;
 }
 
-UINT DeviceBase::GetAvailableTextureMem()
-{
-    return 512u << 20;
-}
+UINT DeviceBase::GetAvailableTextureMem() { return 512u << 20; }
 
 HRESULT DeviceBase::EvictManagedResources()
 {
@@ -309,9 +298,9 @@ HRESULT DeviceBase::Reset(D3DPRESENT_PARAMETERS* presentParameters)
 {
     if (!presentParameters)
         return D3DERR_INVALIDCALL;
-    Record(Format("Reset(%u,%u,%u,%d,%u)", presentParameters->BackBufferWidth,
-                  presentParameters->BackBufferHeight, unsigned(presentParameters->BackBufferFormat),
-                  presentParameters->Windowed, unsigned(presentParameters->MultiSampleType)));
+    Record(Format("Reset(%u,%u,%u,%d,%u)", presentParameters->BackBufferWidth, presentParameters->BackBufferHeight,
+                  unsigned(presentParameters->BackBufferFormat), presentParameters->Windowed,
+                  unsigned(presentParameters->MultiSampleType)));
     UpdateLoss();
     if (m_Loss == DeviceLoss::Lost)
         return D3DERR_DEVICELOST;
@@ -358,8 +347,8 @@ HRESULT DeviceBase::GetBackBuffer(UINT, UINT backBuffer, D3DBACKBUFFER_TYPE, IDi
 
 // ---- resources ----
 
-HRESULT DeviceBase::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
-                                  D3DPOOL pool, IDirect3DTexture9** texture, void**)
+HRESULT DeviceBase::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                  IDirect3DTexture9** texture, void**)
 {
     if (!texture)
         return D3DERR_INVALIDCALL;
@@ -400,16 +389,15 @@ HRESULT DeviceBase::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format
     return D3D_OK;
 }
 
-HRESULT DeviceBase::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format,
-                                       D3DMULTISAMPLE_TYPE multiSample, DWORD, BOOL lockable,
-                                       IDirect3DSurface9** surface, void**)
+HRESULT DeviceBase::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
+                                       DWORD, BOOL lockable, IDirect3DSurface9** surface, void**)
 {
     if (!surface || width == 0 || height == 0 || BytesPerPixel(format) == 0)
         return D3DERR_INVALIDCALL;
     *surface = new MemorySurface(this, SurfaceRole::RenderTarget, width, height, format, D3DPOOL_DEFAULT,
                                  D3DUSAGE_RENDERTARGET, multiSample, lockable != 0);
-    Record(Format("CreateRenderTarget(%u,%u,%u,%u)=%s", width, height, unsigned(format),
-                  unsigned(multiSample), ResourceName(*surface).c_str()));
+    Record(Format("CreateRenderTarget(%u,%u,%u,%u)=%s", width, height, unsigned(format), unsigned(multiSample),
+                  ResourceName(*surface).c_str()));
     return D3D_OK;
 }
 
@@ -431,10 +419,9 @@ HRESULT DeviceBase::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORM
 {
     if (!surface || width == 0 || height == 0 || BytesPerPixel(format) == 0)
         return D3DERR_INVALIDCALL;
-    *surface = new MemorySurface(this, SurfaceRole::Plain, width, height, format, pool, 0,
-                                 D3DMULTISAMPLE_NONE, true);
-    Record(Format("CreateOffscreenPlainSurface(%u,%u,%u,%u)=%s", width, height, unsigned(format),
-                  unsigned(pool), ResourceName(*surface).c_str()));
+    *surface = new MemorySurface(this, SurfaceRole::Plain, width, height, format, pool, 0, D3DMULTISAMPLE_NONE, true);
+    Record(Format("CreateOffscreenPlainSurface(%u,%u,%u,%u)=%s", width, height, unsigned(format), unsigned(pool),
+                  ResourceName(*surface).c_str()));
     return D3D_OK;
 }
 
@@ -447,8 +434,7 @@ HRESULT DeviceBase::UpdateTexture(IDirect3DBaseTexture9* source, IDirect3DBaseTe
         return D3DERR_INVALIDCALL;
     for (UINT level = 0; level < d->GetLevelCount(); ++level)
     {
-        if (s->Level(level).width != d->Level(level).width ||
-            s->Level(level).height != d->Level(level).height)
+        if (s->Level(level).width != d->Level(level).width || s->Level(level).height != d->Level(level).height)
             return D3DERR_INVALIDCALL;
         std::lock_guard<std::mutex> lock(d->Mutex());
         d->Level(level).bytes = s->Level(level).bytes;
@@ -485,16 +471,15 @@ HRESULT DeviceBase::GetFrontBufferData(UINT, IDirect3DSurface9* destination)
     const UINT width = std::min(image.width, UINT(frame.width));
     const UINT height = std::min(image.height, UINT(frame.height));
     for (UINT y = 0; y < height; ++y)
-        std::memcpy(image.bytes.data() + size_t(y) * image.pitch,
-                    frame.pixels.data() + size_t(y) * frame.width, size_t(width) * 4);
+        std::memcpy(image.bytes.data() + size_t(y) * image.pitch, frame.pixels.data() + size_t(y) * frame.width,
+                    size_t(width) * 4);
     return D3D_OK;
 }
 
-HRESULT DeviceBase::StretchRect(IDirect3DSurface9* source, const RECT* sourceRect,
-                                IDirect3DSurface9* destination, const RECT* destRect, DWORD filter)
+HRESULT DeviceBase::StretchRect(IDirect3DSurface9* source, const RECT* sourceRect, IDirect3DSurface9* destination,
+                                const RECT* destRect, DWORD filter)
 {
-    Record(Format("StretchRect(%s,%s,%u)", ResourceName(source).c_str(), ResourceName(destination).c_str(),
-                  filter));
+    Record(Format("StretchRect(%s,%s,%u)", ResourceName(source).c_str(), ResourceName(destination).c_str(), filter));
     auto* s = dynamic_cast<MemorySurface*>(source);
     auto* d = dynamic_cast<MemorySurface*>(destination);
     if (!s || !d)
@@ -594,9 +579,8 @@ HRESULT DeviceBase::SetDepthStencilSurface(IDirect3DSurface9* surface)
 {
     Record("SetDepthStencilSurface(" + ResourceName(surface) + ")");
     auto* s = dynamic_cast<MemorySurface*>(surface);
-    if (surface &&
-        (!s || (s->Role() != SurfaceRole::DepthStencil && s->Role() != SurfaceRole::AutoDepthStencil &&
-                s->Role() != SurfaceRole::TextureLevel)))
+    if (surface && (!s || (s->Role() != SurfaceRole::DepthStencil && s->Role() != SurfaceRole::AutoDepthStencil &&
+                           s->Role() != SurfaceRole::TextureLevel)))
         return D3DERR_INVALIDCALL;
     Swap(m_DepthStencil, s);
     return D3D_OK;
@@ -633,8 +617,7 @@ HRESULT DeviceBase::EndScene()
     return D3D_OK;
 }
 
-HRESULT DeviceBase::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
-                          DWORD stencil)
+HRESULT DeviceBase::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil)
 {
     Record(Format("Clear(%u,%u,0x%08x,%g,%u)", count, flags, color, z, stencil));
     if ((count > 0 && !rects) || !m_RenderTargets[0])
@@ -709,11 +692,12 @@ HRESULT DeviceBase::SetViewport(const D3DVIEWPORT9* viewport)
 {
     if (!viewport)
         return D3DERR_INVALIDCALL;
-    Record(Format("SetViewport(%u,%u,%u,%u,%g,%g)", viewport->X, viewport->Y, viewport->Width,
-                  viewport->Height, viewport->MinZ, viewport->MaxZ));
+    Record(Format("SetViewport(%u,%u,%u,%u,%g,%g)", viewport->X, viewport->Y, viewport->Width, viewport->Height,
+                  viewport->MinZ, viewport->MaxZ));
     MemorySurface* target = m_RenderTargets[0];
     if (!target || viewport->Width == 0 || viewport->Height == 0 ||
-        viewport->X + viewport->Width > target->Width() || viewport->Y + viewport->Height > target->Height())
+        viewport->X + viewport->Width > target->Width() ||
+        viewport->Y + viewport->Height > target->Height())
         return D3DERR_INVALIDCALL;
     m_Viewport = *viewport;
     return D3D_OK;
@@ -734,8 +718,8 @@ HRESULT DeviceBase::SetMaterial(const D3DMATERIAL9* material)
     const D3DMATERIAL9& m = *material;
     Record(Format("SetMaterial(%g,%g,%g,%g,%g,%g,%g,%g,%g,%g,%g,%g,%g,%g,%g,%g,%g)", m.Diffuse.r, m.Diffuse.g,
                   m.Diffuse.b, m.Diffuse.a, m.Ambient.r, m.Ambient.g, m.Ambient.b, m.Ambient.a, m.Specular.r,
-                  m.Specular.g, m.Specular.b, m.Specular.a, m.Emissive.r, m.Emissive.g, m.Emissive.b,
-                  m.Emissive.a, m.Power));
+                  m.Specular.g, m.Specular.b, m.Specular.a, m.Emissive.r, m.Emissive.g, m.Emissive.b, m.Emissive.a,
+                  m.Power));
     m_Material = m;
     return D3D_OK;
 }
@@ -770,19 +754,8 @@ HRESULT DeviceBase::LightEnable(DWORD index, BOOL enable)
 {
     Record(Format("LightEnable(%u,%d)", index, enable));
     if (!m_Lights.count(index))
-        m_Lights[index] = D3DLIGHT9{D3DLIGHT_DIRECTIONAL,
-                                    {1, 1, 1, 0},
-                                    {0, 0, 0, 0},
-                                    {0, 0, 0, 0},
-                                    {0, 0, 0},
-                                    {0, 0, 1},
-                                    0,
-                                    0,
-                                    0,
-                                    0,
-                                    0,
-                                    0,
-                                    0};
+        m_Lights[index] = D3DLIGHT9{D3DLIGHT_DIRECTIONAL, {1, 1, 1, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0},
+                                    {0, 0, 1}, 0, 0, 0, 0, 0, 0, 0};
     m_LightEnabled[index] = enable ? TRUE : FALSE;
     return D3D_OK;
 }
@@ -920,8 +893,7 @@ HRESULT DeviceBase::CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements,
     }
     auto* created = new MemoryVertexDeclaration(this, std::move(list));
     *declaration = created;
-    Record(Format("CreateVertexDeclaration(%u)=%s", unsigned(created->Elements().size()),
-                  created->Name().c_str()));
+    Record(Format("CreateVertexDeclaration(%u)=%s", unsigned(created->Elements().size()), created->Name().c_str()));
     return D3D_OK;
 }
 
@@ -994,11 +966,11 @@ HRESULT DeviceBase::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT 
     return Draw(call);
 }
 
-HRESULT DeviceBase::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex,
-                                         UINT vertexCount, UINT startIndex, UINT primitiveCount)
+HRESULT DeviceBase::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex, UINT vertexCount,
+                                         UINT startIndex, UINT primitiveCount)
 {
-    Record(Format("DrawIndexedPrimitive(%u,%d,%u,%u,%u,%u)", unsigned(type), baseVertex, minIndex,
-                  vertexCount, startIndex, primitiveCount));
+    Record(Format("DrawIndexedPrimitive(%u,%d,%u,%u,%u,%u)", unsigned(type), baseVertex, minIndex, vertexCount,
+                  startIndex, primitiveCount));
     if (!m_InScene || !m_Streams[0].buffer || !m_Indices)
         return D3DERR_INVALIDCALL;
     DrawCall call;
@@ -1012,8 +984,7 @@ HRESULT DeviceBase::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, 
     return Draw(call);
 }
 
-HRESULT DeviceBase::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
-                                    UINT stride)
+HRESULT DeviceBase::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride)
 {
     // The draw itself decides whether the held draws go first (it may join them).
     const bool held = m_HeldDraws;
@@ -1037,8 +1008,8 @@ HRESULT DeviceBase::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex,
                                            UINT primitiveCount, const void* indices, D3DFORMAT indexFormat,
                                            const void* vertices, UINT stride)
 {
-    Record(Format("DrawIndexedPrimitiveUP(%u,%u,%u,%u,%u,%u)", unsigned(type), minIndex, vertexCount,
-                  primitiveCount, unsigned(indexFormat), stride));
+    Record(Format("DrawIndexedPrimitiveUP(%u,%u,%u,%u,%u,%u)", unsigned(type), minIndex, vertexCount, primitiveCount,
+                  unsigned(indexFormat), stride));
     if (!m_InScene || !vertices || !indices || stride == 0)
         return D3DERR_INVALIDCALL;
     Swap(m_Streams[0].buffer, static_cast<IDirect3DVertexBuffer9*>(nullptr));
@@ -1076,10 +1047,7 @@ UINT VerticesOf(D3DPRIMITIVETYPE type, UINT primitiveCount)
     return 0;
 }
 
-Program* DeviceBase::CreateProgramObject(const std::string&, const std::string&, std::string*)
-{
-    return new Program();
-}
+Program* DeviceBase::CreateProgramObject(const std::string&, const std::string&, std::string*) { return new Program(); }
 
 void DeviceBase::DestroyProgramObject(Program* program)
 {

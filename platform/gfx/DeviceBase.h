@@ -70,16 +70,16 @@ class DeviceBase : public RefCounted<IDirect3DDevice9>
 
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                           IDirect3DTexture9** texture, void** sharedHandle = nullptr) override;
-    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
-                               IDirect3DVertexBuffer9** buffer, void** sharedHandle = nullptr) override;
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, IDirect3DVertexBuffer9** buffer,
+                               void** sharedHandle = nullptr) override;
     HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                               IDirect3DIndexBuffer9** buffer, void** sharedHandle = nullptr) override;
     HRESULT CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
                                DWORD multiSampleQuality, BOOL lockable, IDirect3DSurface9** surface,
                                void** sharedHandle = nullptr) override;
-    HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
-                                      D3DMULTISAMPLE_TYPE multiSample, DWORD multiSampleQuality, BOOL discard,
-                                      IDirect3DSurface9** surface, void** sharedHandle = nullptr) override;
+    HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
+                                      DWORD multiSampleQuality, BOOL discard, IDirect3DSurface9** surface,
+                                      void** sharedHandle = nullptr) override;
     HRESULT CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,
                                         IDirect3DSurface9** surface, void** sharedHandle = nullptr) override;
     HRESULT UpdateTexture(IDirect3DBaseTexture9* source, IDirect3DBaseTexture9* destination) override;
@@ -96,8 +96,7 @@ class DeviceBase : public RefCounted<IDirect3DDevice9>
 
     HRESULT BeginScene() override;
     HRESULT EndScene() override;
-    HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
-                  DWORD stencil) override;
+    HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
 
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
     HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
@@ -127,8 +126,7 @@ class DeviceBase : public RefCounted<IDirect3DDevice9>
                                     IDirect3DVertexDeclaration9** declaration) override;
     HRESULT SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) override;
     HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride) override;
-    HRESULT GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset,
-                            UINT* stride) override;
+    HRESULT GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset, UINT* stride) override;
     HRESULT SetIndices(IDirect3DIndexBuffer9* buffer) override;
     HRESULT GetIndices(IDirect3DIndexBuffer9** buffer) override;
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
@@ -136,9 +134,9 @@ class DeviceBase : public RefCounted<IDirect3DDevice9>
                                  UINT startIndex, UINT primitiveCount) override;
     HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
                             UINT stride) override;
-    HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
-                                   UINT primitiveCount, const void* indices, D3DFORMAT indexFormat,
-                                   const void* vertices, UINT stride) override;
+    HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount, UINT primitiveCount,
+                                   const void* indices, D3DFORMAT indexFormat, const void* vertices,
+                                   UINT stride) override;
 
     // Layer extensions.
     virtual bool ReadPresentedFrame(PresentedFrame& frame) = 0;

@@ -16,10 +16,7 @@ bool IsBlockFormat(D3DFORMAT format)
            format == D3DFMT_DXT5;
 }
 
-uint32_t Expand(uint32_t value, int bits)
-{
-    return bits == 0 ? 0xFF : (value * 255 + ((1u << bits) - 1) / 2) / ((1u << bits) - 1);
-}
+uint32_t Expand(uint32_t value, int bits) { return bits == 0 ? 0xFF : (value * 255 + ((1u << bits) - 1) / 2) / ((1u << bits) - 1); }
 
 // Clips a rectangle to an image; false when nothing is left.
 bool ClipRect(const RECT* rect, UINT width, UINT height, UINT& x0, UINT& y0, UINT& x1, UINT& y1)
@@ -88,10 +85,7 @@ UINT RowPitch(D3DFORMAT format, UINT width)
     return width * BytesPerPixel(format);
 }
 
-UINT RowCount(D3DFORMAT format, UINT height)
-{
-    return IsBlockFormat(format) ? std::max(1u, (height + 3) / 4) : height;
-}
+UINT RowCount(D3DFORMAT format, UINT height) { return IsBlockFormat(format) ? std::max(1u, (height + 3) / 4) : height; }
 
 void ImageMemory::Allocate(D3DFORMAT imageFormat, UINT imageWidth, UINT imageHeight)
 {
@@ -177,8 +171,7 @@ uint32_t ImageMemory::ReadArgb(UINT x, UINT y) const
         return v32 | 0xFF000000u;
     case D3DFMT_R5G6B5:
         std::memcpy(&v16, p, 2);
-        return D3DCOLOR_ARGB(0xFF, Expand((v16 >> 11) & 31, 5), Expand((v16 >> 5) & 63, 6),
-                             Expand(v16 & 31, 5));
+        return D3DCOLOR_ARGB(0xFF, Expand((v16 >> 11) & 31, 5), Expand((v16 >> 5) & 63, 6), Expand(v16 & 31, 5));
     case D3DFMT_A1R5G5B5:
     case D3DFMT_X1R5G5B5:
         std::memcpy(&v16, p, 2);
@@ -258,9 +251,8 @@ void ImageMemory::FillDepthStencil(const RECT* rect, DWORD flags, float z, DWORD
     if (!ClipRect(rect, width, height, x0, y0, x1, y1))
         return;
     const UINT bpp = BytesPerPixel(format);
-    const bool whole =
-        format == D3DFMT_D16 || format == D3DFMT_D16_LOCKABLE ||
-        (flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) == (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL);
+    const bool whole = format == D3DFMT_D16 || format == D3DFMT_D16_LOCKABLE ||
+                       (flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) == (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL);
     if (whole && (bpp == 2 || bpp == 4))
     {
         // Every pixel gets the same bytes: a block fill.
@@ -271,8 +263,7 @@ void ImageMemory::FillDepthStencil(const RECT* rect, DWORD flags, float z, DWORD
     else
         for (UINT y = y0; y < y1; ++y)
             for (UINT x = x0; x < x1; ++x)
-                ApplyDepthStencil(format, flags, z, stencil,
-                                  bytes.data() + size_t(y) * pitch + size_t(x) * bpp);
+                ApplyDepthStencil(format, flags, z, stencil, bytes.data() + size_t(y) * pitch + size_t(x) * bpp);
     ++version;
 }
 
@@ -299,8 +290,7 @@ ResourceCore::~ResourceCore()
 
 MemorySurface::MemorySurface(DeviceBase* device, SurfaceRole role, UINT width, UINT height, D3DFORMAT format,
                              D3DPOOL pool, DWORD usage, D3DMULTISAMPLE_TYPE multiSample, bool lockable)
-    : m_Core(device,
-             role == SurfaceRole::DepthStencil || role == SurfaceRole::AutoDepthStencil ? "depth" : "surf",
+    : m_Core(device, role == SurfaceRole::DepthStencil || role == SurfaceRole::AutoDepthStencil ? "depth" : "surf",
              pool, usage, role != SurfaceRole::BackBuffer && role != SurfaceRole::AutoDepthStencil),
       m_Role(role), m_MultiSample(multiSample), m_Lockable(lockable)
 {
@@ -308,8 +298,8 @@ MemorySurface::MemorySurface(DeviceBase* device, SurfaceRole role, UINT width, U
 }
 
 MemorySurface::MemorySurface(MemoryTexture* texture, UINT level)
-    : m_Core(texture->Device(), "level", texture->Pool(), texture->Usage(), false),
-      m_Role(SurfaceRole::TextureLevel), m_Texture(texture), m_Level(level)
+    : m_Core(texture->Device(), "level", texture->Pool(), texture->Usage(), false), m_Role(SurfaceRole::TextureLevel),
+      m_Texture(texture), m_Level(level)
 {
     m_Texture->AddRef();
 }
@@ -330,18 +320,9 @@ ImageMemory& MemorySurface::Image()
     return m_Own;
 }
 
-UINT MemorySurface::Width() const
-{
-    return m_Texture ? m_Texture->Level(m_Level).width : m_Own.width;
-}
-UINT MemorySurface::Height() const
-{
-    return m_Texture ? m_Texture->Level(m_Level).height : m_Own.height;
-}
-D3DFORMAT MemorySurface::Format() const
-{
-    return m_Texture ? m_Texture->Level(m_Level).format : m_Own.format;
-}
+UINT MemorySurface::Width() const { return m_Texture ? m_Texture->Level(m_Level).width : m_Own.width; }
+UINT MemorySurface::Height() const { return m_Texture ? m_Texture->Level(m_Level).height : m_Own.height; }
+D3DFORMAT MemorySurface::Format() const { return m_Texture ? m_Texture->Level(m_Level).format : m_Own.format; }
 
 bool MemorySurface::Covers(const RECT* rect) const
 {
@@ -377,9 +358,8 @@ void MemorySurface::FillDepthStencil(const RECT* rect, DWORD flags, float z, DWO
 {
     // Clearing only depth or only stencil keeps the other: possible without
     // the pixels only while they all hold the same value.
-    const bool both =
-        m_Own.format == D3DFMT_D16 || m_Own.format == D3DFMT_D16_LOCKABLE ||
-        (flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) == (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL);
+    const bool both = m_Own.format == D3DFMT_D16 || m_Own.format == D3DFMT_D16_LOCKABLE ||
+                      (flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) == (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL);
     if (!Covers(rect) || (!both && !m_Deferred))
     {
         Image().FillDepthStencil(rect, flags, z, stencil);
@@ -403,10 +383,7 @@ bool MemorySurface::UniformColour(uint32_t& argb) const
     return true;
 }
 
-std::mutex& MemorySurface::Mutex()
-{
-    return m_Texture ? m_Texture->Mutex() : m_OwnMutex;
-}
+std::mutex& MemorySurface::Mutex() { return m_Texture ? m_Texture->Mutex() : m_OwnMutex; }
 
 HRESULT MemorySurface::GetDevice(IDirect3DDevice9** device)
 {
@@ -422,8 +399,8 @@ HRESULT MemorySurface::GetDesc(D3DSURFACE_DESC* desc)
     if (!desc)
         return D3DERR_INVALIDCALL;
     const ImageMemory& image = Image();
-    *desc = {image.format, D3DRTYPE_SURFACE, m_Core.m_Usage, m_Core.m_Pool, m_MultiSample, 0,
-             image.width,  image.height};
+    *desc = {image.format, D3DRTYPE_SURFACE, m_Core.m_Usage, m_Core.m_Pool, m_MultiSample, 0, image.width,
+             image.height};
     return D3D_OK;
 }
 
@@ -479,10 +456,7 @@ MemoryTexture::MemoryTexture(DeviceBase* device, UINT width, UINT height, UINT l
         m_Levels[i].Allocate(format, std::max(1u, width >> i), std::max(1u, height >> i));
 }
 
-MemoryTexture::~MemoryTexture()
-{
-    m_Core.m_Device->ForgetResource(this);
-}
+MemoryTexture::~MemoryTexture() { m_Core.m_Device->ForgetResource(this); }
 
 HRESULT MemoryTexture::GetDevice(IDirect3DDevice9** device)
 {
@@ -497,8 +471,8 @@ HRESULT MemoryTexture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc)
 {
     if (!desc || level >= m_Levels.size())
         return D3DERR_INVALIDCALL;
-    *desc = {m_Format, D3DRTYPE_SURFACE,      m_Core.m_Usage,        m_Core.m_Pool, D3DMULTISAMPLE_NONE,
-             0,        m_Levels[level].width, m_Levels[level].height};
+    *desc = {m_Format, D3DRTYPE_SURFACE, m_Core.m_Usage, m_Core.m_Pool, D3DMULTISAMPLE_NONE, 0,
+             m_Levels[level].width, m_Levels[level].height};
     return D3D_OK;
 }
 
@@ -513,8 +487,8 @@ HRESULT MemoryTexture::GetSurfaceLevel(UINT level, IDirect3DSurface9** surface)
 HRESULT MemoryTexture::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags)
 {
     if (m_Core.m_Device->Recording())
-        m_Core.m_Device->Record(m_Core.m_Name + ".LockRect(" + std::to_string(level) + "," +
-                                std::to_string(flags) + ")");
+        m_Core.m_Device->Record(m_Core.m_Name + ".LockRect(" + std::to_string(level) + "," + std::to_string(flags) +
+                                ")");
     // Render targets in the default pool live on the GPU and are read with
     // GetRenderTargetData, as on Direct3D.
     if (!locked || level >= m_Levels.size() || m_Locked[level] ||
@@ -596,10 +570,7 @@ MemoryVertexBuffer::MemoryVertexBuffer(DeviceBase* device, UINT length, DWORD us
     m_Memory.m_Bytes.assign(length, 0);
 }
 
-MemoryVertexBuffer::~MemoryVertexBuffer()
-{
-    m_Core.m_Device->ForgetResource(this);
-}
+MemoryVertexBuffer::~MemoryVertexBuffer() { m_Core.m_Device->ForgetResource(this); }
 
 HRESULT MemoryVertexBuffer::GetDevice(IDirect3DDevice9** device)
 {
@@ -613,8 +584,8 @@ HRESULT MemoryVertexBuffer::GetDevice(IDirect3DDevice9** device)
 HRESULT MemoryVertexBuffer::Lock(UINT offset, UINT size, void** data, DWORD flags)
 {
     if (m_Core.m_Device->Recording())
-        m_Core.m_Device->Record(m_Core.m_Name + ".Lock(" + std::to_string(offset) + "," +
-                                std::to_string(size) + "," + std::to_string(flags) + ")");
+        m_Core.m_Device->Record(m_Core.m_Name + ".Lock(" + std::to_string(offset) + "," + std::to_string(size) + "," +
+                                std::to_string(flags) + ")");
     return m_Memory.Lock(offset, size, data, flags);
 }
 
@@ -629,22 +600,18 @@ HRESULT MemoryVertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc)
 {
     if (!desc)
         return D3DERR_INVALIDCALL;
-    *desc = {D3DFMT_VERTEXDATA, D3DRTYPE_VERTEXBUFFER,         m_Core.m_Usage,
-             m_Core.m_Pool,     UINT(m_Memory.m_Bytes.size()), m_Fvf};
+    *desc = {D3DFMT_VERTEXDATA, D3DRTYPE_VERTEXBUFFER, m_Core.m_Usage, m_Core.m_Pool, UINT(m_Memory.m_Bytes.size()),
+             m_Fvf};
     return D3D_OK;
 }
 
-MemoryIndexBuffer::MemoryIndexBuffer(DeviceBase* device, UINT length, DWORD usage, D3DFORMAT format,
-                                     D3DPOOL pool)
+MemoryIndexBuffer::MemoryIndexBuffer(DeviceBase* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
     : m_Core(device, "ib", pool, usage), m_Format(format)
 {
     m_Memory.m_Bytes.assign(length, 0);
 }
 
-MemoryIndexBuffer::~MemoryIndexBuffer()
-{
-    m_Core.m_Device->ForgetResource(this);
-}
+MemoryIndexBuffer::~MemoryIndexBuffer() { m_Core.m_Device->ForgetResource(this); }
 
 HRESULT MemoryIndexBuffer::GetDevice(IDirect3DDevice9** device)
 {
@@ -658,8 +625,8 @@ HRESULT MemoryIndexBuffer::GetDevice(IDirect3DDevice9** device)
 HRESULT MemoryIndexBuffer::Lock(UINT offset, UINT size, void** data, DWORD flags)
 {
     if (m_Core.m_Device->Recording())
-        m_Core.m_Device->Record(m_Core.m_Name + ".Lock(" + std::to_string(offset) + "," +
-                                std::to_string(size) + "," + std::to_string(flags) + ")");
+        m_Core.m_Device->Record(m_Core.m_Name + ".Lock(" + std::to_string(offset) + "," + std::to_string(size) + "," +
+                                std::to_string(flags) + ")");
     return m_Memory.Lock(offset, size, data, flags);
 }
 
@@ -687,13 +654,12 @@ HRESULT MemoryVertexDeclaration::GetDeclaration(D3DVERTEXELEMENT9* elements, UIN
 {
     if (!count)
         return D3DERR_INVALIDCALL;
-    const UINT total = UINT(m_Elements.size()) + 1;
     if (elements)
     {
         std::copy(m_Elements.begin(), m_Elements.end(), elements);
         elements[m_Elements.size()] = D3DDECL_END();
     }
-    *count = total;
+    *count = UINT(m_Elements.size()) + 1;
     return D3D_OK;
 }
 

@@ -94,8 +94,8 @@ class MemorySurface : public RefCounted<IDirect3DSurface9>
 {
   public:
     // A surface with its own memory.
-    MemorySurface(DeviceBase* device, SurfaceRole role, UINT width, UINT height, D3DFORMAT format,
-                  D3DPOOL pool, DWORD usage, D3DMULTISAMPLE_TYPE multiSample, bool lockable);
+    MemorySurface(DeviceBase* device, SurfaceRole role, UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,
+                  DWORD usage, D3DMULTISAMPLE_TYPE multiSample, bool lockable);
     // A view of one level of a texture; keeps the texture alive.
     MemorySurface(MemoryTexture* texture, UINT level);
 

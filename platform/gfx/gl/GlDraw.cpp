@@ -110,7 +110,7 @@ GLenum Primitive(D3DPRIMITIVETYPE type)
 
 GLenum Compare(DWORD function)
 {
-    static const GLenum table[] = {GL_ALWAYS,  GL_NEVER,    GL_LESS,   GL_EQUAL, GL_LEQUAL,
+    static const GLenum table[] = {GL_ALWAYS, GL_NEVER,  GL_LESS,   GL_EQUAL, GL_LEQUAL,
                                    GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
     return function < 9 ? table[function] : GL_ALWAYS;
 }
@@ -178,7 +178,7 @@ GLenum BlendEquation(DWORD op)
 
 GLenum StencilOp(DWORD op)
 {
-    static const GLenum table[] = {GL_KEEP, GL_KEEP,   GL_ZERO,      GL_REPLACE,  GL_INCR,
+    static const GLenum table[] = {GL_KEEP, GL_KEEP, GL_ZERO, GL_REPLACE, GL_INCR,
                                    GL_DECR, GL_INVERT, GL_INCR_WRAP, GL_DECR_WRAP};
     return op < 9 ? table[op] : GL_KEEP;
 }
@@ -227,8 +227,7 @@ bool GlDevice::BuildPipeline()
     glGenBuffers(1, &m_StreamIndices);
     glGenSamplers(4, m_Samplers);
     m_HasS3tc = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc");
-    m_HasMirrorOnce =
-        epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_texture_mirror_clamp_to_edge");
+    m_HasMirrorOnce = epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_texture_mirror_clamp_to_edge");
     m_HasAnisotropy = epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic");
     m_LayoutValid = false;
     for (SamplerKey& applied : m_AppliedSamplers)
@@ -305,8 +304,7 @@ void GlDevice::ForgetResource(const void* resource)
     auto texture = m_TextureCopies.find(resource);
     auto buffer = m_BufferCopies.find(resource);
     auto surface = m_SurfaceCopies.find(resource);
-    if ((texture != m_TextureCopies.end() || buffer != m_BufferCopies.end() ||
-         surface != m_SurfaceCopies.end()) &&
+    if ((texture != m_TextureCopies.end() || buffer != m_BufferCopies.end() || surface != m_SurfaceCopies.end()) &&
         !MakeCurrent())
         return;
     if (surface != m_SurfaceCopies.end())
@@ -365,8 +363,7 @@ namespace
 {
 // Blend weights follow the position; with a LASTBETA format the last of them
 // holds the four palette indices as bytes. Only shader programs read them.
-template <class Attribute>
-void BindBlendWeights(DWORD fvf, DWORD position, Attribute attribute, size_t& offset)
+template <class Attribute> void BindBlendWeights(DWORD fvf, DWORD position, Attribute attribute, size_t& offset)
 {
     DWORD weights = position >= D3DFVF_XYZB1 ? (position - D3DFVF_XYZRHW) / 2 : 0;
     const bool indexed = weights > 0 && (fvf & (D3DFVF_LASTBETA_UBYTE4 | D3DFVF_LASTBETA_D3DCOLOR)) != 0;
@@ -395,15 +392,11 @@ int DeclarationAttribute(const D3DVERTEXELEMENT9& element)
     switch (element.Usage)
     {
     case D3DDECLUSAGE_POSITION:
-        return element.UsageIndex == 0   ? kAttributePosition
-               : element.UsageIndex == 1 ? kAttributePosition1
-                                         : -1;
+        return element.UsageIndex == 0 ? kAttributePosition : element.UsageIndex == 1 ? kAttributePosition1 : -1;
     case D3DDECLUSAGE_NORMAL:
         return element.UsageIndex == 0 ? kAttributeNormal : -1;
     case D3DDECLUSAGE_COLOR:
-        return element.UsageIndex == 0   ? kAttributeDiffuse
-               : element.UsageIndex == 1 ? kAttributeSpecular
-                                         : -1;
+        return element.UsageIndex == 0 ? kAttributeDiffuse : element.UsageIndex == 1 ? kAttributeSpecular : -1;
     case D3DDECLUSAGE_PSIZE:
         return kAttributePointSize;
     case D3DDECLUSAGE_TEXCOORD:
@@ -458,8 +451,7 @@ void GlDevice::BindLayout(DWORD fvf, UINT stride, size_t offset, unsigned buffer
         BindDeclaration(*declaration, stride, offset);
         return;
     }
-    auto attribute = [&](int location, GLint size, GLenum type, GLboolean normalised)
-    {
+    auto attribute = [&](int location, GLint size, GLenum type, GLboolean normalised) {
         glEnableVertexAttribArray(GLuint(location));
         glVertexAttribPointer(GLuint(location), size, type, normalised, GLsizei(stride),
                               reinterpret_cast<const void*>(offset));
@@ -519,11 +511,9 @@ bool GlDevice::BindVertices(const DrawCall& call, UINT& stride)
     if (call.userVertices)
     {
         stride = call.userStride;
-        UINT vertices =
-            call.indexed ? call.minIndex + call.vertexCount : VerticesOf(call.type, call.primitiveCount);
+        UINT vertices = call.indexed ? call.minIndex + call.vertexCount : VerticesOf(call.type, call.primitiveCount);
         glBindBuffer(GL_ARRAY_BUFFER, m_StreamVertices);
-        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(size_t(vertices) * stride), call.userVertices,
-                     GL_STREAM_DRAW);
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(size_t(vertices) * stride), call.userVertices, GL_STREAM_DRAW);
         BindLayout(m_Fvf, stride, 0, m_StreamVertices);
         if (call.indexed)
         {
@@ -540,8 +530,7 @@ bool GlDevice::BindVertices(const DrawCall& call, UINT& stride)
     D3DVERTEXBUFFER_DESC description{};
     vertices->GetDesc(&description);
     stride = m_Streams[0].stride;
-    const unsigned buffer =
-        BufferFor(vertices, vertices->Memory(), GL_ARRAY_BUFFER, description.Usage & D3DUSAGE_DYNAMIC);
+    const unsigned buffer = BufferFor(vertices, vertices->Memory(), GL_ARRAY_BUFFER, description.Usage & D3DUSAGE_DYNAMIC);
     BindLayout(m_Fvf, stride, m_Streams[0].offset, buffer);
     if (call.indexed)
     {
@@ -550,8 +539,7 @@ bool GlDevice::BindVertices(const DrawCall& call, UINT& stride)
             return false;
         D3DINDEXBUFFER_DESC indexDescription{};
         indices->GetDesc(&indexDescription);
-        BufferFor(indices, indices->Memory(), GL_ELEMENT_ARRAY_BUFFER,
-                  indexDescription.Usage & D3DUSAGE_DYNAMIC);
+        BufferFor(indices, indices->Memory(), GL_ELEMENT_ARRAY_BUFFER, indexDescription.Usage & D3DUSAGE_DYNAMIC);
     }
     return true;
 }
@@ -559,8 +547,7 @@ bool GlDevice::BindVertices(const DrawCall& call, UINT& stride)
 void GlDevice::ApplyOutputState()
 {
     const auto& rs = m_RenderStates;
-    glViewport(GLint(m_Viewport.X), GLint(m_Viewport.Y), GLsizei(m_Viewport.Width),
-               GLsizei(m_Viewport.Height));
+    glViewport(GLint(m_Viewport.X), GLint(m_Viewport.Y), GLsizei(m_Viewport.Width), GLsizei(m_Viewport.Height));
     glDepthRange(double(m_Viewport.MinZ), double(m_Viewport.MaxZ));
 
     if (rs[D3DRS_ZENABLE] != D3DZB_FALSE && m_DepthStencil)
@@ -590,8 +577,8 @@ void GlDevice::ApplyOutputState()
         glStencilFuncSeparate(GL_FRONT, Compare(rs[D3DRS_STENCILFUNC]), reference, rs[D3DRS_STENCILMASK]);
         glStencilOpSeparate(GL_FRONT, StencilOp(rs[D3DRS_STENCILFAIL]), StencilOp(rs[D3DRS_STENCILZFAIL]),
                             StencilOp(rs[D3DRS_STENCILPASS]));
-        glStencilFuncSeparate(GL_BACK, Compare(rs[twoSided ? D3DRS_CCW_STENCILFUNC : D3DRS_STENCILFUNC]),
-                              reference, rs[D3DRS_STENCILMASK]);
+        glStencilFuncSeparate(GL_BACK, Compare(rs[twoSided ? D3DRS_CCW_STENCILFUNC : D3DRS_STENCILFUNC]), reference,
+                              rs[D3DRS_STENCILMASK]);
         glStencilOpSeparate(GL_BACK, StencilOp(rs[twoSided ? D3DRS_CCW_STENCILFAIL : D3DRS_STENCILFAIL]),
                             StencilOp(rs[twoSided ? D3DRS_CCW_STENCILZFAIL : D3DRS_STENCILZFAIL]),
                             StencilOp(rs[twoSided ? D3DRS_CCW_STENCILPASS : D3DRS_STENCILPASS]));
@@ -640,8 +627,7 @@ void GlDevice::ApplyOutputState()
     if (rs[D3DRS_SCISSORTESTENABLE])
     {
         glEnable(GL_SCISSOR_TEST);
-        glScissor(m_Scissor.left, m_Scissor.top, m_Scissor.right - m_Scissor.left,
-                  m_Scissor.bottom - m_Scissor.top);
+        glScissor(m_Scissor.left, m_Scissor.top, m_Scissor.right - m_Scissor.left, m_Scissor.bottom - m_Scissor.top);
     }
     else
         glDisable(GL_SCISSOR_TEST);
@@ -772,8 +758,9 @@ void GlDevice::HoldVertices(const DrawCall& call)
 {
     const auto* source = static_cast<const unsigned char*>(call.userVertices);
     const size_t stride = call.userStride;
-    auto add = [&](UINT vertex)
-    { m_Held.bytes.insert(m_Held.bytes.end(), source + vertex * stride, source + (vertex + 1) * stride); };
+    auto add = [&](UINT vertex) {
+        m_Held.bytes.insert(m_Held.bytes.end(), source + vertex * stride, source + (vertex + 1) * stride);
+    };
     if (call.type == D3DPT_TRIANGLELIST)
         m_Held.bytes.insert(m_Held.bytes.end(), source, source + size_t(3) * call.primitiveCount * stride);
     else
@@ -884,12 +871,11 @@ HRESULT GlDevice::Draw(const DrawCall& call)
         glDrawArrays(mode, GLint(call.startVertex), count);
     else
     {
-        const D3DFORMAT format =
-            call.userIndices ? call.userIndexFormat : static_cast<MemoryIndexBuffer*>(m_Indices)->Format();
+        const D3DFORMAT format = call.userIndices ? call.userIndexFormat
+                                                  : static_cast<MemoryIndexBuffer*>(m_Indices)->Format();
         const size_t bytes = format == D3DFMT_INDEX32 ? 4 : 2;
         glDrawElementsBaseVertex(mode, count, format == D3DFMT_INDEX32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                                 reinterpret_cast<const void*>(size_t(call.startIndex) * bytes),
-                                 call.baseVertex);
+                                 reinterpret_cast<const void*>(size_t(call.startIndex) * bytes), call.baseVertex);
     }
     FinishDraw(framebuffer);
     return D3D_OK;

@@ -50,8 +50,8 @@ void Vector(std::string& out, const char* name, const int32_t* v)
 {
     out += "const ivec4 ";
     out += name;
-    out += " = ivec4(" + std::to_string(v[0]) + ", " + std::to_string(v[1]) + ", " + std::to_string(v[2]) +
-           ", " + std::to_string(v[3]) + ");\n";
+    out += " = ivec4(" + std::to_string(v[0]) + ", " + std::to_string(v[1]) + ", " + std::to_string(v[2]) + ", " +
+           std::to_string(v[3]) + ");\n";
 }
 
 void VectorArray(std::string& out, const char* name, const int32_t (*v)[4], int count)
@@ -83,11 +83,10 @@ std::string FixedShaderHeader(const FixedFunctionKey& key, bool fragment)
     {
         // x pre-transformed, y lighting, z vertex fog formula (0 none, 1 exp, 2 exp2, 3 linear), w range fog
         Vector(out, "u_VertexFlags", key.vertexFlags);
-        // x normal present, y normalise normals, z fog factor from specular alpha, w table fog from w (else
-        // z)
+        // x normal present, y normalise normals, z fog factor from specular alpha, w table fog from w (else z)
         Vector(out, "u_VertexFlags2", key.vertexFlags2);
-        // Material colour sources: diffuse, ambient, specular, emissive (0 material, 1 vertex diffuse, 2
-        // vertex specular)
+        // Material colour sources: diffuse, ambient, specular, emissive (0 material, 1 vertex diffuse, 2 vertex
+        // specular)
         Vector(out, "u_MaterialSource", key.materialSource);
         // x light count, y local viewer, z specular enable, w point size present
         Vector(out, "u_LightFlags", key.lightFlags);
@@ -117,9 +116,9 @@ std::string FixedShaderHeader(const FixedFunctionKey& key, bool fragment)
 }
 
 const char* const kAttributeNames[kAttributeCount] = {
-    "a_Position",  "a_Normal",      "a_Diffuse",      "a_Specular",  "a_PointSize", "a_TexCoord0",
-    "a_TexCoord1", "a_TexCoord2",   "a_TexCoord3",    "a_TexCoord4", "a_TexCoord5", "a_TexCoord6",
-    "a_TexCoord7", "a_BlendWeight", "a_BlendIndices", "a_Position1"};
+    "a_Position",  "a_Normal",    "a_Diffuse",   "a_Specular",  "a_PointSize",  "a_TexCoord0", "a_TexCoord1",
+    "a_TexCoord2", "a_TexCoord3", "a_TexCoord4", "a_TexCoord5", "a_TexCoord6", "a_TexCoord7", "a_BlendWeight",
+    "a_BlendIndices", "a_Position1"};
 
 const char* const kFixedVertexShader = R"GLSL(
 in vec4 a_Position;
