@@ -13,6 +13,7 @@
 #include "media/QV7_SoundSystem.h"
 #include "platform/win/Ini.h"
 #include "race/QV7_PhysicsGroup.h"
+#include "race/QV7_Profiles.h"
 #include "race/QV7_WaypointList.h"
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Logger.h"
@@ -22,6 +23,7 @@
 #include "world/QV7_Landscape.h"
 #include "world/QV7_SkyDome.h"
 #include "world/QV7_Water.h"
+#include "world/QV7_ZephyrionItems.h"
 
 #include <cstring>
 
@@ -224,6 +226,10 @@ void QV7_MapSystem::Construct()
     waypoints = std::make_unique<QV7_WaypointList>();
     shadowMap = std::make_unique<QV7_ShadowMap>();
     shadowMap->Create();
+    items = std::make_unique<QV7_ZephyrionItems>();
+    QV7_ZephyrionItems::s_CurrencyCounter = [](int racer) -> int* {
+        return g_profiles && racer >= 0 && racer < 6 ? &g_profiles->words[racer] : nullptr;
+    };
     frozenTime = 0;
     deviceReset = 0;
     countdown = kCountdownMs;
@@ -277,6 +283,7 @@ void QV7_MapSystem::LoadFiles()
     waypoints->Load(MapFile("Map%d.wap", mapNumber));
     Step(86, "Loading Teleporters...");     // Map%d.tel: teleporters
     Step(87, "Loading Zephyrion Items..."); // Map%d.zph items, Map%d.ssh shorelines
+    items->Load(MapFile("Map%d.zph", mapNumber), &mapTextures);
     Step(90, "...");
 }
 
@@ -428,6 +435,8 @@ void QV7_MapSystem::OnLostReset(int lost)
 {
     // Fading vegetation, trees, track items and the two effect libraries come
     // before the shadow map, and the shorelines after it, once they exist.
+    if (items)
+        items->OnLostReset(lost);
     if (shadowMap)
         shadowMap->OnLostReset(lost);
     if (lost == 1)
@@ -446,6 +455,7 @@ QV7_MapSystem::~QV7_MapSystem()
         g_raceSessionLostReset = nullptr;
     }
     waypoints.reset();
+    items.reset();
     physicsGroup.reset();
     if (shadowMap)
         shadowMap->Destroy();

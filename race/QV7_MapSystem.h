@@ -18,6 +18,7 @@ class QV7_ShadowMap;
 class QV7_SkyDome;
 class QV7_WaypointList;
 class QV7_Water;
+class QV7_ZephyrionItems;
 struct GameSettings;
 struct MapRecord;
 
@@ -89,6 +90,7 @@ class QV7_MapSystem
     std::unique_ptr<QV7_PhysicsGroup> physicsGroup;
     std::unique_ptr<QV7_WaypointList> waypoints;
     std::unique_ptr<QV7_ShadowMap> shadowMap;
+    std::unique_ptr<QV7_ZephyrionItems> items;
     int sceneryHold = 0;
     QV7_Buggy* playerRacer = nullptr;
     // The racer the cameras follow: the player's unless the debug console switches it.
