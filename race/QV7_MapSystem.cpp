@@ -23,6 +23,7 @@
 #include "world/QV7_Landscape.h"
 #include "world/QV7_SkyDome.h"
 #include "world/QV7_Water.h"
+#include "world/QV7_ShoreLines.h"
 #include "world/QV7_ZephyrionItems.h"
 
 #include <cstring>
@@ -227,6 +228,7 @@ void QV7_MapSystem::Construct()
     shadowMap = std::make_unique<QV7_ShadowMap>();
     shadowMap->Create();
     items = std::make_unique<QV7_ZephyrionItems>();
+    shoreLines = std::make_unique<QV7_ShoreLines>();
     QV7_ZephyrionItems::s_CurrencyCounter = [](int racer) -> int* {
         return g_profiles && racer >= 0 && racer < 6 ? &g_profiles->words[racer] : nullptr;
     };
@@ -284,6 +286,7 @@ void QV7_MapSystem::LoadFiles()
     Step(86, "Loading Teleporters...");     // Map%d.tel: teleporters
     Step(87, "Loading Zephyrion Items..."); // Map%d.zph items, Map%d.ssh shorelines
     items->Load(MapFile("Map%d.zph", mapNumber), &mapTextures);
+    shoreLines->Load(MapFile("Map%d.ssh", mapNumber), &mapTextures);
     Step(90, "...");
 }
 
@@ -439,6 +442,8 @@ void QV7_MapSystem::OnLostReset(int lost)
         items->OnLostReset(lost);
     if (shadowMap)
         shadowMap->OnLostReset(lost);
+    if (shoreLines)
+        shoreLines->OnLostReset(lost);
     if (lost == 1)
         return;
     SetLight();
@@ -456,6 +461,7 @@ QV7_MapSystem::~QV7_MapSystem()
     }
     waypoints.reset();
     items.reset();
+    shoreLines.reset();
     physicsGroup.reset();
     if (shadowMap)
         shadowMap->Destroy();

@@ -19,6 +19,7 @@ class QV7_SkyDome;
 class QV7_WaypointList;
 class QV7_Water;
 class QV7_ZephyrionItems;
+class QV7_ShoreLines;
 struct GameSettings;
 struct MapRecord;
 
@@ -91,6 +92,7 @@ class QV7_MapSystem
     std::unique_ptr<QV7_WaypointList> waypoints;
     std::unique_ptr<QV7_ShadowMap> shadowMap;
     std::unique_ptr<QV7_ZephyrionItems> items;
+    std::unique_ptr<QV7_ShoreLines> shoreLines;
     int sceneryHold = 0;
     QV7_Buggy* playerRacer = nullptr;
     // The racer the cameras follow: the player's unless the debug console switches it.

@@ -12,6 +12,7 @@
 #include "tools/demo/DemoMovie.h"
 #include "tools/demo/DemoPictures.h"
 #include "tools/demo/DemoSounds.h"
+#include "tools/demo/DemoShoreLines.h"
 #include "tools/demo/DemoTrackItems.h"
 #include "tools/demo/DemoWaypoints.h"
 
@@ -36,6 +37,7 @@ bool WriteDemoData(const std::string& dataDir)
     ok = ok && demo::WriteDemoIslands(dir, DemoWorldPictures(), DemoWorldPictureIds());
     ok = ok && demo::WriteDemoWaypoints(dir);
     ok = ok && demo::WriteDemoTrackItems(dir);
+    ok = ok && demo::WriteDemoShoreLines(dir);
     ok = ok && WriteDemoFonts(dir);
     ok = ok && WriteDemoMenus(dir);
     ok = ok && WriteDemoMapsDatabase(dir);
