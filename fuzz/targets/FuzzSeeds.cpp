@@ -464,6 +464,10 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
         return TriggersSeeds();
     if (target == "waypoints")
         return WaypointSeeds();
+    if (target == "track_items")
+        return TrackItemSeeds();
+    if (target == "shorelines")
+        return ShoreLineSeeds();
     return {};
 }
 

@@ -25,6 +25,9 @@ std::vector<FuzzSeed> TextureExclusionSeeds();
 std::vector<FuzzSeed> TriggersSeeds();
 // The waypoint path's seeds (FuzzWaypoints.cpp).
 std::vector<FuzzSeed> WaypointSeeds();
+// The track items' and shorelines' seeds (FuzzTrackItems.cpp).
+std::vector<FuzzSeed> TrackItemSeeds();
+std::vector<FuzzSeed> ShoreLineSeeds();
 // Writes every target's seeds into dir/<target>/; false on a write failure.
 bool WriteFuzzSeeds(const std::string& dir);
 

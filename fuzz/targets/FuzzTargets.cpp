@@ -27,6 +27,8 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"texture_exclusions", FuzzTextureExclusions},
         {"triggers", FuzzTriggers},
         {"waypoints", FuzzWaypoints},
+        {"track_items", FuzzTrackItems},
+        {"shorelines", FuzzShoreLines},
     };
     return targets;
 }

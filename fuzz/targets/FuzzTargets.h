@@ -35,6 +35,8 @@ int FuzzBuggyTextureIds(const uint8_t* data, size_t size);   // Textures2.dbs th
 int FuzzTextureExclusions(const uint8_t* data, size_t size); // Maps_srt_ex.qvx through the item database
 int FuzzTriggers(const uint8_t* data, size_t size);       // Triggers.qvx, every trigger played and drawn
 int FuzzWaypoints(const uint8_t* data, size_t size);     // Map%d.wap, then stretches found and links walked
+int FuzzTrackItems(const uint8_t* data, size_t size);    // Map%d.zph, a racer past every item, frames drawn
+int FuzzShoreLines(const uint8_t* data, size_t size);    // Map%d.ssh, each cell drawn once
 
 using FuzzFunction = int (*)(const uint8_t* data, size_t size);
 

@@ -12,6 +12,8 @@ bool DumpMapsDatabase(const DumpRequest& request, JsonWriter& out);
 bool DumpPilotsFile(const DumpRequest& request, JsonWriter& out);
 bool DumpLandscapeMap(const DumpRequest& request, JsonWriter& out);
 bool DumpWaypoints(const DumpRequest& request, JsonWriter& out);
+bool DumpTrackItems(const DumpRequest& request, JsonWriter& out);
+bool DumpShoreLines(const DumpRequest& request, JsonWriter& out);
 
 namespace
 {
@@ -48,6 +50,8 @@ const std::vector<DumpKind>& DumpKinds()
          DumpTextureExclusions},
         {"Triggers.qvx", [](const std::string& n) { return MatchesName(n, "Triggers.qvx"); }, DumpTriggers},
         {"Map%d.wap", IsWaypointFile, DumpWaypoints},
+        {"Map%d.zph", [](const std::string& n) { return MatchesNumberedName(n, "Map", ".zph"); }, DumpTrackItems},
+        {"Map%d.ssh", [](const std::string& n) { return MatchesNumberedName(n, "Map", ".ssh"); }, DumpShoreLines},
     };
     return kinds;
 }
