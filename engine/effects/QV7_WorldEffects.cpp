@@ -76,8 +76,10 @@ out vec2 v_Uv;
 out float v_Fog;
 void main()
 {
-    // Upright plants: they turn about the vertical only.
-    vec3 right = vec3(InvView[0].x, 0.0, InvView[0].z);
+    // Upright plants turn about the vertical only: InvView is the view with
+    // its tilt and translation taken out, whose first column is the camera's
+    // right axis in the world.
+    vec3 right = vec3(InvView[0][0], 0.0, InvView[2][0]);
     right = dot(right, right) > 1e-8 ? normalize(right) : vec3(1.0, 0.0, 0.0);
     float sway = sin(Movement + 0.002 * a_Position.x + 0.003 * a_Position.z) * 0.12 * a_Position1.y;
     vec3 p = a_Position.xyz + right * a_Position1.x + vec3(sway, a_Position1.y, 0.5 * sway);
