@@ -23,6 +23,7 @@
 #include "world/QV7_Landscape.h"
 #include "world/QV7_SkyDome.h"
 #include "world/QV7_Water.h"
+#include "world/QV7_FadingVegetation.h"
 #include "world/QV7_ShoreLines.h"
 #include "world/QV7_ZephyrionItems.h"
 
@@ -229,6 +230,8 @@ void QV7_MapSystem::Construct()
     shadowMap->Create();
     items = std::make_unique<QV7_ZephyrionItems>();
     shoreLines = std::make_unique<QV7_ShoreLines>();
+    vegetation = std::make_unique<QV7_FadingVegetation>();
+    vegetation->m_RaceIndex = raceIndex;
     QV7_ZephyrionItems::s_CurrencyCounter = [](int racer) -> int* {
         return g_profiles && racer >= 0 && racer < 6 ? &g_profiles->words[racer] : nullptr;
     };
@@ -272,7 +275,8 @@ void QV7_MapSystem::LoadFiles()
     Step(60, "Loading Physics...");
     LoadPhysics();
     Step(65, "Loading Static Objects...");    // Map%d.sob: static objects
-    Step(70, "Loading Fading Vegetation..."); // Map%d.fvf: fading vegetation
+    Step(70, "Loading Fading Vegetation...");
+    vegetation->Load(MapFile("Map%d.fvf", mapNumber), &mapTextures);
     Step(75, "Loading CheckPoints...");       // Map%d.chk: checkpoints, then the start grid
     physicsGroup->PlaceOnStartGrid();
     Step(77, "Loading Music...");
@@ -438,6 +442,8 @@ void QV7_MapSystem::OnLostReset(int lost)
 {
     // Fading vegetation, trees, track items and the two effect libraries come
     // before the shadow map, and the shorelines after it, once they exist.
+    if (vegetation)
+        vegetation->OnLostReset(lost);
     if (items)
         items->OnLostReset(lost);
     if (shadowMap)
@@ -462,6 +468,7 @@ QV7_MapSystem::~QV7_MapSystem()
     waypoints.reset();
     items.reset();
     shoreLines.reset();
+    vegetation.reset();
     physicsGroup.reset();
     if (shadowMap)
         shadowMap->Destroy();

@@ -20,6 +20,7 @@ class QV7_WaypointList;
 class QV7_Water;
 class QV7_ZephyrionItems;
 class QV7_ShoreLines;
+class QV7_FadingVegetation;
 struct GameSettings;
 struct MapRecord;
 
@@ -93,6 +94,7 @@ class QV7_MapSystem
     std::unique_ptr<QV7_ShadowMap> shadowMap;
     std::unique_ptr<QV7_ZephyrionItems> items;
     std::unique_ptr<QV7_ShoreLines> shoreLines;
+    std::unique_ptr<QV7_FadingVegetation> vegetation;
     int sceneryHold = 0;
     QV7_Buggy* playerRacer = nullptr;
     // The racer the cameras follow: the player's unless the debug console switches it.

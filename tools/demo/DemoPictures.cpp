@@ -7,6 +7,7 @@
 #include "tools/demo/DemoBuggyMeshes.h"
 #include "tools/demo/DemoFigures.h"
 #include "tools/demo/DemoMapsDatabase.h"
+#include "tools/demo/DemoSmallFurniturePictures.h"
 #include "tools/writers/ImageWriters.h"
 #include "tools/writers/TextureContainerWriter.h"
 
@@ -372,10 +373,15 @@ std::vector<TextureContainerRecord> DemoWorldPictures()
         world.push_back(std::move(buggy));
     for (TextureContainerRecord& figure : DemoFigureTextures())
         world.push_back(std::move(figure));
+    for (TextureContainerRecord& picture : DemoSmallFurniturePictures())
+        world.push_back(std::move(picture));
     return world;
 }
 
 std::vector<int32_t> DemoWorldPictureIds()
 {
-    return {demo::kGrassId, demo::kTrackId};
+    std::vector<int32_t> ids = {demo::kGrassId, demo::kTrackId};
+    for (int32_t id : demo::DemoSmallFurniturePictureIds())
+        ids.push_back(id);
+    return ids;
 }

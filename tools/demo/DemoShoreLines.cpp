@@ -2,6 +2,7 @@
 #include "tools/demo/DemoShoreLines.h"
 
 #include "tools/demo/DemoIslands.h"
+#include "tools/demo/DemoSmallFurniturePictures.h"
 
 #include <cmath>
 
@@ -72,7 +73,7 @@ ShoreLinesFile DemoShoreLines(int number)
     AddRing(quads, outer, 1.0f);
     AddRing(quads, inner, -1.0f);
     ShoreLinesFile file;
-    file.textureId = uint32_t(IslandWaterId(number));
+    file.textureId = uint32_t(kSurfPictureId);
     PlaceShoreQuads(file, quads, kVisibleReach);
     return file;
 }

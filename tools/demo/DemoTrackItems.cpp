@@ -3,6 +3,7 @@
 #include "tools/demo/DemoTrackItems.h"
 
 #include "tools/demo/DemoIslands.h"
+#include "tools/demo/DemoSmallFurniturePictures.h"
 #include "tools/demo/DemoWaypoints.h"
 
 #include <cmath>
@@ -36,9 +37,9 @@ TrackItemsFile DemoTrackItems(int number)
 {
     const Heightfield field = DemoIslandHeightfield(number);
     TrackItemsFile file;
-    file.textureId = uint32_t(IslandSkyId(number));
+    file.textureId = uint32_t(kCoinPictureId);
     for (int k = 0; k < TrackItemsFile::kMeshKinds; ++k)
-        file.meshes[size_t(k)] = KindMesh(k, uint32_t(IslandBaseId(number)));
+        file.meshes[size_t(k)] = KindMesh(k, uint32_t(kSpeckledPictureId));
     const std::vector<TrackPoint> line = DemoTrackLine(number, kItemSpacing);
     int nextType = 1;
     for (size_t i = 2; i < line.size(); ++i)
@@ -62,10 +63,6 @@ TrackItemsFile DemoTrackItems(int number)
         nextType = nextType % 10 + 1;
     }
     PlaceTrackItems(file);
-    // Coins tinted gold.
-    for (TrackItemCellRecord& cell : file.cells)
-        for (ItemBillboardVertex& v : cell.vertices)
-            v.colour = 0xFFFFD040;
     return file;
 }
 

@@ -2,6 +2,7 @@
 // units, a row of small coins across the road (billboards) alternating with
 // one pick-up of the other kinds in turn (currency bars, ammunition boxes,
 // turbo, power and shield), floating a little above the ground.
+// The coins show the coin picture; the meshes are lit in their kind's colour.
 #pragma once
 
 #include "tools/writers/TrackItemsWriter.h"
