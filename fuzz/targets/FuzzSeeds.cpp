@@ -468,6 +468,8 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
         return TrackItemSeeds();
     if (target == "shorelines")
         return ShoreLineSeeds();
+    if (target == "fading_vegetation")
+        return FadingVegetationSeeds();
     return {};
 }
 

@@ -28,6 +28,8 @@ std::vector<FuzzSeed> WaypointSeeds();
 // The track items' and shorelines' seeds (FuzzTrackItems.cpp).
 std::vector<FuzzSeed> TrackItemSeeds();
 std::vector<FuzzSeed> ShoreLineSeeds();
+// The fading vegetation's seeds (FuzzFadingVegetation.cpp).
+std::vector<FuzzSeed> FadingVegetationSeeds();
 // Writes every target's seeds into dir/<target>/; false on a write failure.
 bool WriteFuzzSeeds(const std::string& dir);
 

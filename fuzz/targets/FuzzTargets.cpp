@@ -29,6 +29,7 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"waypoints", FuzzWaypoints},
         {"track_items", FuzzTrackItems},
         {"shorelines", FuzzShoreLines},
+        {"fading_vegetation", FuzzFadingVegetation},
     };
     return targets;
 }

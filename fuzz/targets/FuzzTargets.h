@@ -37,6 +37,7 @@ int FuzzTriggers(const uint8_t* data, size_t size);       // Triggers.qvx, every
 int FuzzWaypoints(const uint8_t* data, size_t size);     // Map%d.wap, then stretches found and links walked
 int FuzzTrackItems(const uint8_t* data, size_t size);    // Map%d.zph, a racer past every item, frames drawn
 int FuzzShoreLines(const uint8_t* data, size_t size);    // Map%d.ssh, each cell drawn once
+int FuzzFadingVegetation(const uint8_t* data, size_t size); // Map%d.fvf, frames drawn over its cells
 
 using FuzzFunction = int (*)(const uint8_t* data, size_t size);
 

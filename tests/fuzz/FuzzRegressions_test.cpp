@@ -62,6 +62,8 @@ std::string SuccessLine(const std::string& target)
         return "INFO: Zephyrion Items Loaded";
     if (target == "shorelines")
         return "INFO: Shorelines Loading done";
+    if (target == "fading_vegetation")
+        return "Info: Fading Vegetation System: Loading Done";
     return {};
 }
 

@@ -1,5 +1,6 @@
 // qv7-dump on Map%d.zph and Map%d.ssh: files our writers made print their
 // items, cells and quads; broken or missing files end with 1.
+#include "tools/writers/FadingVegetationWriter.h"
 #include "tools/writers/ShoreLinesWriter.h"
 #include "tools/writers/TrackItemsWriter.h"
 
@@ -55,5 +56,23 @@ TEST_F(DumpTrackItemsTest, PrintsShoreCells)
           "{\"cell\":1,\"x\":1,\"z\":0,\"quads\":1,\"firstVertex\":[2100,200,10]}", "\"quads\":1}"})
         EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
     EXPECT_EQ(RunDump(dir + "Map9.ssh", out, err), 1);
+}
+TEST_F(DumpTrackItemsTest, PrintsVegetationLayers)
+{
+    VegetationLayerRecord grass;
+    grass.name = "grass";
+    grass.endDistance = 1500.0f;
+    AddPlantBillboard(grass, 100, 0, 100, 5, 10, 0xFFFFFFFF, 0, 1);
+    AddPlantBillboard(grass, 2100, 0, 100, 5, 10, 0xFFFFFFFF, 0, 1);
+    ASSERT_TRUE(WriteFadingVegetationFile(dir + "Map1.fvf", {grass}));
+    std::string out, err;
+    ASSERT_EQ(RunDump(dir + "Map1.fvf", out, err), 0) << err;
+    EXPECT_NE(out.find("{\"name\":\"grass\",\"kind\":\"billboards\",\"blend\":0,\"endDistance\":1500,"
+                       "\"fadeLength\":2000,\"alphaRef\":136,\"cells\":2,\"vertices\":12}"),
+              std::string::npos)
+        << out;
+    grass.kind = 3;
+    ASSERT_TRUE(WriteFadingVegetationFile(dir + "Map1.fvf", {grass}));
+    EXPECT_EQ(RunDump(dir + "Map1.fvf", out, err), 1);
 }
 } // namespace

@@ -14,6 +14,7 @@ bool DumpLandscapeMap(const DumpRequest& request, JsonWriter& out);
 bool DumpWaypoints(const DumpRequest& request, JsonWriter& out);
 bool DumpTrackItems(const DumpRequest& request, JsonWriter& out);
 bool DumpShoreLines(const DumpRequest& request, JsonWriter& out);
+bool DumpFadingVegetation(const DumpRequest& request, JsonWriter& out);
 
 namespace
 {
@@ -52,6 +53,8 @@ const std::vector<DumpKind>& DumpKinds()
         {"Map%d.wap", IsWaypointFile, DumpWaypoints},
         {"Map%d.zph", [](const std::string& n) { return MatchesNumberedName(n, "Map", ".zph"); }, DumpTrackItems},
         {"Map%d.ssh", [](const std::string& n) { return MatchesNumberedName(n, "Map", ".ssh"); }, DumpShoreLines},
+        {"Map%d.fvf", [](const std::string& n) { return MatchesNumberedName(n, "Map", ".fvf"); },
+         DumpFadingVegetation},
     };
     return kinds;
 }

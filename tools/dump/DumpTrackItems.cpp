@@ -1,11 +1,13 @@
-// qv7-dump Map%d.zph and Map%d.ssh: the track items as the race loader keeps
+// qv7-dump Map%d.zph, Map%d.ssh and Map%d.fvf: the track items as the race loader keeps
 // them (every item with its type, place, turn and billboard copies; per cell
 // its billboards and the items it draws by mesh kind), and the shorelines'
-// cells with their quad counts and texture.
+// cells with their quad counts, and Map%d.fvf: each vegetation layer with
+// its settings and how many cells and vertices it holds.
 #include "tools/dump/DumpKinds.h"
 #include "tools/dump/DumpNullDevice.h"
 #include "tools/dump/JsonWriter.h"
 #include "world/MeshObject.h"
+#include "world/QV7_FadingVegetation.h"
 #include "world/QV7_ShoreLines.h"
 #include "world/QV7_ZephyrionItems.h"
 
@@ -125,6 +127,46 @@ bool DumpShoreLines(const DumpRequest& request, JsonWriter& out)
     }
     out.EndArray();
     out.Field("quads", total);
+    out.EndObject();
+    return true;
+}
+
+bool DumpFadingVegetation(const DumpRequest& request, JsonWriter& out)
+{
+    DumpNullDevice device;
+    QV7_FadingVegetation vegetation;
+    vegetation.Load(request.path, nullptr);
+    out.BeginObject();
+    out.Field("kind", "Map%d.fvf");
+    out.Field("map", NumberInName(request.fileName, "Map"));
+    out.Key("layers");
+    out.BeginArray();
+    for (const auto& layer : vegetation.m_Layers)
+    {
+        int cells = 0;
+        int64_t vertices = 0;
+        for (const VegetationCell& cell : layer->cells)
+        {
+            cells += cell.vertexCount > 0;
+            vertices += cell.vertexCount;
+        }
+        out.BeginObject();
+        out.Field("name", layer->name);
+        out.Field("kind", layer->kind == 0 ? "billboards" : "meshes");
+        out.Field("blend", unsigned(layer->blend));
+        out.Field("endDistance", layer->endDistance);
+        out.Field("fadeLength", layer->fadeLength);
+        out.Field("alphaRef", layer->alphaRef);
+        if (layer->kind == 1)
+        {
+            out.Field("verticesPerInstance", unsigned(layer->verticesPerInstance));
+            out.Field("trianglesPerInstance", unsigned(layer->instanceIndices.size() / 3));
+        }
+        out.Field("cells", cells);
+        out.Field("vertices", vertices);
+        out.EndObject();
+    }
+    out.EndArray();
     out.EndObject();
     return true;
 }
