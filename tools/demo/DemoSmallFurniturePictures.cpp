@@ -118,8 +118,8 @@ ImagePixels SurfPicture()
             const float v = float(y) / 63.0f;
             const float wave = 0.5f + 0.5f * std::sin(float(x) * 0.196f * 2.0f + v * 18.0f);
             const float noise = float(Hash(x + 64u * y) % 100u) / 100.0f;
-            const float foam =
-                std::clamp((1.0f - v) * 0.9f + 0.35f * wave + 0.2f * noise - 0.25f, 0.0f, 1.0f);
+            const float foam = std::clamp(
+                (1.0f - v) * 1.2f + 0.5f * wave * (1.0f - 0.5f * v) + 0.25f * noise - 0.3f, 0.0f, 1.0f);
             image.argb[y * 64 + x] = Argb(foam, 0.92f, 0.96f, 1.0f);
         }
     return image;

@@ -12,7 +12,7 @@ namespace demo
 {
 namespace
 {
-constexpr float kPlantSpacing = 150.0f;
+constexpr float kPlantSpacing = 130.0f;
 constexpr float kStoneSpacing = 420.0f;
 constexpr float kRoadClearance = 320.0f;
 constexpr int kMaskSide = 256; // 256-unit squares
@@ -86,7 +86,7 @@ VegetationLayerRecord Plants(int number, const Heightfield& field, const std::ve
             const uint32_t tint = flower ? 0xFFFFFFFF
                                          : 0xFF000000 | uint32_t(200 + int(55 * Unit(h >> 4))) << 16 |
                                                uint32_t(220 + int(35 * Unit(h >> 6))) << 8 | 0xC0;
-            AddPlantBillboard(layer, x, field.HeightAt(x, z) - 2.0f, z, 24.0f * size, 40.0f * size, tint,
+            AddPlantBillboard(layer, x, field.HeightAt(x, z) - 2.0f, z, 30.0f * size, 50.0f * size, tint,
                               flower ? 0.5f : 0.0f, flower ? 1.0f : 0.5f);
         }
     return layer;

@@ -8,10 +8,10 @@ std::array<ShoreVertexRecord, 4> MakeShoreQuad(float x0, float z0, float x1, flo
                                                float outZ0, float outX1, float outZ1, float u0, float u1)
 {
     // The surf is opaque on the beach and fades out at sea.
-    return {{{x0, y, z0, u0, 0.0f, 0xE0FFFFFF},
-             {x0 + outX0, y, z0 + outZ0, u0, 1.0f, 0x00FFFFFF},
-             {x1, y, z1, u1, 0.0f, 0xE0FFFFFF},
-             {x1 + outX1, y, z1 + outZ1, u1, 1.0f, 0x00FFFFFF}}};
+    return {{{x0, y, z0, u0, 0.0f, 0xFFFFFFFF},
+             {x0 + outX0, y, z0 + outZ0, u0, 1.0f, 0x30FFFFFF},
+             {x1, y, z1, u1, 0.0f, 0xFFFFFFFF},
+             {x1 + outX1, y, z1 + outZ1, u1, 1.0f, 0x30FFFFFF}}};
 }
 
 void PlaceShoreQuads(ShoreLinesFile& file, const std::vector<std::array<ShoreVertexRecord, 4>>& quads,
