@@ -19,12 +19,16 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <unistd.h>
 
 namespace
 {
 std::string TempPath(const char* name)
 {
-    return (std::filesystem::temp_directory_path() / (std::string("qv7_items_") + name)).string();
+    // ctest runs the cases side by side, each in its own process.
+    return (std::filesystem::temp_directory_path() /
+            (std::string("qv7_items_") + std::to_string(getpid()) + "_" + name))
+        .string();
 }
 
 // Ten small boxes, then one item of each type along x at z 5000 (cells 0-3,

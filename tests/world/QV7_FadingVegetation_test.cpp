@@ -10,12 +10,16 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <unistd.h>
 
 namespace
 {
 std::string TempPath(const char* name)
 {
-    return (std::filesystem::temp_directory_path() / (std::string("qv7_fvf_") + name)).string();
+    // ctest runs the cases side by side, each in its own process.
+    return (std::filesystem::temp_directory_path() /
+            (std::string("qv7_fvf_") + std::to_string(getpid()) + "_" + name))
+        .string();
 }
 
 void Save(const std::string& path, const std::vector<uint8_t>& bytes)

@@ -9,12 +9,16 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <unistd.h>
 
 namespace
 {
 std::string TempPath(const char* name)
 {
-    return (std::filesystem::temp_directory_path() / (std::string("qv7_shore_") + name)).string();
+    // ctest runs the cases side by side, each in its own process.
+    return (std::filesystem::temp_directory_path() /
+            (std::string("qv7_shore_") + std::to_string(getpid()) + "_" + name))
+        .string();
 }
 
 // Two quads in cell (1, 0) and one in cell (0, 31).
