@@ -171,7 +171,7 @@ TEST_F(MapSystemTest, EachLoadingCaptionIsOneFrame)
 
 TEST_F(MapSystemTest, ABrokenIslandFileEndsTheLoadWithNothingLeftAndAnotherLoadWorks)
 {
-    for (const char* name : {"Map1.map", "Map1.wap"})
+    for (const char* name : {"Map1.map", "Map1.wap", "Map1.fvf", "Map1.zph", "Map1.ssh"})
     {
         SCOPED_TRACE(name);
         const std::string path = data + name;
