@@ -56,7 +56,8 @@ void Save(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_TRUE(f);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    if (!bytes.empty())
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
 }
 
@@ -129,7 +130,8 @@ TEST_F(ItemsTest, ReadsBackWhatWasWritten)
     {
         const ItemGridCell& cell = items->m_Grid[c];
         ASSERT_EQ(cell.vertices.size(), file.cells[c].vertices.size() * 44);
-        EXPECT_EQ(std::memcmp(cell.vertices.data(), file.cells[c].vertices.data(), cell.vertices.size()), 0);
+        EXPECT_TRUE(cell.vertices.empty() || std::memcmp(cell.vertices.data(), file.cells[c].vertices.data(),
+                                                         cell.vertices.size()) == 0);
         EXPECT_EQ(cell.vertexBuffer != nullptr, cell.billboardCount > 0) << c;
         for (int k = 0; k < 10; ++k)
         {

@@ -42,7 +42,8 @@ void Save(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_TRUE(f);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    if (!bytes.empty())
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
 }
 
@@ -77,7 +78,8 @@ TEST_F(ShoreLinesTest, ReadsBackAndGetsBuffersAtTheReset)
     {
         const ShoreCell& cell = shore->m_Cells[c];
         ASSERT_EQ(cell.vertexCount, file.cells[c].vertices.size());
-        EXPECT_EQ(std::memcmp(cell.vertices.data(), file.cells[c].vertices.data(), cell.vertices.size()), 0);
+        EXPECT_TRUE(cell.vertices.empty() || std::memcmp(cell.vertices.data(), file.cells[c].vertices.data(),
+                                                         cell.vertices.size()) == 0);
         EXPECT_EQ(cell.vertexBuffer, nullptr);
     }
     EXPECT_EQ(shore->m_Cells[1].words[2], 77u);
