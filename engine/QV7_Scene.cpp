@@ -55,6 +55,7 @@ QV7_Scene::~QV7_Scene()
             g_device->SetTexture(stage, nullptr);
         g_device->SetStreamSource(0, nullptr, 0, 0);
         g_device->SetIndices(nullptr);
+        g_device->SetVertexDeclaration(nullptr);
     }
     if (g_scene == this)
         g_scene = nullptr;

@@ -18,6 +18,7 @@
 #include "race/QV7_Buggy.h"
 #include "race/QV7_PhysicsGroup.h"
 #include "race/QV7_Rotation.h"
+#include "race/QV7_Profiles.h"
 #include "race/QV7_WaypointList.h"
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Logger.h"
@@ -27,6 +28,9 @@
 #include "world/QV7_Landscape.h"
 #include "world/QV7_SkyDome.h"
 #include "world/QV7_Water.h"
+#include "world/QV7_FadingVegetation.h"
+#include "world/QV7_ShoreLines.h"
+#include "world/QV7_ZephyrionItems.h"
 
 #include <cstring>
 
@@ -229,6 +233,13 @@ void QV7_MapSystem::Construct()
     waypoints = std::make_unique<QV7_WaypointList>();
     shadowMap = std::make_unique<QV7_ShadowMap>();
     shadowMap->Create();
+    items = std::make_unique<QV7_ZephyrionItems>();
+    shoreLines = std::make_unique<QV7_ShoreLines>();
+    vegetation = std::make_unique<QV7_FadingVegetation>();
+    vegetation->m_RaceIndex = raceIndex;
+    QV7_ZephyrionItems::s_CurrencyCounter = [](int racer) -> int* {
+        return g_profiles && racer >= 0 && racer < 6 ? &g_profiles->words[racer] : nullptr;
+    };
     frozenTime = 0;
     deviceReset = 0;
     countdown = kCountdownMs;
@@ -272,6 +283,9 @@ void QV7_MapSystem::LoadFiles()
     Step(70, "Loading Fading Vegetation..."); // Map%d.fvf: fading vegetation
     Step(75, "Loading CheckPoints...");
     LoadCheckpoints();
+    Step(70, "Loading Fading Vegetation...");
+    vegetation->Load(MapFile("Map%d.fvf", mapNumber), &mapTextures);
+    Step(75, "Loading CheckPoints...");       // Map%d.chk: checkpoints, then the start grid
     physicsGroup->PlaceOnStartGrid();
     Step(77, "Loading Music...");
     if (g_soundSystem)
@@ -283,6 +297,8 @@ void QV7_MapSystem::LoadFiles()
     waypoints->Load(MapFile("Map%d.wap", mapNumber));
     Step(86, "Loading Teleporters...");     // Map%d.tel: teleporters
     Step(87, "Loading Zephyrion Items..."); // Map%d.zph items, Map%d.ssh shorelines
+    items->Load(MapFile("Map%d.zph", mapNumber), &mapTextures);
+    shoreLines->Load(MapFile("Map%d.ssh", mapNumber), &mapTextures);
     Step(90, "...");
 }
 
@@ -468,8 +484,14 @@ void QV7_MapSystem::OnLostReset(int lost)
     for (QV7_EffectsList* library : {globalEffects.get(), mapEffects.get()})
         if (library)
             library->OnLostReset(lost);
+    if (vegetation)
+        vegetation->OnLostReset(lost);
+    if (items)
+        items->OnLostReset(lost);
     if (shadowMap)
         shadowMap->OnLostReset(lost);
+    if (shoreLines)
+        shoreLines->OnLostReset(lost);
     if (lost == 1)
         return;
     SetLight();
@@ -487,6 +509,9 @@ QV7_MapSystem::~QV7_MapSystem()
     }
     waypoints.reset();
     checkpoints.reset();
+    items.reset();
+    shoreLines.reset();
+    vegetation.reset();
     physicsGroup.reset();
     liveEffects.reset();
     g_effectOwnerRotation = nullptr;

@@ -22,6 +22,9 @@ class QV7_WaypointList;
 class QV7_EffectsList;
 class QV7_EffectsListMap;
 class QV7_Water;
+class QV7_ZephyrionItems;
+class QV7_ShoreLines;
+class QV7_FadingVegetation;
 struct GameSettings;
 struct MapRecord;
 
@@ -118,6 +121,9 @@ class QV7_MapSystem
     std::unique_ptr<QV7_EffectsListMap> liveEffects;
     std::unique_ptr<QV7_ShadowMap> shadowMap;
     std::unique_ptr<QV7_Checkpoint> checkpoints;
+    std::unique_ptr<QV7_ZephyrionItems> items;
+    std::unique_ptr<QV7_ShoreLines> shoreLines;
+    std::unique_ptr<QV7_FadingVegetation> vegetation;
     int sceneryHold = 0;
     QV7_Buggy* playerRacer = nullptr;
     // The racer the cameras follow: the player's unless the debug console switches it.

@@ -3,6 +3,7 @@
 
 #include "engine/effects/QV7_BillboardEffect.h"
 #include "engine/effects/QV7_SkinnedEffect.h"
+#include "engine/effects/QV7_WorldEffects.h"
 #include "platform/d3dx/EffectDescription.h"
 
 #include <cstring>
@@ -112,6 +113,17 @@ std::vector<EffectSource> BuildAll()
     sources.insert(sources.begin() + 5, {"Skinned", SkinnedEffectSource()});
     // The effect libraries' billboards have their own GLSL too.
     sources[0].bytes = BillboardEffectSource();
+    // The island effects with GLSL of their own take their placeholders' place.
+    const std::pair<const char*, const std::string&> own[] = {
+        {"Items", ItemsEffectSource()},
+        {"BillBoards", VegetationBillboardsEffectSource()},
+        {"FadingVegetation", FadingVegetationEffectSource()},
+        {"ShoreLines", ShoreLinesEffectSource()},
+    };
+    for (const auto& [name, bytes] : own)
+        for (EffectSource& source : sources)
+            if (std::strcmp(source.name, name) == 0)
+                source.bytes = bytes;
     return sources;
 }
 } // namespace

@@ -470,6 +470,12 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
         return EffectLibrarySeeds();
     if (target == "placed_effects")
         return PlacedEffectSeeds();
+    if (target == "track_items")
+        return TrackItemSeeds();
+    if (target == "shorelines")
+        return ShoreLineSeeds();
+    if (target == "fading_vegetation")
+        return FadingVegetationSeeds();
     return {};
 }
 

@@ -30,6 +30,11 @@ std::vector<FuzzSeed> CheckpointSeeds();
 // The effect files' seeds (FuzzEffects.cpp).
 std::vector<FuzzSeed> EffectLibrarySeeds();
 std::vector<FuzzSeed> PlacedEffectSeeds();
+// The track items' and shorelines' seeds (FuzzTrackItems.cpp).
+std::vector<FuzzSeed> TrackItemSeeds();
+std::vector<FuzzSeed> ShoreLineSeeds();
+// The fading vegetation's seeds (FuzzFadingVegetation.cpp).
+std::vector<FuzzSeed> FadingVegetationSeeds();
 // Writes every target's seeds into dir/<target>/; false on a write failure.
 bool WriteFuzzSeeds(const std::string& dir);
 

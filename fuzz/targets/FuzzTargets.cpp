@@ -30,6 +30,9 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"checkpoints", FuzzCheckpoints},
         {"effect_library", FuzzEffectLibrary},
         {"placed_effects", FuzzPlacedEffects},
+        {"track_items", FuzzTrackItems},
+        {"shorelines", FuzzShoreLines},
+        {"fading_vegetation", FuzzFadingVegetation},
     };
     return targets;
 }

@@ -38,6 +38,9 @@ int FuzzWaypoints(const uint8_t* data, size_t size);     // Map%d.wap, then stre
 int FuzzCheckpoints(const uint8_t* data, size_t size);   // Map%d.chk, then racers driven past every marker
 int FuzzEffectLibrary(const uint8_t* data, size_t size); // Map-1.efx / Map%d.efx, every template played and drawn
 int FuzzPlacedEffects(const uint8_t* data, size_t size); // Map%d.efm, slots bound, everything drawn
+int FuzzTrackItems(const uint8_t* data, size_t size);    // Map%d.zph, a racer past every item, frames drawn
+int FuzzShoreLines(const uint8_t* data, size_t size);    // Map%d.ssh, each cell drawn once
+int FuzzFadingVegetation(const uint8_t* data, size_t size); // Map%d.fvf, frames drawn over its cells
 
 using FuzzFunction = int (*)(const uint8_t* data, size_t size);
 

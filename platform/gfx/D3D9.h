@@ -73,6 +73,14 @@ class IDirect3DIndexBuffer9 : public IDirect3DResource9
     virtual HRESULT GetDesc(D3DINDEXBUFFER_DESC* desc) = 0;
 };
 
+// A vertex layout given element by element, for shader draws whose vertices
+// no FVF describes.
+class IDirect3DVertexDeclaration9 : public IUnknown
+{
+  public:
+    virtual HRESULT GetDeclaration(D3DVERTEXELEMENT9* elements, UINT* count) = 0;
+};
+
 class IDirect3D9 : public IUnknown
 {
   public:
@@ -174,6 +182,11 @@ class IDirect3DDevice9 : public IUnknown
     // Geometry.
     virtual HRESULT SetFVF(DWORD fvf) = 0;
     virtual HRESULT GetFVF(DWORD* fvf) = 0;
+    // The elements end with D3DDECL_END(). Setting a declaration replaces the
+    // FVF as the vertex layout, and a non-zero FVF replaces the declaration.
+    virtual HRESULT CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements,
+                                            IDirect3DVertexDeclaration9** declaration) = 0;
+    virtual HRESULT SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) = 0;
     virtual HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride) = 0;
     virtual HRESULT GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset, UINT* stride) = 0;
     virtual HRESULT SetIndices(IDirect3DIndexBuffer9* buffer) = 0;

@@ -777,3 +777,44 @@ struct D3DCAPS9
     DWORD VertexTextureFilterCaps, MaxVShaderInstructionsExecuted, MaxPShaderInstructionsExecuted;
     DWORD MaxVertexShader30InstructionSlots, MaxPixelShader30InstructionSlots;
 };
+
+// ---- vertex declarations ----
+enum D3DDECLTYPE : BYTE
+{
+    D3DDECLTYPE_FLOAT1 = 0,
+    D3DDECLTYPE_FLOAT2 = 1,
+    D3DDECLTYPE_FLOAT3 = 2,
+    D3DDECLTYPE_FLOAT4 = 3,
+    D3DDECLTYPE_D3DCOLOR = 4,
+    D3DDECLTYPE_UBYTE4 = 5,
+    D3DDECLTYPE_UNUSED = 17,
+};
+
+enum D3DDECLMETHOD : BYTE
+{
+    D3DDECLMETHOD_DEFAULT = 0,
+};
+
+enum D3DDECLUSAGE : BYTE
+{
+    D3DDECLUSAGE_POSITION = 0,
+    D3DDECLUSAGE_BLENDWEIGHT = 1,
+    D3DDECLUSAGE_BLENDINDICES = 2,
+    D3DDECLUSAGE_NORMAL = 3,
+    D3DDECLUSAGE_PSIZE = 4,
+    D3DDECLUSAGE_TEXCOORD = 5,
+    D3DDECLUSAGE_COLOR = 10,
+};
+
+struct D3DVERTEXELEMENT9
+{
+    WORD Stream;
+    WORD Offset;
+    BYTE Type;
+    BYTE Method;
+    BYTE Usage;
+    BYTE UsageIndex;
+};
+
+// The element that ends a declaration.
+#define D3DDECL_END() {0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0}

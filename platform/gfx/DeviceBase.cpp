@@ -198,6 +198,7 @@ void DeviceBase::ReleaseBoundObjects()
     for (auto& stream : m_Streams)
         Swap(stream.buffer, static_cast<IDirect3DVertexBuffer9*>(nullptr));
     Swap(m_Indices, static_cast<IDirect3DIndexBuffer9*>(nullptr));
+    Swap(m_Declaration, static_cast<IDirect3DVertexDeclaration9*>(nullptr));
     for (auto& target : m_RenderTargets)
         Swap(target, static_cast<MemorySurface*>(nullptr));
     Swap(m_DepthStencil, static_cast<MemorySurface*>(nullptr));
@@ -873,6 +874,35 @@ HRESULT DeviceBase::SetFVF(DWORD fvf)
 {
     Record(Format("SetFVF(%u)", fvf));
     m_Fvf = fvf;
+    if (fvf != 0)
+        Swap(m_Declaration, static_cast<IDirect3DVertexDeclaration9*>(nullptr));
+    return D3D_OK;
+}
+
+HRESULT DeviceBase::CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements,
+                                            IDirect3DVertexDeclaration9** declaration)
+{
+    if (!elements || !declaration)
+        return D3DERR_INVALIDCALL;
+    std::vector<D3DVERTEXELEMENT9> list;
+    for (; elements->Stream != 0xFF; ++elements)
+    {
+        if (list.size() >= 64 || elements->Type > D3DDECLTYPE_UBYTE4)
+            return D3DERR_INVALIDCALL;
+        list.push_back(*elements);
+    }
+    auto* created = new MemoryVertexDeclaration(this, std::move(list));
+    *declaration = created;
+    Record(Format("CreateVertexDeclaration(%u)=%s", unsigned(created->Elements().size()), created->Name().c_str()));
+    return D3D_OK;
+}
+
+HRESULT DeviceBase::SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration)
+{
+    Record(Format("SetVertexDeclaration(%s)", ResourceName(declaration).c_str()));
+    Swap(m_Declaration, declaration);
+    if (declaration)
+        m_Fvf = 0;
     return D3D_OK;
 }
 

@@ -122,6 +122,9 @@ class DeviceBase : public RefCounted<IDirect3DDevice9>
 
     HRESULT SetFVF(DWORD fvf) override;
     HRESULT GetFVF(DWORD* fvf) override;
+    HRESULT CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements,
+                                    IDirect3DVertexDeclaration9** declaration) override;
+    HRESULT SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) override;
     HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride) override;
     HRESULT GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset, UINT* stride) override;
     HRESULT SetIndices(IDirect3DIndexBuffer9* buffer) override;
@@ -222,6 +225,8 @@ class DeviceBase : public RefCounted<IDirect3DDevice9>
     std::map<DWORD, BOOL> m_LightEnabled;
     RECT m_Scissor{};
     DWORD m_Fvf = 0;
+    // The layout when m_Fvf is 0 (a reference is held while set).
+    IDirect3DVertexDeclaration9* m_Declaration = nullptr;
     struct Stream
     {
         IDirect3DVertexBuffer9* buffer = nullptr;

@@ -645,6 +645,24 @@ HRESULT MemoryIndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* desc)
     return D3D_OK;
 }
 
+MemoryVertexDeclaration::MemoryVertexDeclaration(DeviceBase* device, std::vector<D3DVERTEXELEMENT9> elements)
+    : m_Core(device, "decl", D3DPOOL_MANAGED, 0), m_Elements(std::move(elements))
+{
+}
+
+HRESULT MemoryVertexDeclaration::GetDeclaration(D3DVERTEXELEMENT9* elements, UINT* count)
+{
+    if (!count)
+        return D3DERR_INVALIDCALL;
+    if (elements)
+    {
+        std::copy(m_Elements.begin(), m_Elements.end(), elements);
+        elements[m_Elements.size()] = D3DDECL_END();
+    }
+    *count = UINT(m_Elements.size()) + 1;
+    return D3D_OK;
+}
+
 std::string ResourceName(IUnknown* resource)
 {
     if (!resource)
@@ -659,6 +677,8 @@ std::string ResourceName(IUnknown* resource)
         return v->Name();
     if (auto* i = dynamic_cast<MemoryIndexBuffer*>(resource))
         return i->Name();
+    if (auto* d = dynamic_cast<MemoryVertexDeclaration*>(resource))
+        return d->Name();
     return "foreign";
 }
 } // namespace gfx

@@ -233,6 +233,21 @@ class MemoryIndexBuffer : public RefCounted<IDirect3DIndexBuffer9>
     BufferMemory m_Memory;
 };
 
+class MemoryVertexDeclaration : public RefCounted<IDirect3DVertexDeclaration9>
+{
+  public:
+    MemoryVertexDeclaration(DeviceBase* device, std::vector<D3DVERTEXELEMENT9> elements);
+    HRESULT GetDeclaration(D3DVERTEXELEMENT9* elements, UINT* count) override;
+    const std::string& Name() const { return m_Core.m_Name; }
+    // Without the end element.
+    const std::vector<D3DVERTEXELEMENT9>& Elements() const { return m_Elements; }
+
+  private:
+    ~MemoryVertexDeclaration() override = default;
+    ResourceCore m_Core;
+    std::vector<D3DVERTEXELEMENT9> m_Elements;
+};
+
 // The record name of any resource pointer the device is handed ("null" for none).
 std::string ResourceName(IUnknown* resource);
 } // namespace gfx

@@ -58,6 +58,12 @@ std::string SuccessLine(const std::string& target)
         return "Info: x file blended into ";
     if (target == "triggers")
         return "INFO: Loading Animated X File with ";
+    if (target == "track_items")
+        return "INFO: Zephyrion Items Loaded";
+    if (target == "shorelines")
+        return "INFO: Shorelines Loading done";
+    if (target == "fading_vegetation")
+        return "Info: Fading Vegetation System: Loading Done";
     return {};
 }
 

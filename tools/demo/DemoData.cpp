@@ -14,6 +14,9 @@
 #include "tools/demo/DemoMovie.h"
 #include "tools/demo/DemoPictures.h"
 #include "tools/demo/DemoSounds.h"
+#include "tools/demo/DemoShoreLines.h"
+#include "tools/demo/DemoTrackItems.h"
+#include "tools/demo/DemoVegetation.h"
 #include "tools/demo/DemoWaypoints.h"
 
 #include <cstdio>
@@ -37,6 +40,9 @@ bool WriteDemoData(const std::string& dataDir)
     ok = ok && demo::WriteDemoIslands(dir, DemoWorldPictures(), DemoWorldPictureIds());
     ok = ok && demo::WriteDemoWaypoints(dir);
     ok = ok && demo::WriteDemoCheckpoints(dir);
+    ok = ok && demo::WriteDemoTrackItems(dir);
+    ok = ok && demo::WriteDemoShoreLines(dir);
+    ok = ok && demo::WriteDemoVegetation(dir);
     ok = ok && WriteDemoFonts(dir);
     ok = ok && WriteDemoMenus(dir);
     ok = ok && WriteDemoMapsDatabase(dir);

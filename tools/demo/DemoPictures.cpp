@@ -9,6 +9,7 @@
 #include "tools/demo/DemoBuggyMeshes.h"
 #include "tools/demo/DemoFigures.h"
 #include "tools/demo/DemoMapsDatabase.h"
+#include "tools/demo/DemoSmallFurniturePictures.h"
 #include "tools/writers/ImageWriters.h"
 #include "tools/writers/TextureContainerWriter.h"
 
@@ -376,6 +377,8 @@ std::vector<TextureContainerRecord> DemoWorldPictures()
         world.push_back(std::move(figure));
     for (TextureContainerRecord& particle : DemoEffectPictures())
         world.push_back(std::move(particle));
+    for (TextureContainerRecord& picture : DemoSmallFurniturePictures())
+        world.push_back(std::move(picture));
     return world;
 }
 
@@ -384,6 +387,7 @@ std::vector<int32_t> DemoWorldPictureIds()
     std::vector<int32_t> ids = {demo::kGrassId, demo::kTrackId};
     // The islands' own effect libraries draw with the particle pictures.
     for (int32_t id : DemoEffectPictureIds())
+    for (int32_t id : demo::DemoSmallFurniturePictureIds())
         ids.push_back(id);
     return ids;
 }

@@ -13,6 +13,9 @@ bool DumpPilotsFile(const DumpRequest& request, JsonWriter& out);
 bool DumpLandscapeMap(const DumpRequest& request, JsonWriter& out);
 bool DumpWaypoints(const DumpRequest& request, JsonWriter& out);
 bool DumpCheckpoints(const DumpRequest& request, JsonWriter& out);
+bool DumpTrackItems(const DumpRequest& request, JsonWriter& out);
+bool DumpShoreLines(const DumpRequest& request, JsonWriter& out);
+bool DumpFadingVegetation(const DumpRequest& request, JsonWriter& out);
 
 namespace
 {
@@ -61,6 +64,10 @@ const std::vector<DumpKind>& DumpKinds()
         {"Map%d.chk", IsCheckpointFile, DumpCheckpoints},
         {"Map%d.efx", IsEffectLibrary, DumpEffectLibrary},
         {"Map%d.efm", IsPlacedEffects, DumpPlacedEffects},
+        {"Map%d.zph", [](const std::string& n) { return MatchesNumberedName(n, "Map", ".zph"); }, DumpTrackItems},
+        {"Map%d.ssh", [](const std::string& n) { return MatchesNumberedName(n, "Map", ".ssh"); }, DumpShoreLines},
+        {"Map%d.fvf", [](const std::string& n) { return MatchesNumberedName(n, "Map", ".fvf"); },
+         DumpFadingVegetation},
     };
     return kinds;
 }

@@ -111,6 +111,7 @@ class GlDevice : public DeviceBase
         UINT stride = 0;
         size_t offset = 0;
         unsigned buffer = 0;
+        const void* declaration = nullptr;
         bool operator==(const LayoutKey&) const = default;
     };
     struct SamplerKey
@@ -157,6 +158,7 @@ class GlDevice : public DeviceBase
     void ApplyEffectUniforms(Program* program);
     bool BindVertices(const DrawCall& call, UINT& stride);
     void BindLayout(DWORD fvf, UINT stride, size_t offset, unsigned buffer);
+    void BindDeclaration(const MemoryVertexDeclaration& declaration, UINT stride, size_t offset);
     unsigned BufferFor(const void* resource, BufferMemory& memory, unsigned target, bool dynamic);
     // The GL texture of a stage's texture, uploaded when its memory changed; 0 for none.
     unsigned TextureFor(IDirect3DBaseTexture9* texture, UINT& levels);

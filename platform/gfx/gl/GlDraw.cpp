@@ -384,17 +384,73 @@ template <class Attribute> void BindBlendWeights(DWORD fvf, DWORD position, Attr
 }
 } // namespace
 
+namespace
+{
+// The attribute a declaration element feeds; -1 for none.
+int DeclarationAttribute(const D3DVERTEXELEMENT9& element)
+{
+    switch (element.Usage)
+    {
+    case D3DDECLUSAGE_POSITION:
+        return element.UsageIndex == 0 ? kAttributePosition : element.UsageIndex == 1 ? kAttributePosition1 : -1;
+    case D3DDECLUSAGE_NORMAL:
+        return element.UsageIndex == 0 ? kAttributeNormal : -1;
+    case D3DDECLUSAGE_COLOR:
+        return element.UsageIndex == 0 ? kAttributeDiffuse : element.UsageIndex == 1 ? kAttributeSpecular : -1;
+    case D3DDECLUSAGE_PSIZE:
+        return kAttributePointSize;
+    case D3DDECLUSAGE_TEXCOORD:
+        return element.UsageIndex < 8 ? kAttributeTexCoord0 + element.UsageIndex : -1;
+    case D3DDECLUSAGE_BLENDWEIGHT:
+        return kAttributeBlendWeight;
+    case D3DDECLUSAGE_BLENDINDICES:
+        return kAttributeBlendIndices;
+    default:
+        return -1;
+    }
+}
+} // namespace
+
+void GlDevice::BindDeclaration(const MemoryVertexDeclaration& declaration, UINT stride, size_t offset)
+{
+    glVertexAttrib4f(kAttributeDiffuse, 1.0f, 1.0f, 1.0f, 1.0f);
+    glVertexAttrib4f(kAttributeSpecular, 0.0f, 0.0f, 0.0f, 0.0f);
+    glVertexAttrib4f(kAttributePosition1, 0.0f, 0.0f, 0.0f, 1.0f);
+    for (const D3DVERTEXELEMENT9& element : declaration.Elements())
+    {
+        const int location = DeclarationAttribute(element);
+        if (element.Stream != 0 || location < 0)
+            continue;
+        GLint size = GLint(element.Type) + 1;
+        GLenum type = GL_FLOAT;
+        GLboolean normalised = GL_FALSE;
+        if (element.Type == D3DDECLTYPE_D3DCOLOR)
+            size = GL_BGRA, type = GL_UNSIGNED_BYTE, normalised = GL_TRUE;
+        else if (element.Type == D3DDECLTYPE_UBYTE4)
+            size = 4, type = GL_UNSIGNED_BYTE;
+        glEnableVertexAttribArray(GLuint(location));
+        glVertexAttribPointer(GLuint(location), size, type, normalised, GLsizei(stride),
+                              reinterpret_cast<const void*>(offset + element.Offset));
+    }
+}
+
 void GlDevice::BindLayout(DWORD fvf, UINT stride, size_t offset, unsigned buffer)
 {
     // Re-specifying identical attributes makes the driver revalidate the
     // vertex stage; the layout is only set again when it changed.
-    const LayoutKey key{fvf, stride, offset, buffer};
+    auto* declaration = fvf == 0 ? dynamic_cast<MemoryVertexDeclaration*>(m_Declaration) : nullptr;
+    const LayoutKey key{fvf, stride, offset, buffer, declaration};
     if (m_LayoutValid && key == m_Layout)
         return;
     m_Layout = key;
     m_LayoutValid = true;
     for (int i = 0; i < kAttributeCount; ++i)
         glDisableVertexAttribArray(GLuint(i));
+    if (declaration)
+    {
+        BindDeclaration(*declaration, stride, offset);
+        return;
+    }
     auto attribute = [&](int location, GLint size, GLenum type, GLboolean normalised) {
         glEnableVertexAttribArray(GLuint(location));
         glVertexAttribPointer(GLuint(location), size, type, normalised, GLsizei(stride),

@@ -118,7 +118,7 @@ std::string FixedShaderHeader(const FixedFunctionKey& key, bool fragment)
 const char* const kAttributeNames[kAttributeCount] = {
     "a_Position",  "a_Normal",    "a_Diffuse",   "a_Specular",  "a_PointSize",  "a_TexCoord0", "a_TexCoord1",
     "a_TexCoord2", "a_TexCoord3", "a_TexCoord4", "a_TexCoord5", "a_TexCoord6", "a_TexCoord7", "a_BlendWeight",
-    "a_BlendIndices"};
+    "a_BlendIndices", "a_Position1"};
 
 const char* const kFixedVertexShader = R"GLSL(
 in vec4 a_Position;
@@ -571,6 +571,16 @@ vec4 qv7_Fogged(vec4 colour, float depth)
     else if (formula == 2)
         f = exp(-(qv7_Fog.w * depth) * (qv7_Fog.w * depth));
     return vec4(mix(qv7_FogColour.rgb, colour.rgb, clamp(f, 0.0, 1.0)), colour.a);
+}
+// Effects that take part in the fog and alpha test with a fog factor of their
+// own (1 unfogged) call this with their colour.
+vec4 qv7_AfterShader(vec4 colour, float fog)
+{
+    if (!qv7_AlphaTestPasses(colour.a))
+        discard;
+    if (int(qv7_Fog.x + 0.5) != 0)
+        colour.rgb = mix(qv7_FogColour.rgb, colour.rgb, clamp(fog, 0.0, 1.0));
+    return colour;
 }
 )GLSL";
 } // namespace gfx::gl

@@ -41,7 +41,8 @@ enum Attribute
     kAttributeTexCoord0 = 5,     // to kAttributeTexCoord0 + 7
     kAttributeBlendWeight = 13,  // the explicit blend weights (up to four floats)
     kAttributeBlendIndices = 14, // four palette indices (LASTBETA formats), 0..255
-    kAttributeCount = 15
+    kAttributePosition1 = 15,    // a declaration's second position (shader draws only)
+    kAttributeCount = 16
 };
 extern const char* const kAttributeNames[kAttributeCount];
 } // namespace gfx::gl
