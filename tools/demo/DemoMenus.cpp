@@ -2,6 +2,7 @@
 #include "tools/demo/DemoMenus.h"
 
 #include "tools/demo/DemoFonts.h"
+#include "tools/demo/DemoFrontEndPages.h"
 #include "tools/demo/DemoPictures.h"
 #include "tools/writers/MenuFileWriter.h"
 
@@ -127,7 +128,8 @@ MenuFileRecord DemoMenuFile()
     file.textureIds = {
         demo::kMainBackdropId, demo::kPageBackdropId, demo::kLoadingBackdropId,  demo::kButtonId,
         demo::kButtonHoverId,  demo::kSmallButtonId,  demo::kSmallButtonHoverId, demo::kCursorId,
-        demo::kCursorTrailId,  demo::kPanelId,        demo::kProgressFrameId,    demo::kProgressFillId};
+        demo::kCursorTrailId,  demo::kPanelId,        demo::kProgressFrameId,    demo::kProgressFillId,
+        demo::kCheckMarkId,    demo::kCheckFrameId,   demo::kListKnobId,         demo::kInnerBackdropId};
     file.fontIds = {demo::kMenuFontId, demo::kTitleFontId, demo::kSmallFontId};
     file.cursorId = demo::kCursorId;
     file.trailId = demo::kCursorTrailId;
@@ -140,9 +142,10 @@ MenuFileRecord DemoMenuFile()
         AdvertPage("ID_DEMO_MENUSP", kAdvertSinglePage, "The full game has a whole championship to win."),
         AdvertPage("ID_DEMO_MENUMP", kAdvertMultiPage, "Multiplayer races come with the full game."),
         AdvertPage("ID_DEMO_END", kDemoEndPage, "That was the demo race."),
-        BackOnlyPage("ID_PROFILE", kProfilePage, "Pilots"),
         BackOnlyPage("ID_OPTIONS_GRAPHICS", kOptionsPage, "Options"),
     };
+    for (MenuPageRecord& page : DemoFrontEndPages())
+        file.pages.push_back(std::move(page));
     return file;
 }
 

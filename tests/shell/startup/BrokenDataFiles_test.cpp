@@ -70,6 +70,10 @@ void PutInt(Bytes& b, size_t at, int32_t v)
 
 // Offsets in the demo's Menu.qvx, from the writer itself: the bytes before a
 // page or a control are those of the file cut just before it.
+size_t LastMenuPage()
+{
+    return DemoMenuFile().pages.size() - 1;
+}
 size_t PageAt(size_t page)
 {
     MenuFileRecord file = DemoMenuFile();
@@ -163,16 +167,18 @@ std::vector<Row> MenuFileRows()
          BrokenText(menu), Ending::Crash},
         {"MenuButtonTextOfLength0", menu, at([] { return ButtonFirstTextAt(kMenuPage); }, 0),
          BrokenText(menu), Ending::Crash},
-        {"MenuCutInsideAPageName", menu, [](Bytes& b) { b.resize(PageAt(kMenuPage) + 6); }, BrokenText(menu),
-         Ending::Crash},
+        // Cuts in the last page: a file cut short early fails its page count's check first.
+        {"MenuCutInsideAPageName", menu, [](Bytes& b) { b.resize(PageAt(LastMenuPage()) + 6); },
+         BrokenText(menu), Ending::Crash},
         // Other damage: the file is named with what is wrong, then the details.
         {"MenuEmpty", menu, [](Bytes& b) { b.clear(); }, Broken(menu, "it ends inside a record"),
          Ending::Crash},
         {"MenuCutInsideTheHeader", menu, [](Bytes& b) { b.resize(2); },
          Broken(menu, "it ends inside a record"), Ending::Crash},
         // A file cut inside a page has fewer bytes than its control count needs.
-        {"MenuCutInsideAPagesControls", menu, [](Bytes& b) { b.resize(ControlIdAt(kMenuPage, 1) - 6); },
-         Broken(menu, "a count of " + std::to_string(DemoMenuFile().pages[kMenuPage].controls.size()) + " "),
+        {"MenuCutInsideAPagesControls", menu, [](Bytes& b) { b.resize(ControlIdAt(LastMenuPage(), 1) - 6); },
+         Broken(menu,
+                "a count of " + std::to_string(DemoMenuFile().pages[LastMenuPage()].controls.size()) + " "),
          Ending::Crash},
         {"MenuCutInsideItsLastNumber", menu,
          [](Bytes& b)

@@ -1,0 +1,310 @@
+#include "tools/demo/DemoFrontEndPages.h"
+
+#include "tools/demo/DemoFonts.h"
+#include "tools/demo/DemoPictures.h"
+#include "tools/writers/MenuFileWriter.h"
+
+namespace
+{
+using namespace menufile;
+
+constexpr uint32_t kTextColour = 0xFFFFFFFF;
+constexpr uint32_t kTitleColour = 0xFFFFD060;
+constexpr uint32_t kLabelColour = 0xFFB0C0FF;
+constexpr uint32_t kValueColour = 0xFFFFE0A0;
+constexpr uint32_t kRowColour = 0xFFE0E8FF;
+constexpr uint32_t kSelectedRowColour = 0xFFFFB040;
+
+enum PageNumber
+{
+    kProfile = 100,
+    kProfileCreate,
+    kProfileDifficulty,
+    kProfileCantGo,
+    kProfileCantDelete,
+    kProfileDelete,
+    kGarageBackdrop,
+    kHub,
+    kSellYesNo,
+    kSellRefused,
+    kHubExit,
+    kRaceType,
+    kTutorialOffer,
+    kChampionship,
+    kSimulator,
+    kChampionshipPilot,
+    kSimulatorPilot,
+    kUnlockRace,
+    kUnlockTutorial,
+    kShop,
+    kWeapons,
+    kNewBuggy,
+};
+
+// Same look as the main menu's buttons: the normal picture, the button with
+// its hover picture, and a label that never takes the click.
+void AddButton(MenuPageRecord& page, const std::string& id, const std::string& label, int left, int top,
+               bool small = false)
+{
+    const int width = small ? 128 : 256, height = small ? 32 : 64;
+    page.controls.push_back(Picture(id + "_LOOK", left, top, left + width, top + height,
+                                    small ? demo::kSmallButtonId : demo::kButtonId));
+    page.controls.push_back(Button(id, left, top, left + width, top + height,
+                                   small ? demo::kSmallButtonHoverId : demo::kButtonHoverId));
+    const int textLeft = left + (small ? 12 : 20), textTop = top + (height - (small ? 18 : 22)) / 2;
+    page.controls.push_back(Caption(id + "_TEXT", textLeft, textTop, textLeft, textTop,
+                                    small ? demo::kSmallFontId : demo::kMenuFontId, kTextColour, label));
+}
+
+void AddTitle(MenuPageRecord& page, const std::string& text)
+{
+    page.controls.push_back(Caption("IDTITLE", 60, 40, 740, 80, demo::kTitleFontId, kTitleColour, text));
+}
+
+void AddLabel(MenuPageRecord& page, const std::string& text, int left, int top, int right,
+              uint32_t colour = kLabelColour)
+{
+    page.controls.push_back(Caption("IDLABEL", left, top, right, top + 22, demo::kMenuFontId, colour, text));
+}
+
+// A panel picture drawn behind lists, previews and fields.
+void AddPanel(MenuPageRecord& page, int left, int top, int right, int bottom)
+{
+    page.controls.push_back(Picture("IDPANEL", left, top, right, bottom, demo::kPanelId));
+    page.controls.back().flag = 1; // the whole picture, stretched over the rectangle
+}
+
+MenuControlRecord List(const std::string& id, int left, int top, int right, int bottom, int32_t font)
+{
+    MenuControlRecord list = Control(7, id, left, top, right, bottom);
+    list.pictureIds[0] = demo::kListKnobId;
+    list.fontId = font;
+    list.knobWidth = 12;
+    list.knobHeight = 32;
+    list.colour = kRowColour;
+    list.selectedColour = kSelectedRowColour;
+    return list;
+}
+
+// A list that only shows a text: no row starts selected.
+MenuControlRecord TextList(const std::string& id, int left, int top, int right, int bottom)
+{
+    MenuControlRecord list = List(id, left, top, right, bottom, demo::kSmallFontId);
+    list.value = -1;
+    return list;
+}
+
+void AddList(MenuPageRecord& page, const std::string& id, int left, int top, int right, int bottom,
+             int32_t font = demo::kSmallFontId)
+{
+    AddPanel(page, left - 10, top - 10, right + 10, bottom + 10);
+    page.controls.push_back(List(id, left, top, right, bottom, font));
+}
+
+void AddOption(MenuPageRecord& page, const std::string& id, const std::string& label, int left, int top,
+               bool checked)
+{
+    page.controls.push_back(Picture(id + "_BOX", left, top, left + 32, top + 32, demo::kCheckFrameId));
+    MenuControlRecord option =
+        Option(id, left - 10, top, left + 230, top + 32, demo::kCheckMarkId, checked ? 1 : 0);
+    option.flag = 1; // the mark 10 pixels in from the left: over the box
+    page.controls.push_back(option);
+    // An empty rectangle, so that the label never takes the option's click.
+    page.controls.push_back(
+        Caption(id + "_TEXT", left + 44, top + 5, left + 44, top + 5, demo::kMenuFontId, kTextColour, label));
+}
+
+// A 3D preview: a picture with no texture of its own (the screens give it a draw callback).
+void AddPreview(MenuPageRecord& page, const std::string& id, int left, int top, int right, int bottom,
+                bool panel = true)
+{
+    if (panel)
+        AddPanel(page, left, top, right, bottom);
+    page.controls.push_back(Picture(id, left, top, right, bottom, 0));
+}
+
+MenuPageRecord Popup(const std::string& id, int number, int parent, const std::string& question)
+{
+    MenuPageRecord page = Page(id, number, demo::kPanelId, parent);
+    page.controls.push_back(
+        Caption("IDQUESTION", 290, 230, 690, 300, demo::kMenuFontId, kTextColour, question));
+    return page;
+}
+
+MenuPageRecord YesNo(const std::string& id, int number, int parent, const std::string& question)
+{
+    MenuPageRecord page = Popup(id, number, parent, question);
+    AddButton(page, "IDYES", "Yes", 250, 340, true);
+    AddButton(page, "IDNO", "No", 422, 340, true);
+    return page;
+}
+
+MenuPageRecord Message(const std::string& id, int number, int parent, const std::string& text)
+{
+    MenuPageRecord page = Popup(id, number, parent, text);
+    AddButton(page, "IDOK", "OK", 336, 340, true);
+    return page;
+}
+
+MenuPageRecord ProfilePage()
+{
+    MenuPageRecord page = Page("ID_PROFILE", kProfile, demo::kPageBackdropId);
+    AddTitle(page, "Pilots");
+    AddLabel(page, "Choose your pilot", 70, 112, 330);
+    AddList(page, "IDPROFILES", 70, 150, 330, 420, demo::kMenuFontId);
+    AddPreview(page, "IDPLAYERMODEL", 380, 112, 740, 440);
+    AddButton(page, "IDNEW", "New pilot", 60, 450, true);
+    AddButton(page, "IDDELETE", "Delete", 212, 450, true);
+    AddButton(page, "IDBACK", "Back", 60, 510);
+    AddButton(page, "IDGO", "Start career", 484, 510);
+    return page;
+}
+
+MenuPageRecord CreateProfilePage()
+{
+    MenuPageRecord page = Page("ID_PROFILE_CREATE", kProfileCreate, demo::kPanelId, kProfile);
+    page.controls.push_back(
+        Caption("IDQUESTION", 250, 180, 550, 205, demo::kMenuFontId, kTitleColour, "New pilot"));
+    AddLabel(page, "Name", 250, 222, 330);
+    AddPanel(page, 330, 214, 560, 250);
+    MenuControlRecord name = Control(3, "IDHWND502", 340, 222, 550, 244);
+    name.fontId = demo::kMenuFontId;
+    name.colour = kValueColour;
+    name.value = 240;
+    page.controls.push_back(name);
+    AddOption(page, "IDMALE", "Male", 250, 266, true);
+    AddOption(page, "IDHWND504", "Female", 410, 266, false);
+    AddButton(page, "IDOK", "OK", 250, 340, true);
+    AddButton(page, "IDCANCEL", "Cancel", 422, 340, true);
+    return page;
+}
+
+MenuPageRecord DifficultyPage()
+{
+    MenuPageRecord page = Page("ID_PROFILE_DIFICULTY", kProfileDifficulty, demo::kPanelId, kProfile);
+    page.controls.push_back(
+        Caption("IDQUESTION", 250, 188, 550, 212, demo::kMenuFontId, kTitleColour, "How hard should it be?"));
+    AddOption(page, "IDHWND606", "Easy", 300, 222, false);
+    AddOption(page, "IDHWND607", "Normal", 300, 256, true);
+    AddOption(page, "IDHWND608", "Hard", 300, 290, false);
+    AddButton(page, "IDOK", "OK", 250, 340, true);
+    AddButton(page, "IDCANCEL", "Cancel", 422, 340, true);
+    return page;
+}
+
+void AddStat(MenuPageRecord& page, const std::string& id, const std::string& label, int top)
+{
+    AddLabel(page, label, 560, top, 680);
+    page.controls.push_back(Caption(id, 680, top, 760, top + 22, demo::kMenuFontId, kValueColour, ""));
+}
+
+MenuPageRecord HubPage()
+{
+    MenuPageRecord page = Page("ID_INGAME", kHub, demo::kInnerBackdropId);
+    AddTitle(page, "Garage");
+    page.controls.push_back(Caption("IDZEPHYRIONS", 560, 44, 740, 76, demo::kTitleFontId, kValueColour, ""));
+    page.controls.push_back(Caption("IDBUGGYNAME", 150, 112, 450, 140, demo::kTitleFontId, kTextColour, ""));
+    AddPreview(page, "ID3DMODELLEFT", 30, 300, 170, 420, false);
+    AddPreview(page, "ID3DMODELRIGHT", 430, 300, 570, 420, false);
+    AddPreview(page, "ID3DMODELMIDDLE", 120, 150, 480, 420);
+    AddButton(page, "IDBLEFT", "<", 120, 426, true);
+    AddButton(page, "IDBRIGHT", ">", 352, 426, true);
+    AddPanel(page, 550, 104, 770, 300);
+    AddStat(page, "IDVALUE", "Value", 112);
+    AddStat(page, "IDSTRENGTH", "Strength", 138);
+    AddStat(page, "IDENERGY", "Energy", 164);
+    AddStat(page, "IDREPAIR", "Repair", 190);
+    AddStat(page, "IDMAX", "Top speed", 216);
+    AddStat(page, "IDACCELERATION", "Acceleration", 242);
+    AddStat(page, "IDALTERNATOR", "Alternator", 268);
+    page.controls.push_back(Caption("IDHWND32529", 120, 466, 480, 488, demo::kSmallFontId, 0xFFFF8060,
+                                    "Some of your weapons do not fit this buggy"));
+    AddButton(page, "IDGARAGE", "Shop", 584, 312, true);
+    AddButton(page, "IDWEAPONS", "Weapons", 584, 352, true);
+    AddButton(page, "IDBUYNEW", "New buggy", 584, 392, true);
+    AddButton(page, "IDSELL", "Sell buggy", 584, 432, true);
+    AddButton(page, "IDCLOSE", "Main menu", 60, 510);
+    AddButton(page, "IDRACE", "Race", 484, 510);
+    return page;
+}
+
+MenuPageRecord RaceTypePage()
+{
+    MenuPageRecord page = Page("ID_INGAME_RACE", kRaceType, demo::kInnerBackdropId);
+    AddTitle(page, "Choose a race");
+    page.controls.push_back(Caption("IDZEPHYRIONS", 560, 44, 740, 76, demo::kTitleFontId, kValueColour, ""));
+    AddButton(page, "IDCHAMPIONSHIP", "Championship", 272, 150);
+    AddButton(page, "IDSYMULATOR", "Tutorials", 272, 226);
+    AddButton(page, "IDTIMETRAIL", "Time trial", 272, 302);
+    AddButton(page, "IDQUICKRACE", "Quick race", 272, 378);
+    AddButton(page, "IDBACK", "Back", 60, 510);
+    return page;
+}
+
+MenuPageRecord RaceListPage(const std::string& id, int number, const std::string& title,
+                            const std::string& listId)
+{
+    MenuPageRecord page = Page(id, number, demo::kInnerBackdropId);
+    AddTitle(page, title);
+    page.controls.push_back(Caption("IDZEPHYRIONS", 560, 44, 740, 76, demo::kTitleFontId, kValueColour, ""));
+    AddList(page, listId, 50, 120, 330, 330);
+    AddPanel(page, 360, 110, 750, 330);
+    page.controls.push_back(Picture("IDMAPPICTURE", 372, 122, 572, 318, 0));
+    page.controls.back().flag = 1;
+    page.controls.push_back(TextList("IDLISTDESCRIPTION", 584, 122, 740, 318));
+    AddLabel(page, "Opponents", 50, 346, 330);
+    AddList(page, "IDLISTOPONENTS", 50, 376, 450, 480);
+    AddButton(page, "IDPROFILE", "Pilot", 490, 380, true);
+    AddButton(page, "IDBACK", "Back", 60, 510);
+    AddButton(page, "IDRACE", "Race", 484, 510);
+    return page;
+}
+
+MenuPageRecord PilotPage(const std::string& id, int number, int parent)
+{
+    MenuPageRecord page = Page(id, number, demo::kPanelId, parent);
+    page.controls.push_back(Picture("IDCHARACTERPICTURE", 250, 170, 350, 270, 0));
+    page.controls.back().flag = 1;
+    page.controls.push_back(TextList("IDLISTPROFILE", 362, 170, 560, 330));
+    AddButton(page, "IDOK", "OK", 336, 340, true);
+    return page;
+}
+
+MenuPageRecord BackOnly(const std::string& id, int number, const std::string& title, const std::string& note)
+{
+    MenuPageRecord page = Page(id, number, demo::kInnerBackdropId);
+    AddTitle(page, title);
+    AddLabel(page, note, 60, 260, 740, kTextColour);
+    AddButton(page, "IDBACK", "Back", 60, 510);
+    return page;
+}
+} // namespace
+
+std::vector<MenuPageRecord> DemoFrontEndPages()
+{
+    return {
+        ProfilePage(),
+        CreateProfilePage(),
+        DifficultyPage(),
+        Message("ID_PROFILE_CANT_GO", kProfileCantGo, kProfile, "Create or choose a pilot first."),
+        Message("ID_PROFILE_CANT_DELETE", kProfileCantDelete, kProfile, "Choose the pilot to delete."),
+        YesNo("ID_PROFILE_DELETE", kProfileDelete, kProfile, "Delete this pilot for good?"),
+        Page(kDemoGarageBackdropPage, kGarageBackdrop, demo::kInnerBackdropId),
+        HubPage(),
+        YesNo("ID_SELL_BUGGY_YESNO", kSellYesNo, kHub, "Sell this buggy with all its parts?"),
+        Message("ID_SELL_BUGGY", kSellRefused, kHub, "You cannot sell your only buggy."),
+        YesNo("ID_INGAME_EXIT", kHubExit, kHub, "Back to the main menu?"),
+        RaceTypePage(),
+        YesNo("ID_POP_TUT", kTutorialOffer, kRaceType, "New here? Try the tutorials first?"),
+        RaceListPage("ID_INGAME_RACE_CHAMPIONSHIP", kChampionship, "Championship", "IDLISTCHAMPIONSHIP"),
+        RaceListPage("ID_INGAME_RACE_SIMULATOR", kSimulator, "Tutorials", "IDLISTTUTORIALS"),
+        PilotPage("ID_INGAME_RACE_CHAMPIONSHIP_PROFILE", kChampionshipPilot, kChampionship),
+        PilotPage("ID_INGAME_RACE_SIMULATOR_PROFILE", kSimulatorPilot, kSimulator),
+        Message("ID_POP_UNLOCK_RACE", kUnlockRace, kChampionship,
+                "Win the race before it to unlock this one."),
+        Message("ID_POP_UNLOCK_TUT", kUnlockTutorial, kSimulator, "Finish the tutorial before it first."),
+        BackOnly("ID_IETEMS", kShop, "Shop", "The shop opens soon."),
+        BackOnly("ID_WEAPONS_BUY", kWeapons, "Weapons", "The weapon dealer opens soon."),
+        BackOnly("ID_NEW_BUGGY", kNewBuggy, "New buggy", "New buggies arrive soon."),
+    };
+}
