@@ -5,10 +5,22 @@
 #include "menus/QV7_GarageHub.h"
 #include "platform/gfx/D3D9.h"
 #include "race/BuggyConfiguration.h"
+#include "race/BuggyMesh.h"
+#include "race/QV7_BuggyMeshSystem.h"
+#include "race/QV7_DataBase_MeshObject.h"
 #include "race/QV7_Profiles.h"
 #include "race/RenderBuggyConfiguration.h"
+#include "world/MeshObjectBlock.h"
 
 #include <cstring>
+
+float g_garageYaw = 0.0f;
+const QV7_DataBase_MeshObject* g_shopPreviewItem = nullptr;
+MountedPart* g_upgradePart = nullptr;
+const QV7_DataBase_MeshObject* g_weaponPreview[3] = {};
+int g_bestOwnedModel = 0;
+const QV7_DataBase_MeshObject* g_ammoPreview = nullptr;
+NewBuggyPreview g_newBuggyPreview[2];
 
 namespace
 {
@@ -46,7 +58,162 @@ D3DXMATRIX PreviewWorld(float yaw, float scale, const D3DXVECTOR3& at)
     D3DXMatrixMultiply(&world, &world, &moved);
     return world;
 }
+// Where one kind of preview stands: eye, target and the model's position.
+struct Placement
+{
+    D3DXVECTOR3 eye, target, at;
+};
+
+const Placement kBuggyPlacement{{0, 600, 0}, {0, 100, 1600}, {0, -160, 1600}};
+
+void Place(const Placement& placement, PreviewLight light)
+{
+    SetCameraEye(placement.eye.x, placement.eye.y, placement.eye.z);
+    SetCameraTarget(placement.target.x, placement.target.y, placement.target.z);
+    SetPreviewLight(light);
+}
+
+// One database object's own mesh (no parts).
+void DrawItemMesh(const QV7_DataBase_MeshObject* item, const D3DXMATRIX& world)
+{
+    if (!item || !item->mesh || !g_device)
+        return;
+    item->mesh->m_World = world;
+    item->mesh->Draw(g_device, MESH_OBJECT_FVF);
+}
+
+bool DrawnAlone(const QV7_DataBase_MeshObject* item)
+{
+    return item && (item->type == 6 || item->type == 8 || item->type == 10);
+}
+
+// Parts of types 6, 10 and 8 stand closer to the camera than whole buggies.
+Placement PartPlacement(int type)
+{
+    if (type == 6)
+        return {{0, 20, 0}, {0, 0, 300}, {0, -80, 300}};
+    if (type == 10)
+        return {{0, 100, 0}, {0, 0, 300}, {0, -10, 300}};
+    return {{0, 100, 0}, {0, 0, 300}, {0, -40, 400}};
+}
+
+// Weapons by type; false for a type the pages do not show.
+bool WeaponPlacement(int type, Placement& placement)
+{
+    switch (type)
+    {
+    case 1:
+    case 2:
+        placement = {{0, 300, 0}, {0, 100, 550}, {0, 0, 550}};
+        return true;
+    case 3:
+        placement = {{0, 300, 0}, {0, 100, 500}, {0, 96, 500}};
+        return true;
+    case 4:
+        placement = {{0, 300, 0}, {0, 100, 500}, {0, 0, 500}};
+        return true;
+    case 5:
+    case 9:
+    case 12:
+        placement = {{0, 300, 0}, {0, 100, 550}, {0, -35, 550}};
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool AmmoPlacement(int type, Placement& placement)
+{
+    if (type >= 16 && type <= 18)
+        placement = {{0, 200, 0}, {0, 100, 200}, {0, 80, 200}};
+    else if (type == 19)
+        placement = {{0, 200, 0}, {0, 100, 600}, {0, 0, 600}};
+    else
+        return false;
+    return true;
+}
+
+BuggyConfiguration* CurrentBuggy()
+{
+    const ProfileRecord* profile = g_profiles ? g_profiles->currentProfile : nullptr;
+    return profile ? profile->currentBuggy : nullptr;
+}
+
+bool Named(const char* id, const char* name)
+{
+    return id && std::strcmp(id, name) == 0;
+}
 } // namespace
+
+void DrawGarageModel(const char*, QV7_Menu_Picture*)
+{
+    const QV7_DataBase_MeshObject* item = g_shopPreviewItem;
+    if (DrawnAlone(item))
+    {
+        const Placement placement = PartPlacement(item->type);
+        Place(placement, PreviewLight::Normal);
+        DrawItemMesh(item, PreviewWorld(g_garageYaw, 1.0f, placement.at));
+        return;
+    }
+    if (BuggyConfiguration* buggy = CurrentBuggy())
+    {
+        Place(kBuggyPlacement, PreviewLight::Normal);
+        RenderBuggyConfiguration(buggy, nullptr, 0, 0, PreviewWorld(g_garageYaw, 1.0f, kBuggyPlacement.at));
+    }
+}
+
+void DrawGarageItem(const char*, QV7_Menu_Picture*)
+{
+    QV7_BuggyMeshSystem* db = BuggyConfiguration::Database();
+    const QV7_DataBase_MeshObject* item = g_upgradePart && db ? db->Item(g_upgradePart->item) : nullptr;
+    if (!item)
+        return;
+    if (DrawnAlone(item))
+    {
+        const Placement placement = PartPlacement(item->type);
+        Place(placement, PreviewLight::Normal);
+        DrawItemMesh(item->parent, PreviewWorld(g_garageYaw, 1.0f, placement.at));
+        return;
+    }
+    if (BuggyConfiguration* buggy = CurrentBuggy())
+    {
+        Place(kBuggyPlacement, PreviewLight::Normal);
+        RenderBuggyConfiguration(buggy, g_upgradePart, 0, 0,
+                                 PreviewWorld(g_garageYaw, 1.0f, kBuggyPlacement.at));
+    }
+}
+
+void DrawWeaponModel(const char* id, QV7_Menu_Picture*)
+{
+    const int slot = Named(id, "ID3DMODEL")    ? 0
+                     : Named(id, "ID3DMODELL") ? 1
+                     : Named(id, "ID3DMODELR") ? 2
+                                               : -1;
+    const QV7_DataBase_MeshObject* weapon = slot >= 0 ? g_weaponPreview[slot] : nullptr;
+    Placement placement;
+    if (!weapon || !weapon->mesh || !WeaponPlacement(weapon->type, placement))
+        return;
+    Place(placement, slot == 0 ? PreviewLight::Normal : PreviewLight::Dim);
+    DrawItemMesh(weapon, PreviewWorld(g_garageYaw, 1.0f, placement.at));
+}
+
+void DrawAmmoModel(const char*, QV7_Menu_Picture*)
+{
+    Placement placement;
+    if (!g_ammoPreview || !AmmoPlacement(g_ammoPreview->type, placement))
+        return;
+    Place(placement, PreviewLight::Normal);
+    DrawItemMesh(g_ammoPreview, PreviewWorld(g_garageYaw, 1.0f, placement.at));
+}
+
+void DrawNewBuggyModel(const char* id, QV7_Menu_Picture*)
+{
+    const int side = Named(id, "ID3DMODELLEFT") ? 0 : Named(id, "ID3DMODELRIGHT") ? 1 : -1;
+    if (side < 0 || !g_newBuggyPreview[side].model)
+        return;
+    Place(kBuggyPlacement, PreviewLight::Normal);
+    DrawItemMesh(g_newBuggyPreview[side].model, PreviewWorld(g_garageYaw, 1.0f, kBuggyPlacement.at));
+}
 
 void DrawHubBuggy(const char* id, QV7_Menu_Picture*)
 {

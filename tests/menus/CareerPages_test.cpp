@@ -3,12 +3,14 @@
 // garage hub's buggy choice and sale, and the race lists and what winning unlocks.
 #include "engine/QV7_TextureList.h"
 #include "gui/QV7_MenuManager.h"
+#include "gui/QV7_Menu_Button.h"
 #include "gui/QV7_Menu_ListBox.h"
 #include "gui/QV7_Menu_Picture.h"
 #include "menus/QV7_GarageHub.h"
 #include "menus/QV7_MainMenu.h"
 #include "menus/QV7_ProfilePages.h"
 #include "menus/QV7_RaceChoicePages.h"
+#include "menus/QV7_ShopPage.h"
 #include "platform/input/null/NullInput.h"
 #include "race/ProfileItemCatalog.h"
 #include "race/QV7_BuggyMeshSystem.h"
@@ -19,6 +21,7 @@
 #include "tools/demo/DemoMenus.h"
 #include "tools/writers/MapsDatabaseWriter.h"
 #include "world/QV7_MapsSort.h"
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -310,6 +313,29 @@ TEST_F(CareerPages, ANewPilotsChampionshipListShowsTheFirstRaceCurrentThenLocked
     FillChampionshipList(list, profile);
     EXPECT_EQ(list.m_SelectedRow, 0);
     g_demoFinished = false;
+}
+
+TEST_F(CareerPages, TheShopGreysWhatItCannotDoInEachMode)
+{
+    ProfileRecord& profile = OwnThreeBuggies();
+    profile.currentBuggy->parts.Clear();
+    std::map<std::string, int> greyed;
+    h.SetFrameObserver(
+        [&]
+        {
+            MenuPage* page = g_menuManager->CurrentPage();
+            if (!page || std::string(page->m_Id) != "ID_IETEMS")
+                return;
+            for (const char* id : {"IDBUY", "IDUPGRADE", "IDSELL"})
+                greyed[id] = static_cast<QV7_Menu_Button*>(menus->FindControl(id, kMenuButton))->m_Highlight;
+        });
+    Idle(60);
+    h.CloseAfterScript();
+    RunShopPage();
+    // Nothing on sale fits these models and nothing is mounted.
+    EXPECT_EQ(greyed["IDBUY"], 1);
+    EXPECT_EQ(greyed["IDUPGRADE"], 1);
+    EXPECT_EQ(greyed["IDSELL"], 1);
 }
 
 struct WinCase

@@ -39,6 +39,18 @@ enum PageNumber
     kShop,
     kWeapons,
     kNewBuggy,
+    kUpgrade,
+    kCantBuyItem,
+    kCantUpgrade,
+    kWeaponsOwned,
+    kAmmo,
+    kCantBuyWeapon,
+    kWeaponFitsNoBuggy,
+    kCantBuyAmmo,
+    kOwnBuggy,
+    kBuggyNotAvailable,
+    kBuggyTooDear,
+    kBuyBuggy,
 };
 
 // Same look as the main menu's buttons: the normal picture, the button with
@@ -54,6 +66,16 @@ void AddButton(MenuPageRecord& page, const std::string& id, const std::string& l
     const int textLeft = left + (small ? 12 : 20), textTop = top + (height - (small ? 18 : 22)) / 2;
     page.controls.push_back(Caption(id + "_TEXT", textLeft, textTop, textLeft, textTop,
                                     small ? demo::kSmallFontId : demo::kMenuFontId, kTextColour, label));
+}
+
+// A small garage button a page may grey: lit by a dark veil, not the orange hover.
+void AddGreyableButton(MenuPageRecord& page, const std::string& id, const std::string& label, int left,
+                       int top)
+{
+    AddButton(page, id, label, left, top, true);
+    for (MenuControlRecord& control : page.controls)
+        if (control.id == id)
+            control.pictureIds[0] = demo::kSmallButtonDimId;
 }
 
 void AddTitle(MenuPageRecord& page, const std::string& text)
@@ -270,12 +292,139 @@ MenuPageRecord PilotPage(const std::string& id, int number, int parent)
     return page;
 }
 
-MenuPageRecord BackOnly(const std::string& id, int number, const std::string& title, const std::string& note)
+void AddMoney(MenuPageRecord& page, const std::string& id)
 {
-    MenuPageRecord page = Page(id, number, demo::kInnerBackdropId);
-    AddTitle(page, title);
-    AddLabel(page, note, 60, 260, 740, kTextColour);
+    page.controls.push_back(Caption(id, 560, 44, 740, 76, demo::kTitleFontId, kValueColour, ""));
+}
+
+MenuPageRecord ShopPage()
+{
+    MenuPageRecord page = Page("ID_IETEMS", kShop, demo::kInnerBackdropId);
+    AddTitle(page, "Shop");
+    AddMoney(page, "IDZEPHYRION");
+    AddLabel(page, "On sale", 50, 104, 290);
+    AddList(page, "IDSHOP", 50, 134, 290, 300, demo::kMenuFontId);
+    AddLabel(page, "On your buggy", 50, 318, 290);
+    AddList(page, "IDINVENTORY", 50, 348, 290, 480, demo::kMenuFontId);
+    // The picture keeps a buggy's proportions; the panel behind it fills the row.
+    AddPanel(page, 320, 104, 750, 330);
+    AddPreview(page, "IDHWND30616", 380, 104, 690, 330, false);
+    AddPanel(page, 320, 344, 570, 490);
+    page.controls.push_back(TextList("IDDESCRIPTION", 330, 354, 560, 480));
+    AddLabel(page, "Price", 590, 344, 750);
+    page.controls.back().id = "IDP";
+    AddLabel(page, "Sells for", 590, 344, 750);
+    page.controls.back().id = "IDSP";
+    page.controls.push_back(Caption("IDPRICE", 590, 370, 750, 400, demo::kTitleFontId, kValueColour, ""));
+    AddGreyableButton(page, "IDBUY", "Buy", 600, 412);
+    AddGreyableButton(page, "IDUPGRADE", "Upgrade", 600, 450);
+    AddGreyableButton(page, "IDSELL", "Sell", 600, 488);
     AddButton(page, "IDBACK", "Back", 60, 510);
+    return page;
+}
+
+MenuPageRecord UpgradePage()
+{
+    MenuPageRecord page = Page("ID_IETEM_UPGRADE", kUpgrade, demo::kPanelId, kShop);
+    page.controls.push_back(Picture("ID3DMODEL", 160, 186, 360, 330, 0));
+    page.controls.push_back(TextList("IDDESCRIPTION", 372, 190, 640, 330));
+    AddLabel(page, "Next level", 160, 336, 260);
+    page.controls.push_back(Caption("IDHWND31025", 270, 336, 360, 358, demo::kMenuFontId, kValueColour, ""));
+    AddButton(page, "IDUPGRADE", "Upgrade", 250, 378, true);
+    AddButton(page, "IDCANCEL", "Cancel", 422, 378, true);
+    return page;
+}
+
+void AddWeaponView(MenuPageRecord& page)
+{
+    AddMoney(page, "IDZEPHYRIONS");
+    page.controls.push_back(Caption("IDWEAPONNAME", 230, 104, 570, 134, demo::kTitleFontId, kTextColour, ""));
+    AddPreview(page, "ID3DMODELL", 40, 160, 220, 330, false);
+    AddPreview(page, "ID3DMODEL", 230, 140, 570, 360);
+    AddPreview(page, "ID3DMODELR", 580, 160, 760, 330, false);
+    AddButton(page, "IDBLEFT", "<", 66, 340, true);
+    AddButton(page, "IDBRIGHT", ">", 606, 340, true);
+    AddPanel(page, 230, 372, 570, 490);
+    page.controls.push_back(TextList("IDDESCRIPTION", 240, 382, 560, 480));
+    page.controls.push_back(Caption("IDPRICE", 590, 398, 750, 428, demo::kTitleFontId, kValueColour, ""));
+}
+
+MenuPageRecord WeaponsBuyPage()
+{
+    MenuPageRecord page = Page("ID_WEAPONS_BUY", kWeapons, demo::kInnerBackdropId);
+    AddTitle(page, "Weapons");
+    AddWeaponView(page);
+    AddLabel(page, "Price", 590, 378, 750);
+    AddButton(page, "IDBACK", "Back", 60, 510);
+    AddButton(page, "IDBUY", "Buy", 484, 510);
+    return page;
+}
+
+MenuPageRecord WeaponsOwnedPage()
+{
+    MenuPageRecord page = Page("ID_WEAPONS", kWeaponsOwned, demo::kInnerBackdropId);
+    AddTitle(page, "Weapons");
+    AddWeaponView(page);
+    AddLabel(page, "Yours, sells for", 590, 378, 770);
+    AddGreyableButton(page, "IDUPGRADE", "Upgrade", 600, 434);
+    AddGreyableButton(page, "IDAMMO", "Ammunition", 600, 470);
+    AddGreyableButton(page, "IDSELL", "Sell", 600, 506);
+    AddButton(page, "IDBACK", "Back", 60, 510);
+    return page;
+}
+
+MenuPageRecord AmmoPage()
+{
+    MenuPageRecord page = Page("ID_AMMO", kAmmo, demo::kPanelId, kWeaponsOwned);
+    page.controls.push_back(Picture("ID3DMODEL", 160, 186, 330, 330, 0));
+    page.controls.push_back(TextList("IDHWND30426", 345, 190, 640, 296));
+    AddLabel(page, "You have", 345, 300, 470);
+    page.controls.push_back(Caption("IDHWND30428", 480, 300, 640, 322, demo::kMenuFontId, kValueColour, ""));
+    AddLabel(page, "Pack price", 345, 324, 470);
+    page.controls.push_back(Caption("IDHWND30424", 480, 324, 640, 346, demo::kMenuFontId, kValueColour, ""));
+    page.controls.push_back(Caption("IDHINT", 160, 350, 640, 368, demo::kSmallFontId, kLabelColour,
+                                    "Hold Shift or Ctrl to buy ten packs"));
+    AddButton(page, "IDBUY", "Buy", 250, 378, true);
+    AddButton(page, "IDCANCEL", "Close", 422, 378, true);
+    return page;
+}
+
+void AddBuggySide(MenuPageRecord& page, char side, int left)
+{
+    const std::string s(1, side);
+    page.controls.push_back(Caption(side == 'L' ? "IDHWND32527" : "IDHWND32528", left, 100, left + 360, 128,
+                                    demo::kTitleFontId, kTextColour, ""));
+    AddPreview(page, side == 'L' ? "ID3DMODELLEFT" : "ID3DMODELRIGHT", left, 134, left + 360, 300);
+    const char* const stats[][2] = {{"IDPRICE", "Price"},   {"IDSTRENGTH", "Strength"},
+                                    {"IDENERGY", "Energy"}, {"IDACCELERATION", "Acceleration"},
+                                    {"IDREPAIR", "Repair"}, {"IDALTERNATOR", "Alternator"},
+                                    {"IDMAX", "Top speed"}};
+    int top = 308;
+    for (const auto& stat : stats)
+    {
+        page.controls.push_back(
+            Caption("IDLABEL", left, top, left + 100, top + 18, demo::kSmallFontId, kLabelColour, stat[1]));
+        page.controls.push_back(Caption(stat[0] + s, left + 100, top, left + 180, top + 18,
+                                        demo::kSmallFontId, kValueColour, ""));
+        top += 21;
+    }
+    AddPanel(page, left + 185, 304, left + 360, 456);
+    page.controls.push_back(
+        TextList(side == 'L' ? "IDBUGGYDESCRPL" : "IDBUGGYDESCRPR", left + 192, 310, left + 352, 450));
+}
+
+MenuPageRecord NewBuggyPage()
+{
+    MenuPageRecord page = Page("ID_NEW_BUGGY", kNewBuggy, demo::kInnerBackdropId);
+    AddTitle(page, "New buggy");
+    AddMoney(page, "IDHWND33032");
+    AddBuggySide(page, 'L', 30);
+    AddBuggySide(page, 'R', 410);
+    AddButton(page, "IDBLEFT", "<", 30, 466, true);
+    AddButton(page, "IDBUYL", "Buy", 262, 466, true);
+    AddButton(page, "IDBUYR", "Buy", 410, 466, true);
+    AddButton(page, "IDBRIGHT", ">", 642, 466, true);
+    AddButton(page, "IDBACK", "Back", 272, 516);
     return page;
 }
 } // namespace
@@ -303,8 +452,22 @@ std::vector<MenuPageRecord> DemoFrontEndPages()
         Message("ID_POP_UNLOCK_RACE", kUnlockRace, kChampionship,
                 "Win the race before it to unlock this one."),
         Message("ID_POP_UNLOCK_TUT", kUnlockTutorial, kSimulator, "Finish the tutorial before it first."),
-        BackOnly("ID_IETEMS", kShop, "Shop", "The shop opens soon."),
-        BackOnly("ID_WEAPONS_BUY", kWeapons, "Weapons", "The weapon dealer opens soon."),
-        BackOnly("ID_NEW_BUGGY", kNewBuggy, "New buggy", "New buggies arrive soon."),
+        ShopPage(),
+        UpgradePage(),
+        Message("ID_CANT_BUY_ITEM", kCantBuyItem, kShop, "You do not have enough money for this part."),
+        Message("ID_CANT_UPGR_ITEM", kCantUpgrade, kUpgrade, "You do not have enough money for the upgrade."),
+        WeaponsBuyPage(),
+        WeaponsOwnedPage(),
+        AmmoPage(),
+        Message("ID_CANT_BUY_WEAP", kCantBuyWeapon, kWeapons,
+                "You do not have enough money for this weapon."),
+        Message("ID_POP_CANT_BUY_WEAP", kWeaponFitsNoBuggy, kWeapons,
+                "None of your buggies can carry this weapon."),
+        Message("ID_CANT_BUY_AMMO", kCantBuyAmmo, kAmmo, "You do not have enough money for that."),
+        NewBuggyPage(),
+        Message("ID_POP_OWN_BUG", kOwnBuggy, kNewBuggy, "You already own this buggy."),
+        Message("ID_NEW_POP_C", kBuggyNotAvailable, kNewBuggy, "This buggy is not for sale to you yet."),
+        Message("ID_NEW_BUG_A", kBuggyTooDear, kNewBuggy, "You do not have enough money for this buggy."),
+        YesNo("ID_NEW_POP_B", kBuyBuggy, kNewBuggy, "Buy this buggy? It becomes your current one."),
     };
 }

@@ -126,10 +126,11 @@ MenuFileRecord DemoMenuFile()
 {
     MenuFileRecord file;
     file.textureIds = {
-        demo::kMainBackdropId, demo::kPageBackdropId, demo::kLoadingBackdropId,  demo::kButtonId,
-        demo::kButtonHoverId,  demo::kSmallButtonId,  demo::kSmallButtonHoverId, demo::kCursorId,
-        demo::kCursorTrailId,  demo::kPanelId,        demo::kProgressFrameId,    demo::kProgressFillId,
-        demo::kCheckMarkId,    demo::kCheckFrameId,   demo::kListKnobId,         demo::kInnerBackdropId};
+        demo::kMainBackdropId,  demo::kPageBackdropId, demo::kLoadingBackdropId,  demo::kButtonId,
+        demo::kButtonHoverId,   demo::kSmallButtonId,  demo::kSmallButtonHoverId, demo::kCursorId,
+        demo::kCursorTrailId,   demo::kPanelId,        demo::kProgressFrameId,    demo::kProgressFillId,
+        demo::kCheckMarkId,     demo::kCheckFrameId,   demo::kListKnobId,         demo::kInnerBackdropId,
+        demo::kSmallButtonDimId};
     file.fontIds = {demo::kMenuFontId, demo::kTitleFontId, demo::kSmallFontId};
     file.cursorId = demo::kCursorId;
     file.trailId = demo::kCursorTrailId;

@@ -355,6 +355,15 @@ std::vector<uint8_t> CheckMark()
     return Png(canvas);
 }
 
+// Laid over a button's normal picture: darker, so a button the page ignores reads as greyed.
+std::vector<uint8_t> ButtonVeil(int width, int height)
+{
+    Bitmap32 canvas{width, height, 0x00000000};
+    RoundRect(canvas, 2, 2, float(width - 2), float(height - 2), float(height) * 0.3f, 0xD0080808, 0xD0080808,
+              0xFF505050, 2);
+    return Png(canvas);
+}
+
 std::vector<uint8_t> ListKnob()
 {
     Bitmap32 canvas{12, 32, 0x00000000};
@@ -405,6 +414,7 @@ bool WriteDemoPictures(const std::string& dataDir)
         {kCheckFrameId, CheckFrame()},
         {kListKnobId, ListKnob()},
         {kInnerBackdropId, GarageBackdrop()},
+        {kSmallButtonDimId, ButtonVeil(128, 32)},
     };
     return ok && WriteMenuTextureContainer(dataDir + "Textures1.qvx", menu);
 }
