@@ -15,7 +15,7 @@
 #include "race/ProfileItemCatalog.h"
 #include "race/QV7_BuggyMeshSystem.h"
 #include "race/QV7_Profiles.h"
-#include "tests/gui/ScreenLoopHarness.h"
+#include "tests/menus/DemoMenuScreens.h"
 #include "tests/race/BuggyDatabaseTestSupport.h"
 #include "tools/demo/DemoFrontEndPages.h"
 #include "tools/demo/DemoMenus.h"
@@ -50,14 +50,12 @@ BuggyDatabaseDescription HubDatabase()
     return database;
 }
 
-class CareerPages : public ::testing::Test
+class CareerPages : public DemoMenuScreens
 {
   protected:
     void SetUp() override
     {
-        h.WriteStandardPicturesAndFonts();
-        h.WriteMenus(DemoMenuFile());
-        menus = std::make_unique<QV7_MenuManager>();
+        DemoMenuScreens::SetUp();
         BinaryReader file(BuildBuggyDatabase(HubDatabase()).Bytes());
         database.Read(file, nullptr, nullptr);
         catalog = ProfileItemCatalog::From(database);
@@ -65,51 +63,16 @@ class CareerPages : public ::testing::Test
         g_buggyMeshSystem = &database;
         profiles = std::make_unique<QV7_Profiles>();
         g_demoFinished = false;
-        h.SetFrameObserver([this] { Observe(); });
     }
     void TearDown() override
     {
-        input::null::State().frames.clear();
+        DemoMenuScreens::TearDown();
         profiles.reset();
         g_buggyMeshSystem = nullptr;
         g_profileItemCatalog = nullptr;
         database.Clear();
     }
 
-    void Observe()
-    {
-        MenuPage* page = g_menuManager->CurrentPage();
-        pages.push_back(page ? page->m_Id : "");
-    }
-    bool Shown(const std::string& page) const
-    {
-        return std::find(pages.begin(), pages.end(), page) != pages.end();
-    }
-
-    void Idle(int count, std::vector<int> keys = {})
-    {
-        for (int i = 0; i < count; ++i)
-        {
-            ScriptedFrame frame;
-            frame.x = 790;
-            frame.y = 590;
-            frame.keys = keys;
-            h.Queue(frame);
-        }
-    }
-    void Click(const std::string& pageId, const std::string& controlId)
-    {
-        for (const MenuPageRecord& page : DemoMenuFile().pages)
-            for (const MenuControlRecord& control : page.controls)
-                if (page.id == pageId && control.id == controlId && control.type != kMenuPicture &&
-                    control.type != kMenuCaption)
-                {
-                    h.Queue(ClickAt(float(control.left + control.right) / 2,
-                                    float(control.top + control.bottom) / 2));
-                    return;
-                }
-        ADD_FAILURE() << "no control " << controlId << " on " << pageId;
-    }
     ProfileRecord& OwnThreeBuggies()
     {
         ProfileRecord& profile = *(profiles->currentProfile = profiles->AddProfile());
@@ -120,12 +83,9 @@ class CareerPages : public ::testing::Test
         return profile;
     }
 
-    ScreenLoopHarness h;
-    std::unique_ptr<QV7_MenuManager> menus;
     QV7_BuggyMeshSystem database;
     ProfileItemCatalog catalog;
     std::unique_ptr<QV7_Profiles> profiles;
-    std::vector<std::string> pages;
 };
 
 TEST_F(CareerPages, ANewPilotIsCreatedSavedAndShownNewestFirstWithItsFigure)

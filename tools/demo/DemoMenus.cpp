@@ -3,6 +3,7 @@
 
 #include "tools/demo/DemoFonts.h"
 #include "tools/demo/DemoFrontEndPages.h"
+#include "tools/demo/DemoOptionsPages.h"
 #include "tools/demo/DemoPictures.h"
 #include "tools/writers/MenuFileWriter.h"
 
@@ -113,24 +114,17 @@ MenuPageRecord AdvertPage(const std::string& id, int number, const std::string& 
     return page;
 }
 
-MenuPageRecord BackOnlyPage(const std::string& id, int number, const std::string& title)
-{
-    MenuPageRecord page = Page(id, number, demo::kPageBackdropId);
-    AddTitle(page, title);
-    AddButton(page, "IDBACK", "Back", 60, 500);
-    return page;
-}
 } // namespace
 
 MenuFileRecord DemoMenuFile()
 {
     MenuFileRecord file;
     file.textureIds = {
-        demo::kMainBackdropId,  demo::kPageBackdropId, demo::kLoadingBackdropId,  demo::kButtonId,
-        demo::kButtonHoverId,   demo::kSmallButtonId,  demo::kSmallButtonHoverId, demo::kCursorId,
-        demo::kCursorTrailId,   demo::kPanelId,        demo::kProgressFrameId,    demo::kProgressFillId,
-        demo::kCheckMarkId,     demo::kCheckFrameId,   demo::kListKnobId,         demo::kInnerBackdropId,
-        demo::kSmallButtonDimId};
+        demo::kMainBackdropId,   demo::kPageBackdropId, demo::kLoadingBackdropId,  demo::kButtonId,
+        demo::kButtonHoverId,    demo::kSmallButtonId,  demo::kSmallButtonHoverId, demo::kCursorId,
+        demo::kCursorTrailId,    demo::kPanelId,        demo::kProgressFrameId,    demo::kProgressFillId,
+        demo::kCheckMarkId,      demo::kCheckFrameId,   demo::kListKnobId,         demo::kInnerBackdropId,
+        demo::kSmallButtonDimId, demo::kDropArrowId,    demo::kSliderTrackId};
     file.fontIds = {demo::kMenuFontId, demo::kTitleFontId, demo::kSmallFontId};
     file.cursorId = demo::kCursorId;
     file.trailId = demo::kCursorTrailId;
@@ -143,8 +137,9 @@ MenuFileRecord DemoMenuFile()
         AdvertPage("ID_DEMO_MENUSP", kAdvertSinglePage, "The full game has a whole championship to win."),
         AdvertPage("ID_DEMO_MENUMP", kAdvertMultiPage, "Multiplayer races come with the full game."),
         AdvertPage("ID_DEMO_END", kDemoEndPage, "That was the demo race."),
-        BackOnlyPage("ID_OPTIONS_GRAPHICS", kOptionsPage, "Options"),
     };
+    for (MenuPageRecord& page : DemoOptionsPages())
+        file.pages.push_back(std::move(page));
     for (MenuPageRecord& page : DemoFrontEndPages())
         file.pages.push_back(std::move(page));
     return file;

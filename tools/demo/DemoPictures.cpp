@@ -364,6 +364,28 @@ std::vector<uint8_t> ButtonVeil(int width, int height)
     return Png(canvas);
 }
 
+// A down arrow in a rounded box.
+std::vector<uint8_t> DropArrow()
+{
+    Bitmap32 canvas{32, 32, 0x00000000};
+    RoundRect(canvas, 1, 1, 31, 31, 6, 0xFF485870, 0xFF1C2430, 0xFF8898B0, 2);
+    for (int y = 11; y < 22; ++y)
+        for (int x = 8; x < 24; ++x)
+        {
+            const float half = float(21 - y) * 0.75f; // the arrow narrows towards its tip
+            const float coverage = std::clamp(half - std::fabs(float(x) + 0.5f - 16.0f) + 0.5f, 0.0f, 1.0f);
+            Blend(canvas, x, y, 0xFFFFC040, coverage);
+        }
+    return Png(canvas);
+}
+
+std::vector<uint8_t> SliderTrack()
+{
+    Bitmap32 canvas{256, 16, 0x00000000};
+    RoundRect(canvas, 1, 4, 255, 12, 4, 0xE0101820, 0xE0202A38, 0xFFA0B0C8, 1);
+    return Png(canvas);
+}
+
 std::vector<uint8_t> ListKnob()
 {
     Bitmap32 canvas{12, 32, 0x00000000};
@@ -415,6 +437,8 @@ bool WriteDemoPictures(const std::string& dataDir)
         {kListKnobId, ListKnob()},
         {kInnerBackdropId, GarageBackdrop()},
         {kSmallButtonDimId, ButtonVeil(128, 32)},
+        {kDropArrowId, DropArrow()},
+        {kSliderTrackId, SliderTrack()},
     };
     return ok && WriteMenuTextureContainer(dataDir + "Textures1.qvx", menu);
 }
