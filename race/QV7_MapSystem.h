@@ -63,6 +63,9 @@ class QV7_MapSystem
                                RaceMode mode, int raceIndex);
     // Tears the session down, clears g_mapSystem and frees it; null is ignored.
     static void EndSession(QV7_MapSystem* session);
+    // The race itself, until it ends, the player leaves it or the game quits;
+    // the session's won flag then says whether it was won.
+    static void RunRace(QV7_MapSystem* session);
 
     // Device loss (1) or recreation (0) of the session's device-bound members.
     void OnLostReset(int lost);

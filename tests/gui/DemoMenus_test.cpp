@@ -17,6 +17,16 @@
 
 using namespace screentest;
 
+namespace
+{
+// Pictures whose texture or drawing the screens give them at run time.
+bool FilledByTheScreens(const std::string& id)
+{
+    return id == "IDPLAYERMODEL" || id.rfind("ID3DMODEL", 0) == 0 || id == "IDMAPPICTURE" ||
+           id == "IDCHARACTERPICTURE" || id == "IDHWND30616";
+}
+} // namespace
+
 TEST(DemoMenus, LoadWithTheDemoPicturesAndFonts)
 {
     ScreenLoopHarness h;
@@ -48,7 +58,7 @@ TEST(DemoMenus, LoadWithTheDemoPicturesAndFonts)
             {
                 EXPECT_NE(static_cast<QV7_Menu_Button*>(control)->m_HoverPicture, nullptr);
             }
-            else if (control->m_Type == kMenuPicture)
+            else if (control->m_Type == kMenuPicture && !FilledByTheScreens(control->m_Id))
             {
                 EXPECT_NE(static_cast<QV7_Menu_Picture*>(control)->m_Picture, nullptr);
             }
@@ -107,4 +117,170 @@ TEST(DemoMenus, MapTextureLoadsShowTheirProgressOnTheLoadingPage)
     EXPECT_EQ(menus.m_CurrentPage, 0);
     EXPECT_EQ(menus.m_CursorFlag, 0);
     EXPECT_NEAR(bar->m_Value, before + 40.0f, 0.01f); // the map textures take 40 percent of the bar
+}
+
+// Every control the career screens look up is on its page with the kind they use.
+TEST(DemoMenus, TheCareerPagesHaveEveryControlTheScreensFind)
+{
+    ScreenLoopHarness h;
+    ASSERT_TRUE(WriteDemoPictures(h.DataDir()));
+    ASSERT_TRUE(WriteDemoFonts(h.DataDir()));
+    ASSERT_TRUE(WriteDemoMenus(h.DataDir()));
+    QV7_MenuManager menus;
+    const struct
+    {
+        const char* page;
+        std::vector<std::pair<const char*, int>> controls;
+    } expected[] = {
+        {"ID_PROFILE",
+         {{"IDPROFILES", kMenuList},
+          {"IDPLAYERMODEL", kMenuPicture},
+          {"IDGO", kMenuButton},
+          {"IDDELETE", kMenuButton},
+          {"IDNEW", kMenuButton},
+          {"IDBACK", kMenuButton}}},
+        {"ID_PROFILE_CREATE",
+         {{"IDHWND502", kMenuText},
+          {"IDHWND504", kMenuOption},
+          {"IDMALE", kMenuOption},
+          {"IDOK", kMenuButton},
+          {"IDCANCEL", kMenuButton}}},
+        {"ID_PROFILE_DIFICULTY",
+         {{"IDHWND606", kMenuOption},
+          {"IDHWND607", kMenuOption},
+          {"IDHWND608", kMenuOption},
+          {"IDOK", kMenuButton},
+          {"IDCANCEL", kMenuButton}}},
+        {"ID_PROFILE_CANT_GO", {{"IDOK", kMenuButton}}},
+        {"ID_PROFILE_CANT_DELETE", {{"IDOK", kMenuButton}}},
+        {"ID_PROFILE_DELETE", {{"IDYES", kMenuButton}, {"IDNO", kMenuButton}}},
+        {"ID_INGAME", {{"IDZEPHYRIONS", kMenuCaption},    {"IDBUGGYNAME", kMenuCaption},
+                       {"ID3DMODELMIDDLE", kMenuPicture}, {"ID3DMODELLEFT", kMenuPicture},
+                       {"ID3DMODELRIGHT", kMenuPicture},  {"IDHWND32529", kMenuCaption},
+                       {"IDVALUE", kMenuCaption},         {"IDSTRENGTH", kMenuCaption},
+                       {"IDENERGY", kMenuCaption},        {"IDREPAIR", kMenuCaption},
+                       {"IDMAX", kMenuCaption},           {"IDACCELERATION", kMenuCaption},
+                       {"IDALTERNATOR", kMenuCaption},    {"IDGARAGE", kMenuButton},
+                       {"IDWEAPONS", kMenuButton},        {"IDBUYNEW", kMenuButton},
+                       {"IDSELL", kMenuButton},           {"IDRACE", kMenuButton},
+                       {"IDCLOSE", kMenuButton},          {"IDBLEFT", kMenuButton},
+                       {"IDBRIGHT", kMenuButton}}},
+        {"ID_SELL_BUGGY_YESNO", {{"IDYES", kMenuButton}, {"IDNO", kMenuButton}}},
+        {"ID_INGAME_EXIT", {{"IDYES", kMenuButton}, {"IDNO", kMenuButton}}},
+        {"ID_SELL_BUGGY", {{"IDOK", kMenuButton}}},
+        {"ID_INGAME_RACE",
+         {{"IDZEPHYRIONS", kMenuCaption},
+          {"IDBACK", kMenuButton},
+          {"IDCHAMPIONSHIP", kMenuButton},
+          {"IDTIMETRAIL", kMenuButton},
+          {"IDQUICKRACE", kMenuButton},
+          {"IDSYMULATOR", kMenuButton}}},
+        {"ID_POP_TUT", {{"IDYES", kMenuButton}, {"IDNO", kMenuButton}}},
+        {"ID_INGAME_RACE_CHAMPIONSHIP",
+         {{"IDLISTCHAMPIONSHIP", kMenuList},
+          {"IDLISTOPONENTS", kMenuList},
+          {"IDLISTDESCRIPTION", kMenuList},
+          {"IDMAPPICTURE", kMenuPicture},
+          {"IDZEPHYRIONS", kMenuCaption},
+          {"IDPROFILE", kMenuButton},
+          {"IDBACK", kMenuButton},
+          {"IDRACE", kMenuButton}}},
+        {"ID_INGAME_RACE_SIMULATOR",
+         {{"IDLISTTUTORIALS", kMenuList},
+          {"IDLISTOPONENTS", kMenuList},
+          {"IDLISTDESCRIPTION", kMenuList},
+          {"IDMAPPICTURE", kMenuPicture},
+          {"IDZEPHYRIONS", kMenuCaption},
+          {"IDPROFILE", kMenuButton},
+          {"IDBACK", kMenuButton},
+          {"IDRACE", kMenuButton}}},
+        {"ID_INGAME_RACE_CHAMPIONSHIP_PROFILE",
+         {{"IDCHARACTERPICTURE", kMenuPicture}, {"IDLISTPROFILE", kMenuList}, {"IDOK", kMenuButton}}},
+        {"ID_INGAME_RACE_SIMULATOR_PROFILE",
+         {{"IDCHARACTERPICTURE", kMenuPicture}, {"IDLISTPROFILE", kMenuList}, {"IDOK", kMenuButton}}},
+        {"ID_POP_UNLOCK_RACE", {{"IDOK", kMenuButton}}},
+        {"ID_POP_UNLOCK_TUT", {{"IDOK", kMenuButton}}},
+        {"ID_IETEMS",
+         {{"IDSHOP", kMenuList},
+          {"IDINVENTORY", kMenuList},
+          {"IDDESCRIPTION", kMenuList},
+          {"IDBUY", kMenuButton},
+          {"IDUPGRADE", kMenuButton},
+          {"IDSELL", kMenuButton},
+          {"IDBACK", kMenuButton},
+          {"IDZEPHYRION", kMenuCaption},
+          {"IDPRICE", kMenuCaption},
+          {"IDP", kMenuCaption},
+          {"IDSP", kMenuCaption},
+          {"IDHWND30616", kMenuPicture}}},
+        {"ID_IETEM_UPGRADE",
+         {{"IDDESCRIPTION", kMenuList},
+          {"IDHWND31025", kMenuCaption},
+          {"ID3DMODEL", kMenuPicture},
+          {"IDUPGRADE", kMenuButton},
+          {"IDCANCEL", kMenuButton}}},
+        {"ID_CANT_BUY_ITEM", {{"IDOK", kMenuButton}}},
+        {"ID_CANT_UPGR_ITEM", {{"IDOK", kMenuButton}}},
+        {"ID_WEAPONS_BUY",
+         {{"ID3DMODEL", kMenuPicture},
+          {"ID3DMODELL", kMenuPicture},
+          {"ID3DMODELR", kMenuPicture},
+          {"IDZEPHYRIONS", kMenuCaption},
+          {"IDPRICE", kMenuCaption},
+          {"IDWEAPONNAME", kMenuCaption},
+          {"IDDESCRIPTION", kMenuList},
+          {"IDBUY", kMenuButton},
+          {"IDBLEFT", kMenuButton},
+          {"IDBRIGHT", kMenuButton},
+          {"IDBACK", kMenuButton}}},
+        {"ID_WEAPONS",
+         {{"ID3DMODEL", kMenuPicture},
+          {"ID3DMODELL", kMenuPicture},
+          {"ID3DMODELR", kMenuPicture},
+          {"IDZEPHYRIONS", kMenuCaption},
+          {"IDPRICE", kMenuCaption},
+          {"IDWEAPONNAME", kMenuCaption},
+          {"IDDESCRIPTION", kMenuList},
+          {"IDUPGRADE", kMenuButton},
+          {"IDAMMO", kMenuButton},
+          {"IDSELL", kMenuButton},
+          {"IDBLEFT", kMenuButton},
+          {"IDBRIGHT", kMenuButton},
+          {"IDBACK", kMenuButton}}},
+        {"ID_AMMO",
+         {{"IDHWND30428", kMenuCaption},
+          {"IDHWND30424", kMenuCaption},
+          {"IDHWND30426", kMenuList},
+          {"ID3DMODEL", kMenuPicture},
+          {"IDBUY", kMenuButton},
+          {"IDCANCEL", kMenuButton}}},
+        {"ID_CANT_BUY_WEAP", {{"IDOK", kMenuButton}}},
+        {"ID_POP_CANT_BUY_WEAP", {{"IDOK", kMenuButton}}},
+        {"ID_CANT_BUY_AMMO", {{"IDOK", kMenuButton}}},
+        {"ID_NEW_BUGGY", {{"ID3DMODELLEFT", kMenuPicture},   {"ID3DMODELRIGHT", kMenuPicture},
+                          {"IDHWND32527", kMenuCaption},     {"IDHWND32528", kMenuCaption},
+                          {"IDHWND33032", kMenuCaption},     {"IDBUGGYDESCRPL", kMenuList},
+                          {"IDBUGGYDESCRPR", kMenuList},     {"IDPRICEL", kMenuCaption},
+                          {"IDSTRENGTHL", kMenuCaption},     {"IDENERGYL", kMenuCaption},
+                          {"IDACCELERATIONL", kMenuCaption}, {"IDREPAIRL", kMenuCaption},
+                          {"IDALTERNATORL", kMenuCaption},   {"IDMAXL", kMenuCaption},
+                          {"IDPRICER", kMenuCaption},        {"IDSTRENGTHR", kMenuCaption},
+                          {"IDENERGYR", kMenuCaption},       {"IDACCELERATIONR", kMenuCaption},
+                          {"IDREPAIRR", kMenuCaption},       {"IDALTERNATORR", kMenuCaption},
+                          {"IDMAXR", kMenuCaption},          {"IDBLEFT", kMenuButton},
+                          {"IDBRIGHT", kMenuButton},         {"IDBUYL", kMenuButton},
+                          {"IDBUYR", kMenuButton},           {"IDBACK", kMenuButton}}},
+        {"ID_POP_OWN_BUG", {{"IDOK", kMenuButton}}},
+        {"ID_NEW_POP_C", {{"IDOK", kMenuButton}}},
+        {"ID_NEW_BUG_A", {{"IDOK", kMenuButton}}},
+        {"ID_NEW_POP_B", {{"IDYES", kMenuButton}, {"IDNO", kMenuButton}}},
+    };
+    for (const auto& page : expected)
+    {
+        ASSERT_NE(menus.FindPage(page.page), nullptr) << page.page;
+        menus.m_CurrentPage = menus.FindPageIndex(page.page);
+        for (const auto& [id, type] : page.controls)
+            EXPECT_NE(menus.FindControl(id, type), nullptr) << page.page << " " << id;
+    }
+    EXPECT_NE(menus.FindPage("ID_IM_BACKGROUND"), nullptr);
 }

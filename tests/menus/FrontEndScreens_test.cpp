@@ -58,14 +58,14 @@ MenuFileRecord TestMenus()
     file.pages = {Page("ID_LOADING_GAME", 0, kWhitePicture),
                   main,
                   Page("ID_MM_BACKGROUND", 2, kBackdrop),
-                  WithButton(WithButton(Page("ID_MAIN_MENU_EXIT", 3, kWhitePicture, 1), "IDYES", 350, 300), "IDNO",
-                             560, 300),
+                  WithButton(WithButton(Page("ID_MAIN_MENU_EXIT", 3, kWhitePicture, 1), "IDYES", 350, 300),
+                             "IDNO", 560, 300),
                   credits,
                   Page("ID_DEMO_MENUSP", 5, kWhitePicture),
                   Page("ID_DEMO_MENUMP", 6, kWhitePicture),
                   Page("ID_DEMO_END", 7, kWhitePicture),
                   WithButton(Page("ID_PROFILE", 8, kWhitePicture), "IDBACK", 100, 500),
-                  WithButton(Page("ID_OPTIONS_GRAPHICS", 9, kWhitePicture), "IDBACK", 100, 500)};
+                  WithButton(Page("ID_OPTIONS_GRAPHICS", 9, kWhitePicture), "IDBACKTOMAINMENU", 100, 500)};
     return file;
 }
 
@@ -129,7 +129,8 @@ class FrontEndScreens : public ::testing::Test
             for (const MenuControlRecord& control : page.controls)
                 if (page.id == pageId && control.id == controlId)
                 {
-                    h.Queue(ClickAt(float(control.left + control.right) / 2, float(control.top + control.bottom) / 2));
+                    h.Queue(ClickAt(float(control.left + control.right) / 2,
+                                    float(control.top + control.bottom) / 2));
                     return;
                 }
         ADD_FAILURE() << "no control " << controlId << " on " << pageId;
@@ -164,12 +165,12 @@ TEST_F(FrontEndScreens, MainMenuFadesInOnItsFirstEntryAndAfterAFinishedDemoOnly)
 {
     h.Windows().m_Settings.Version = 1;
     h.Windows().m_Settings.Version_Branch = 0;
-    Idle(10);                                     // frames 0-9: the first entry fades in (0.5 x 20 ms a frame)
-    Click("ID_MAIN_MENU", "IDOPTIONS");           // 10-11, before the fade is over
-    Idle(40);                                     // 12-51: out to the options page and in
-    Click("ID_OPTIONS_GRAPHICS", "IDBACK");       // 52-53
-    Idle(50);                                     // 54-103: back to the main menu
-    actions[104] = [] { g_demoFinished = true; }; // 104-143: a finished demo fades it in again
+    Idle(10);                           // frames 0-9: the first entry fades in (0.5 x 20 ms a frame)
+    Click("ID_MAIN_MENU", "IDOPTIONS"); // 10-11, before the fade is over
+    Idle(40);                           // 12-51: out to the options page and in
+    Click("ID_OPTIONS_GRAPHICS", "IDBACKTOMAINMENU"); // 52-53
+    Idle(50);                                         // 54-103: back to the main menu
+    actions[104] = [] { g_demoFinished = true; };     // 104-143: a finished demo fades it in again
     Idle(40);
     h.CloseAfterScript();
     RunMainMenu();
@@ -177,8 +178,9 @@ TEST_F(FrontEndScreens, MainMenuFadesInOnItsFirstEntryAndAfterAFinishedDemoOnly)
     EXPECT_EQ(BackdropFrames(1, 10), 9);
     EXPECT_GT(CountFrames(12, 52, [](const SeenFrame& f) { return f.page == "ID_OPTIONS_GRAPHICS"; }), 0);
     // Back from a sub-page the menu shows at once: its last frames carry no backdrop.
-    EXPECT_EQ(CountFrames(92, 104, [](const SeenFrame& f) { return f.page == "ID_MAIN_MENU" && f.menuInput == 1; }),
-              12);
+    EXPECT_EQ(
+        CountFrames(92, 104, [](const SeenFrame& f) { return f.page == "ID_MAIN_MENU" && f.menuInput == 1; }),
+        12);
     EXPECT_EQ(BackdropFrames(92, 104), 0);
     // The fade from black takes 255 / 10 frames.
     EXPECT_GE(BackdropFrames(105, 144), 23);
@@ -212,7 +214,8 @@ TEST_F(FrontEndScreens, AClickHeldFromBeforeThePageDoesNotActButAFreshOneDoes)
     h.CloseAfterScript();
     RunMainMenu();
 
-    EXPECT_EQ(CountFrames(0, freshClick, [](const SeenFrame& f) { return f.page == "ID_MAIN_MENU_EXIT"; }), 0);
+    EXPECT_EQ(CountFrames(0, freshClick, [](const SeenFrame& f) { return f.page == "ID_MAIN_MENU_EXIT"; }),
+              0);
     EXPECT_GT(CountPage("ID_MAIN_MENU_EXIT"), 0);
     // No: back in the main menu's own loop.
     EXPECT_EQ(seen[seen.size() - 2].page, "ID_MAIN_MENU");
@@ -272,7 +275,8 @@ TEST_F(FrontEndScreens, TheDemoEndPageFadesInHoldsForASecondAndFadesOutWithoutIn
     EXPECT_EQ(shown, int(seen.size()));
     EXPECT_GE(shown, 128 + 50 + 127);
     EXPECT_LE(shown, 128 + 52 + 129);
-    EXPECT_EQ(CountFrames(0, seen.size(), [](const SeenFrame& f) { return f.menuInput != 0 || f.backdrop; }), 0);
+    EXPECT_EQ(CountFrames(0, seen.size(), [](const SeenFrame& f) { return f.menuInput != 0 || f.backdrop; }),
+              0);
 }
 
 TEST_F(FrontEndScreens, TheMultiplayerAdvertLeavesTheMainMenuAndComesBackToIt)
@@ -298,7 +302,8 @@ TEST_F(FrontEndScreens, TheMultiplayerAdvertLeavesTheMainMenuAndComesBackToIt)
     EXPECT_LE(runs[1].frames, 128 + 52 + 129);
     EXPECT_EQ(runs[2].page, "ID_MAIN_MENU");
     EXPECT_EQ(runs[2].frames, 13);
-    EXPECT_EQ(CountFrames(0, seen.size(), [](const SeenFrame& f) { return f.menuInput != 0 || f.backdrop; }), 0);
+    EXPECT_EQ(CountFrames(0, seen.size(), [](const SeenFrame& f) { return f.menuInput != 0 || f.backdrop; }),
+              0);
 }
 
 TEST_F(FrontEndScreens, CreditsScrollUntilTheLastLineHasLeftTheTop)
@@ -364,7 +369,8 @@ class FrontEndMusic : public FrontEndScreens
 TEST_F(FrontEndMusic, TheLoopingPieceTakesOverWhenTheOpeningOneEnds)
 {
     bool openingPlayedOn = false, takenOver = false;
-    actions[5] = [&] { openingPlayedOn = Playing(sound->m_MusicA, false) && !Playing(sound->m_MusicB, true); };
+    actions[5] = [&]
+    { openingPlayedOn = Playing(sound->m_MusicA, false) && !Playing(sound->m_MusicB, true); };
     actions[6] = [] { snd::null::AdvanceTime(600000.0); };
     actions[8] = [&] { takenOver = Playing(sound->m_MusicB, true); };
     Idle(10);

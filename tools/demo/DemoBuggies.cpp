@@ -121,6 +121,9 @@ void AddPartChain(BuggyDatabaseDescription& database, int32_t type, const char* 
                           BuggyObjectDescription part =
                               Item(type, Leveled(name, level), description, price * uint32_t(level));
                           part.flag = flag;
+                          // The parts hidden inside the buggy still show in the shop.
+                          if (type == 6 || type == 8 || type == 10)
+                              part.mesh = MakeDemoPartMesh(type, level, uint32_t(300 + type * 10 + level));
                           FitEveryModel(part, D3DXVECTOR3(0, 0, 0));
                           return part;
                       });

@@ -308,6 +308,21 @@ MeshObjectDescription MakeDemoPartMesh(int type, int level, uint32_t id)
     case 15: // front spoiler
         mesh.Box(V(-40, -10, -300) * s, V(40, 10, 300) * s, 0);
         break;
+    // Turbo, repair kit and power cell ride inside the buggy: these shapes are
+    // only seen in the shop.
+    case 6: // a gas canister with its valve
+        mesh.Box(V(-25, 0, -25) * s, V(25, 110, 25) * s, 0);
+        mesh.Box(V(-12, 110, -12) * s, V(12, 126, 12) * s, 0);
+        break;
+    case 8: // a tool case with its handle
+        mesh.Box(V(-55, 0, -35) * s, V(55, 60, 35) * s, 0);
+        mesh.Box(V(-22, 60, -6) * s, V(22, 74, 6) * s, 0);
+        break;
+    case 10: // a battery with two terminals
+        mesh.Box(V(-45, 0, -28) * s, V(45, 70, 28) * s, 0);
+        for (float x : {-25.0f, 25.0f})
+            mesh.Box(V(x - 7, 70, -7) * s, V(x + 7, 83, 7) * s, 0);
+        break;
     default: // engine intake, alternator: a box on the deck
         mesh.Box(V(-60, 0, -60) * s, V(60, 80 + 20 * float(level), 60) * s, 0);
         break;

@@ -2,6 +2,8 @@
 #include "tools/demo/DemoMenus.h"
 
 #include "tools/demo/DemoFonts.h"
+#include "tools/demo/DemoFrontEndPages.h"
+#include "tools/demo/DemoOptionsPages.h"
 #include "tools/demo/DemoPictures.h"
 #include "tools/demo/DemoRaceMenus.h"
 #include "tools/writers/MenuFileWriter.h"
@@ -117,13 +119,6 @@ MenuPageRecord AdvertPage(const std::string& id, int number, const std::string& 
     return page;
 }
 
-MenuPageRecord BackOnlyPage(const std::string& id, int number, const std::string& title)
-{
-    MenuPageRecord page = Page(id, number, demo::kPageBackdropId);
-    AddTitle(page, title);
-    AddButton(page, "IDBACK", "Back", 60, 500);
-    return page;
-}
 // The results table over the frozen race picture: place, pilot, best lap,
 // items and prize, eight rows under the column headings.
 MenuPageRecord RaceResultsPage()
@@ -184,9 +179,11 @@ MenuFileRecord DemoMenuFile()
 {
     MenuFileRecord file;
     file.textureIds = {
-        demo::kMainBackdropId, demo::kPageBackdropId, demo::kLoadingBackdropId,  demo::kButtonId,
-        demo::kButtonHoverId,  demo::kSmallButtonId,  demo::kSmallButtonHoverId, demo::kCursorId,
-        demo::kCursorTrailId,  demo::kPanelId,        demo::kProgressFrameId,    demo::kProgressFillId};
+        demo::kMainBackdropId,   demo::kPageBackdropId, demo::kLoadingBackdropId,  demo::kButtonId,
+        demo::kButtonHoverId,    demo::kSmallButtonId,  demo::kSmallButtonHoverId, demo::kCursorId,
+        demo::kCursorTrailId,    demo::kPanelId,        demo::kProgressFrameId,    demo::kProgressFillId,
+        demo::kCheckMarkId,      demo::kCheckFrameId,   demo::kListKnobId,         demo::kInnerBackdropId,
+        demo::kSmallButtonDimId, demo::kDropArrowId,    demo::kSliderTrackId};
     file.fontIds = {demo::kMenuFontId, demo::kTitleFontId, demo::kSmallFontId};
     file.cursorId = demo::kCursorId;
     file.trailId = demo::kCursorTrailId;
@@ -199,12 +196,14 @@ MenuFileRecord DemoMenuFile()
         AdvertPage("ID_DEMO_MENUSP", kAdvertSinglePage, "The full game has a whole championship to win."),
         AdvertPage("ID_DEMO_MENUMP", kAdvertMultiPage, "Multiplayer races come with the full game."),
         AdvertPage("ID_DEMO_END", kDemoEndPage, "That was the demo race."),
-        BackOnlyPage("ID_PROFILE", kProfilePage, "Pilots"),
-        BackOnlyPage("ID_OPTIONS_GRAPHICS", kOptionsPage, "Options"),
         RaceResultsPage(),
         TimeTrialResultsPage(),
     };
     for (MenuPageRecord& page : DemoRaceMenuPages(kFirstRaceMenuPage))
+        file.pages.push_back(std::move(page));
+    for (MenuPageRecord& page : DemoOptionsPages())
+        file.pages.push_back(std::move(page));
+    for (MenuPageRecord& page : DemoFrontEndPages())
         file.pages.push_back(std::move(page));
     return file;
 }

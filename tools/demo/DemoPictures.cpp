@@ -246,6 +246,15 @@ std::vector<uint8_t> PageBackdrop(const char* title)
     return Png(canvas);
 }
 
+// The garage pages: warmer than the other pages, with a floor band for the buggies.
+std::vector<uint8_t> GarageBackdrop()
+{
+    Bitmap32 canvas = Page(0xFF2C2018, 0xFF0C0806);
+    Stripes(canvas, 0, 600, 64, 2, 0x0CFFE0C0);
+    RoundRect(canvas, 20, 20, 780, 90, 10, 0xC0302418, 0xC0181008, 0xFFA07850, 2);
+    return Png(canvas);
+}
+
 std::vector<uint8_t> Button(int width, int height, bool hover)
 {
     Bitmap32 canvas{width, height, 0x00000000};
@@ -318,6 +327,75 @@ std::vector<uint8_t> ProgressFrame()
     return Png(canvas);
 }
 
+std::vector<uint8_t> CheckFrame()
+{
+    Bitmap32 canvas{32, 32, 0x00000000};
+    RoundRect(canvas, 2, 2, 30, 30, 6, 0xE0101820, 0xE0202A38, 0xFFA0B0C8, 2);
+    return Png(canvas);
+}
+
+// A tick drawn as two thick strokes, with a soft edge.
+std::vector<uint8_t> CheckMark()
+{
+    Bitmap32 canvas{32, 32, 0x00000000};
+    const auto strokeDistance = [](float px, float py, float ax, float ay, float bx, float by)
+    {
+        const float dx = bx - ax, dy = by - ay;
+        float t = ((px - ax) * dx + (py - ay) * dy) / (dx * dx + dy * dy);
+        t = t < 0 ? 0 : t > 1 ? 1 : t;
+        const float ex = px - (ax + t * dx), ey = py - (ay + t * dy);
+        return std::sqrt(ex * ex + ey * ey);
+    };
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+        {
+            const float px = float(x) + 0.5f, py = float(y) + 0.5f;
+            const float d =
+                std::min(strokeDistance(px, py, 8, 16, 14, 23), strokeDistance(px, py, 14, 23, 25, 8));
+            const float coverage = std::max(0.0f, std::min(1.0f, 3.2f - d));
+            Blend(canvas, x, y, 0xFFFFC040, coverage);
+        }
+    return Png(canvas);
+}
+
+// Laid over a button's normal picture: darker, so a button the page ignores reads as greyed.
+std::vector<uint8_t> ButtonVeil(int width, int height)
+{
+    Bitmap32 canvas{width, height, 0x00000000};
+    RoundRect(canvas, 2, 2, float(width - 2), float(height - 2), float(height) * 0.3f, 0xD0080808, 0xD0080808,
+              0xFF505050, 2);
+    return Png(canvas);
+}
+
+// A down arrow in a rounded box.
+std::vector<uint8_t> DropArrow()
+{
+    Bitmap32 canvas{32, 32, 0x00000000};
+    RoundRect(canvas, 1, 1, 31, 31, 6, 0xFF485870, 0xFF1C2430, 0xFF8898B0, 2);
+    for (int y = 11; y < 22; ++y)
+        for (int x = 8; x < 24; ++x)
+        {
+            const float half = float(21 - y) * 0.75f; // the arrow narrows towards its tip
+            const float coverage = std::clamp(half - std::fabs(float(x) + 0.5f - 16.0f) + 0.5f, 0.0f, 1.0f);
+            Blend(canvas, x, y, 0xFFFFC040, coverage);
+        }
+    return Png(canvas);
+}
+
+std::vector<uint8_t> SliderTrack()
+{
+    Bitmap32 canvas{256, 16, 0x00000000};
+    RoundRect(canvas, 1, 4, 255, 12, 4, 0xE0101820, 0xE0202A38, 0xFFA0B0C8, 1);
+    return Png(canvas);
+}
+
+std::vector<uint8_t> ListKnob()
+{
+    Bitmap32 canvas{12, 32, 0x00000000};
+    RoundRect(canvas, 1, 1, 11, 31, 5, 0xFFFFB040, 0xFFC04010, 0xFFFFE0A0, 1);
+    return Png(canvas);
+}
+
 // A tiled world picture: two tones in a soft noise, deterministic.
 std::vector<uint8_t> Ground(uint32_t light, uint32_t dark, int checker)
 {
@@ -357,6 +435,13 @@ bool WriteDemoPictures(const std::string& dataDir)
         {kPanelId, Panel()},
         {kProgressFrameId, ProgressFrame()},
         {kProgressFillId, ProgressBar()},
+        {kCheckMarkId, CheckMark()},
+        {kCheckFrameId, CheckFrame()},
+        {kListKnobId, ListKnob()},
+        {kInnerBackdropId, GarageBackdrop()},
+        {kSmallButtonDimId, ButtonVeil(128, 32)},
+        {kDropArrowId, DropArrow()},
+        {kSliderTrackId, SliderTrack()},
     };
     return ok && WriteMenuTextureContainer(dataDir + "Textures1.qvx", menu);
 }

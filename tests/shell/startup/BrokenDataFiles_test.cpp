@@ -70,6 +70,10 @@ void PutInt(Bytes& b, size_t at, int32_t v)
 
 // Offsets in the demo's Menu.qvx, from the writer itself: the bytes before a
 // page or a control are those of the file cut just before it.
+size_t LastMenuPage()
+{
+    return DemoMenuFile().pages.size() - 1;
+}
 size_t PageAt(size_t page)
 {
     MenuFileRecord file = DemoMenuFile();
@@ -179,8 +183,9 @@ std::vector<Row> MenuFileRows()
         {"MenuCutInsideTheHeader", menu, [](Bytes& b) { b.resize(2); },
          Broken(menu, "it ends inside a record"), Ending::Crash},
         // A file cut inside a page has fewer bytes than its control count needs.
-        {"MenuCutInsideAPagesControls", menu, [](Bytes& b) { b.resize(ControlIdAt(kMenuPage, 1) - 6); },
-         Broken(menu, "a count of " + std::to_string(DemoMenuFile().pages[kMenuPage].controls.size()) + " "),
+        {"MenuCutInsideAPagesControls", menu, [](Bytes& b) { b.resize(ControlIdAt(LastMenuPage(), 1) - 6); },
+         Broken(menu,
+                "a count of " + std::to_string(DemoMenuFile().pages[LastMenuPage()].controls.size()) + " "),
          Ending::Crash},
         {"MenuCutInsideItsLastNumber", menu,
          [](Bytes& b)
