@@ -16,6 +16,7 @@ class QV7_PhysicsGroup;
 class QV7_RenderSurface;
 class QV7_ShadowMap;
 class QV7_SkyDome;
+class QV7_Teleporters;
 class QV7_WaypointList;
 class QV7_Water;
 struct GameSettings;
@@ -88,6 +89,7 @@ class QV7_MapSystem
     std::unique_ptr<QV7_Water> water;
     std::unique_ptr<QV7_PhysicsGroup> physicsGroup;
     std::unique_ptr<QV7_WaypointList> waypoints;
+    std::unique_ptr<QV7_Teleporters> teleporters;
     std::unique_ptr<QV7_ShadowMap> shadowMap;
     int sceneryHold = 0;
     QV7_Buggy* playerRacer = nullptr;

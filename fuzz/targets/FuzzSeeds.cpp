@@ -464,6 +464,8 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
         return TriggersSeeds();
     if (target == "waypoints")
         return WaypointSeeds();
+    if (target == "teleporters")
+        return TeleporterSeeds();
     return {};
 }
 

@@ -25,6 +25,8 @@ std::vector<FuzzSeed> TextureExclusionSeeds();
 std::vector<FuzzSeed> TriggersSeeds();
 // The waypoint path's seeds (FuzzWaypoints.cpp).
 std::vector<FuzzSeed> WaypointSeeds();
+// The teleporters' seeds (FuzzTeleporters.cpp).
+std::vector<FuzzSeed> TeleporterSeeds();
 // Writes every target's seeds into dir/<target>/; false on a write failure.
 bool WriteFuzzSeeds(const std::string& dir);
 

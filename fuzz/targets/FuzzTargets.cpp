@@ -27,6 +27,7 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"texture_exclusions", FuzzTextureExclusions},
         {"triggers", FuzzTriggers},
         {"waypoints", FuzzWaypoints},
+        {"teleporters", FuzzTeleporters},
     };
     return targets;
 }

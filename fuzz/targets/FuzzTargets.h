@@ -35,6 +35,7 @@ int FuzzBuggyTextureIds(const uint8_t* data, size_t size);   // Textures2.dbs th
 int FuzzTextureExclusions(const uint8_t* data, size_t size); // Maps_srt_ex.qvx through the item database
 int FuzzTriggers(const uint8_t* data, size_t size);       // Triggers.qvx, every trigger played and drawn
 int FuzzWaypoints(const uint8_t* data, size_t size);     // Map%d.wap, then stretches found and links walked
+int FuzzTeleporters(const uint8_t* data, size_t size);   // Map%d.tel, then every gate crossed
 
 using FuzzFunction = int (*)(const uint8_t* data, size_t size);
 

@@ -12,6 +12,7 @@
 #include "tools/demo/DemoMovie.h"
 #include "tools/demo/DemoPictures.h"
 #include "tools/demo/DemoSounds.h"
+#include "tools/demo/DemoTeleporters.h"
 #include "tools/demo/DemoWaypoints.h"
 
 #include <cstdio>
@@ -34,6 +35,7 @@ bool WriteDemoData(const std::string& dataDir)
     ok = ok && WriteDemoPictures(dir);
     ok = ok && demo::WriteDemoIslands(dir, DemoWorldPictures(), DemoWorldPictureIds());
     ok = ok && demo::WriteDemoWaypoints(dir);
+    ok = ok && demo::WriteDemoTeleporters(dir);
     ok = ok && WriteDemoFonts(dir);
     ok = ok && WriteDemoMenus(dir);
     ok = ok && WriteDemoMapsDatabase(dir);

@@ -12,6 +12,7 @@ bool DumpMapsDatabase(const DumpRequest& request, JsonWriter& out);
 bool DumpPilotsFile(const DumpRequest& request, JsonWriter& out);
 bool DumpLandscapeMap(const DumpRequest& request, JsonWriter& out);
 bool DumpWaypoints(const DumpRequest& request, JsonWriter& out);
+bool DumpTeleporters(const DumpRequest& request, JsonWriter& out);
 
 namespace
 {
@@ -23,6 +24,11 @@ bool IsLandscapeMap(const std::string& name)
 bool IsWaypointFile(const std::string& name)
 {
     return MatchesNumberedName(name, "Map", ".wap");
+}
+
+bool IsTeleporterFile(const std::string& name)
+{
+    return MatchesNumberedName(name, "Map", ".tel");
 }
 } // namespace
 bool MatchesBuggyDatabase(const std::string& fileName);
@@ -48,6 +54,7 @@ const std::vector<DumpKind>& DumpKinds()
          DumpTextureExclusions},
         {"Triggers.qvx", [](const std::string& n) { return MatchesName(n, "Triggers.qvx"); }, DumpTriggers},
         {"Map%d.wap", IsWaypointFile, DumpWaypoints},
+        {"Map%d.tel", IsTeleporterFile, DumpTeleporters},
     };
     return kinds;
 }
