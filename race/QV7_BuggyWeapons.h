@@ -56,8 +56,10 @@ struct WeaponHooks
     void (*countTargetHit)(void* target) = nullptr;
     // Force-feedback slot started for the player's racer.
     void (*forceFeedback)(int slot) = nullptr;
-    // The ground's height at (x, z), render units; unset: no ground.
+    // The ground's height at (x, z) and the water's, render units; unset:
+    // the landscape's and the race session's.
     float (*groundHeight)(float x, float z) = nullptr;
+    float (*waterLevel)() = nullptr;
 };
 
 class QV7_BuggyWeapons
@@ -74,6 +76,28 @@ class QV7_BuggyWeapons
     // three persistent sounds and the water timer; the projectiles go.
     void Reset();
     ProjectileRecord* AddProjectile() { return projectiles.Add(); }
+
+    // One 11 ms physics step.
+    void Update();
+    // Once a frame: the shield bubble and the jammer wave where the racer is.
+    void PlaceEffects();
+    // The hit test of one projectile; a projectile that hits is deleted.
+    void UpdateProjectiles(ProjectileRecord* projectile);
+
+    // The engine's gear and pitch for a step at groundSpeed; returns the
+    // sound's frequency (Hz).
+    int EngineStep(float groundSpeed);
+    // value grown from a to b over its first 500.
+    static float LerpByDistance(float value, float a, float b);
+    // A shot's orientation: scaled, turned by yaw (pitch a quarter turn) and
+    // looking along direction from position, with position as translation.
+    // A straight up or down direction still gives a whole matrix.
+    static D3DXMATRIX ShotMatrix(const D3DXVECTOR3& position, D3DXVECTOR3 direction, float yaw, float scale,
+                                 float pitch = 1.5707964f);
+    // The water's height and the ground's at (x, z) as the hit test sees
+    // them: the hooks', else the race session's and the landscape's.
+    static float WaterLevel();
+    static float GroundHeight(float x, float z);
 
     static WeaponHooks s_Hooks;
 
@@ -111,4 +135,20 @@ class QV7_BuggyWeapons
     float shieldCloseSoundTimer = 0.0f;
     // The engine sound's frequency as last set (Hz); 25000 until the first step.
     int engineFrequency = 25000;
+
+  private:
+    void CreateSounds();
+    void DamageOverTime();
+    void Shield();
+    void ShieldPush();
+    void Jammer();
+    void Fly(ProjectileRecord& projectile);
+    // The selected weapon's shots of this step; true when a chain-gun shot
+    // left or the chain gun waited at full spin (its loop keeps playing).
+    bool Fire();
+    ProjectileRecord* Shoot(int kind, int level, const D3DXVECTOR3& muzzle, D3DXVECTOR3 direction);
+    void LowPower();
+    void HitRacer(ProjectileRecord& projectile, QV7_Buggy& struck);
+    void HitGround(const ProjectileRecord& projectile);
+    QV7_Buggy* StruckRacer(const ProjectileRecord& projectile) const;
 };
