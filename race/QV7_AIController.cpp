@@ -165,6 +165,7 @@ void QV7_AIController::DriveFrame(float dt, const ComputerDrivingRace& race)
         weapons.fireRequest = weapons.jammerRequest = 0;
     if (!race.waypoints)
         return;
+    race.waypoints->DebugDraw();
     const bool wrecked = Wreck(dt);
     bool forced = wrecked;
     Regenerate(dt);
@@ -200,6 +201,10 @@ void QV7_AIController::DriveFrame(float dt, const ComputerDrivingRace& race)
     else if (forced)
         Respawn(false, forced, wrecked, race);
     BrakeState(buggy->placementHold || lineHeld || destroyed || !currentWaypoint);
+    // The engine sound climbs the gears while the throttle is open and
+    // strains harder under turbo.
+    weapons.accelerating = driveInput && !reversing;
+    weapons.engineLoad = weapons.accelerating ? (turboBurning ? 8.0f : 4.0f) : 0.0f;
     if (s_Hooks.wheelEffects)
         s_Hooks.wheelEffects(*buggy);
 }

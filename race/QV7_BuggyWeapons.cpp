@@ -94,6 +94,39 @@ void QV7_BuggyWeapons::Reset()
     waterTimer = keptWaterTimer;
 }
 
+namespace
+{
+D3DXVECTOR3 CarryPoint(const D3DXVECTOR3& p, const D3DXVECTOR3& pivot, const D3DXVECTOR3& translation,
+                       const D3DXMATRIX& first, const D3DXMATRIX& second)
+{
+    D3DXVECTOR3 a = p - pivot, b;
+    D3DXVec3TransformCoord(&b, &a, &first);
+    D3DXVec3TransformCoord(&a, &b, &second);
+    return a + translation;
+}
+
+D3DXVECTOR3 CarryNormal(const D3DXVECTOR3& n, const D3DXMATRIX& first, const D3DXMATRIX& second)
+{
+    D3DXVECTOR3 a, b;
+    D3DXVec3TransformNormal(&a, &n, &first);
+    D3DXVec3TransformNormal(&b, &a, &second);
+    return b;
+}
+} // namespace
+
+void QV7_BuggyWeapons::TransformPointsAndNormals(const D3DXVECTOR3& pivot, const D3DXVECTOR3& translation,
+                                                 const D3DXMATRIX& coordinates, const D3DXMATRIX& next)
+{
+    for (ProjectileRecord* shot : projectiles)
+    {
+        shot->position = CarryPoint(shot->position, pivot, translation, coordinates, next);
+        shot->direction = CarryNormal(shot->direction, coordinates, next);
+    }
+    muzzleA = CarryPoint(muzzleA, pivot, translation, coordinates, next);
+    muzzleB = CarryPoint(muzzleB, pivot, translation, coordinates, next);
+    fireDirection = CarryNormal(fireDirection, coordinates, next);
+}
+
 void QV7_BuggyWeapons::CreateSounds()
 {
     if (!g_soundSystem)

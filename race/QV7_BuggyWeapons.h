@@ -94,6 +94,12 @@ class QV7_BuggyWeapons
     // A straight up or down direction still gives a whole matrix.
     static D3DXMATRIX ShotMatrix(const D3DXVECTOR3& position, D3DXVECTOR3 direction, float yaw, float scale,
                                  float pitch = 1.5707964f);
+    // Moving scenery carries the racer's live points with it: every
+    // projectile (position as a point, direction as a normal), both muzzles
+    // and the fire direction. Points lose the pivot, turn by coordinates then
+    // by next, and gain translation; normals turn by both alone.
+    void TransformPointsAndNormals(const D3DXVECTOR3& pivot, const D3DXVECTOR3& translation,
+                                   const D3DXMATRIX& coordinates, const D3DXMATRIX& next);
     // The water's height and the ground's at (x, z) as the hit test sees
     // them: the hooks', else the race session's and the landscape's.
     static float WaterLevel();

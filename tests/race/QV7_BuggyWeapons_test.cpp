@@ -366,6 +366,26 @@ TEST_F(WeaponsTest, FlamesGrowOverTheirFirstHalfSecondAndTeslaShotsHome)
     EXPECT_NEAR(shot->position.z, target->position.z - 1000 + pulled, 0.01f);
 }
 
+TEST_F(WeaponsTest, MovingSceneryCarriesShotsAndMuzzles)
+{
+    ProjectileRecord* shot = weapons().AddProjectile();
+    shot->position = D3DXVECTOR3(110, 0, 0);
+    shot->direction = D3DXVECTOR3(1, 0, 0);
+    weapons().muzzleA = D3DXVECTOR3(100, 10, 0);
+    weapons().fireDirection = D3DXVECTOR3(0, 0, 1);
+    // A quarter turn about the pivot (100, 0, 0), then moved 5 along +y.
+    D3DXMATRIX turn, none;
+    D3DXMatrixRotationY(&turn, 1.5707964f);
+    D3DXMatrixIdentity(&none);
+    weapons().TransformPointsAndNormals(D3DXVECTOR3(100, 0, 0), D3DXVECTOR3(100, 5, 0), turn, none);
+    EXPECT_NEAR(shot->position.x, 100, 1e-3);
+    EXPECT_NEAR(shot->position.y, 5, 1e-3);
+    EXPECT_NEAR(shot->position.z, -10, 1e-3);
+    EXPECT_NEAR(shot->direction.z, -1, 1e-5);
+    EXPECT_NEAR(weapons().muzzleA.y, 15, 1e-3);
+    EXPECT_NEAR(weapons().fireDirection.x, 1, 1e-5);
+}
+
 TEST(ShotMatrix, AnyFireDirectionGivesAWholeMatrix)
 {
     const D3DXVECTOR3 at(100, 200, 300);
