@@ -122,9 +122,10 @@ QV7_AIController::Pace QV7_AIController::PaceFor(int difficulty, bool tutorial, 
 
 int QV7_AIController::ReleaseFlagOf(int racerNumber)
 {
+    // Flags: 0 the countdown, 1-4 the second to fifth grid lines.
     if (racerNumber <= 2)
         return 0;
-    return std::min(racerNumber - 1, 4);
+    return std::min(racerNumber - 2, 4);
 }
 
 ComputerDrivingRace QV7_AIController::SessionRace()

@@ -77,7 +77,7 @@ TEST(ComputerDriving, PointSegmentDistanceIsZeroOffTheSegmentsEnds)
 
 TEST(ComputerDriving, GridLinesByRacerNumber)
 {
-    const int expected[] = {0, 0, 0, 2, 3, 4, 4, 4};
+    const int expected[] = {0, 0, 0, 1, 2, 3, 4, 4};
     for (int n = 1; n <= 7; ++n)
         EXPECT_EQ(QV7_AIController::ReleaseFlagOf(n), expected[n]) << n;
 }
@@ -302,6 +302,22 @@ TEST_F(ComputerRoadTest, DrivesAlongThePathAndAStuckBuggyRespawns)
     EXPECT_GE(me->sinceCheckpointMs, 0.0f);
     EXPECT_EQ(driver->respawnLock, 1);
     EXPECT_EQ(me->placementHold, 1);
+}
+
+TEST_F(ComputerRoadTest, TheFourthRacerWaitsForTheThirdGridLine)
+{
+    me->serial = 4;
+    int flags[5] = {0, 0, 1, 1, 1};
+    race.releaseFlags = flags;
+    DriveFrames(50);
+    EXPECT_EQ(driver->handBrakeOn, 1);
+    EXPECT_EQ(driver->driveInput, 0);
+    EXPECT_EQ(me->placementHold, 1);
+    flags[2] = 0;
+    DriveFrames(1);
+    EXPECT_EQ(driver->driveInput, 1);
+    EXPECT_EQ(me->placementHold, 0);
+    EXPECT_EQ(driver->handBrakeOn, 0);
 }
 
 TEST_F(ComputerRoadTest, CirclingWithoutACheckpointRespawnsAfterFifteenSeconds)
