@@ -5,6 +5,7 @@
 #include "race/BuggyPhysicsDefinition.h"
 
 #include "engine/QV7_FrameManager.h"
+#include "media/QV7_Input.h"
 #include "media/QV7_SoundSystem.h"
 #include "race/QV7_Buggy.h"
 #include "race/QV7_MapSystem.h"
@@ -25,6 +26,8 @@ namespace
 {
 constexpr int kCameraFree = 0;
 constexpr int kCameraFar = 1;
+constexpr int kCameraClose = 2;
+constexpr int kCameraNear = 3;
 constexpr float kRenderPerOde = 200.0f;
 constexpr int kTeslaSlot = 5;
 
@@ -189,6 +192,7 @@ void QV7_AIController::DriveFrame(float dt, const ComputerDrivingRace& race)
             health = healthMax;
         }
         const Demand demand = SteeringDemand(dt);
+        CameraKeys();
         if (cameraMode != kCameraFree)
         {
             Throttle(dt, demand, race);
@@ -450,6 +454,19 @@ QV7_AIController::Demand QV7_AIController::SteeringDemand(float dt)
     const float size = std::fabs(demand.w);
     demand.cutThrottle = (size > 0.4f && recentDistance > 800.0f) || (size > 0.5f && recentDistance > 500.0f);
     return demand;
+}
+
+void QV7_AIController::CameraKeys()
+{
+    // F2, F3 and F4 pick the camera of a computer driver being watched.
+    if (!g_input)
+        return;
+    if (g_input->IsKeyDown(60))
+        cameraMode = kCameraFar;
+    if (g_input->IsKeyDown(61))
+        cameraMode = kCameraClose;
+    if (g_input->IsKeyDown(62))
+        cameraMode = kCameraNear;
 }
 
 bool QV7_AIController::Airborne() const

@@ -136,4 +136,5 @@ class QV7_AIController : public QV7_DriveController
     void SteeringStops();
     void WeightTransfer();
     bool Airborne() const;
+    void CameraKeys();
 };
