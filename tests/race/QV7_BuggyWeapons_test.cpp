@@ -366,6 +366,48 @@ TEST_F(WeaponsTest, FlamesGrowOverTheirFirstHalfSecondAndTeslaShotsHome)
     EXPECT_NEAR(shot->position.z, target->position.z - 1000 + pulled, 0.01f);
 }
 
+struct SlotShown
+{
+    std::string slot;
+    bool shown;
+    float scale;
+    D3DXVECTOR3 at;
+};
+std::vector<SlotShown>& Slots()
+{
+    static std::vector<SlotShown> slots;
+    return slots;
+}
+
+TEST_F(WeaponsTest, ShieldAndJammerEffectsFollowTheChassisAndWobbleWhileJammed)
+{
+    Slots().clear();
+    QV7_BuggyWeapons::s_Hooks.showSlotEffect = [](const QV7_Buggy&, const char* slot, bool shown, float scale,
+                                                  const D3DXVECTOR3& at) {
+        Slots().push_back({slot, shown, scale, at});
+    };
+    weapons().shieldOpen = 100;
+    weapons().jammerWave = 200;
+    weapons().PlaceEffects();
+    ASSERT_EQ(Slots().size(), 2u);
+    const D3DXVECTOR3 chassis = racertest::BodyPosition(shooter->ChassisBody()) * 200.0f;
+    EXPECT_EQ(Slots()[0].slot, "Shield");
+    EXPECT_TRUE(Slots()[0].shown);
+    EXPECT_FLOAT_EQ(Slots()[0].scale, 0.8f);
+    EXPECT_NEAR(Slots()[0].at.y, chassis.y - 50.0f, 1e-3);
+    EXPECT_EQ(Slots()[1].slot, "Shield jammer");
+    EXPECT_FLOAT_EQ(Slots()[1].scale, 1.5f);
+    EXPECT_NEAR(Slots()[1].at.x, chassis.x, 1e-3);
+    Slots().clear();
+    weapons().jammerLockout = 20;
+    weapons().shieldOpen = 0;
+    weapons().jammerWave = 0;
+    weapons().PlaceEffects();
+    EXPECT_FALSE(Slots()[0].shown);
+    EXPECT_FLOAT_EQ(Slots()[0].scale, -0.5f * std::sin(0.07f * 20.0f));
+    EXPECT_FALSE(Slots()[1].shown);
+}
+
 TEST_F(WeaponsTest, MovingSceneryCarriesShotsAndMuzzles)
 {
     ProjectileRecord* shot = weapons().AddProjectile();
