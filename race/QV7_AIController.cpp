@@ -444,6 +444,13 @@ QV7_AIController::Demand QV7_AIController::SteeringDemand(float dt)
         a.position.y > next->position.y + 1.0f && next->position.y > after->position.y + 1.0f;
     demand.brake = (downhill && driveCommand > 30.0f) || (s4 > 0.2f && driveCommand > 25.0f) ||
                    (s3 > 0.2f && driveCommand > 21.5f);
+    // The wheel spin counts either way round: braking is reverse drive, and
+    // once the buggy no longer rolls forward more of it would only drive it
+    // backwards down the hill it was slowing for.
+    const D3DXVECTOR3 nose = BodyAxis(buggy->ChassisBody(), -1.0f);
+    const dReal* v = dBodyGetLinearVel(buggy->ChassisBody());
+    if (nose.x * float(v[0]) + nose.z * float(v[2]) <= 0.0f)
+        demand.brake = false;
     demand.w = 0.3f * s2 + 0.5f * s3 + 0.2f * s4;
     if (driveCommand < 10.0f)
         demand.w = 0.7f * s2 + 0.3f * s3;

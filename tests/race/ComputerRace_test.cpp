@@ -46,6 +46,8 @@ class ComputerRaceTest : public racertest::RacerGroupTest, public ::testing::Wit
         path.Read(file, "Map.wap");
         s_Path = &path;
         s_Progress.clear();
+        s_UsedAt.assign(size_t(path.Count()), -1.0e9f);
+        s_Now = 0.0f;
         race.racers = &group.racers;
         race.waypoints = &path;
         race.waterLevel = s_Water;
@@ -92,11 +94,17 @@ class ComputerRaceTest : public racertest::RacerGroupTest, public ::testing::Wit
         racer.weapons.muzzleB = at + 120.0f * forward + D3DXVECTOR3(0, 20, 0);
         racer.weapons.fireDirection = forward;
     }
-    static RespawnAnswer RespawnAtLastWaypoint(QV7_Buggy& racer, bool, D3DXVECTOR3* at, float* yaw)
+    // As a checkpoint does: a waypoint used for a respawn under 1600 ms ago
+    // makes a request (not a forced one) wait.
+    static RespawnAnswer RespawnAtLastWaypoint(QV7_Buggy& racer, bool forced, D3DXVECTOR3* at, float* yaw)
     {
         const int last = s_Progress[size_t(racer.serial - 1)].last;
         if (last < 0)
             return RESPAWN_NO_CHECKPOINT;
+        float& used = s_UsedAt[size_t(last)];
+        if (!forced && s_Now - used <= 1600.0f)
+            return RESPAWN_WAIT;
+        used = s_Now;
         const WaypointRecord& w = *s_Path->Waypoint(last);
         *at = w.position;
         *yaw = std::atan2(w.next->position.x - w.position.x, w.next->position.z - w.position.z);
@@ -143,6 +151,8 @@ class ComputerRaceTest : public racertest::RacerGroupTest, public ::testing::Wit
     }
 
     static float s_Water;
+    static float s_Now;
+    static std::vector<float> s_UsedAt;
     static const QV7_WaypointList* s_Path;
     static std::vector<Progress> s_Progress;
     static const ComputerDrivingRace* s_Race;
@@ -152,6 +162,8 @@ class ComputerRaceTest : public racertest::RacerGroupTest, public ::testing::Wit
     QV7_DataBase_MeshObject items[7]{};
 };
 float ComputerRaceTest::s_Water = 0.0f;
+float ComputerRaceTest::s_Now = 0.0f;
+std::vector<float> ComputerRaceTest::s_UsedAt;
 const QV7_WaypointList* ComputerRaceTest::s_Path = nullptr;
 std::vector<ComputerRaceTest::Progress> ComputerRaceTest::s_Progress;
 const ComputerDrivingRace* ComputerRaceTest::s_Race = nullptr;
@@ -176,6 +188,7 @@ TEST_P(ComputerRaceTest, SixArmedComputerBuggiesFinishALapFighting)
     for (int step = 0; step < kMaxSteps && !done; ++step)
     {
         Run(1);
+        s_Now += QV7_PhysicsGroup::kStepMs;
         done = true;
         for (int i = 0; i < group.racers.count; ++i)
         {
