@@ -304,6 +304,31 @@ TEST_F(ComputerRoadTest, DrivesAlongThePathAndAStuckBuggyRespawns)
     EXPECT_EQ(me->placementHold, 1);
 }
 
+TEST_F(ComputerRoadTest, DownhillBrakingStopsOnceTheBuggyRollsBackwards)
+{
+    // The same road falling 10 a waypoint: a spinning wheel brakes downhill.
+    std::vector<float> xyz;
+    for (int i = 0; i < 8; ++i)
+        xyz.insert(xyz.end(), {30000.0f - 3000.0f * float(i), -10.0f * float(i), 30000.0f});
+    BinaryReader file(BuildWaypointFile(MakeWaypointLoop(xyz, 300)).Bytes());
+    path.Read(file, "Map1.wap");
+    me->placementHold = 0;
+    struct Case
+    {
+        float vx;
+        int reversing;
+    };
+    // The nose runs along -x.
+    for (const Case& c : {Case{-2.0f, 1}, Case{2.0f, 0}})
+    {
+        for (dBodyID body : me->bodies)
+            dBodySetLinearVel(body, c.vx, 0, 0);
+        driver->driveCommand = 40.0f;
+        driver->DriveFrame(11, race);
+        EXPECT_EQ(driver->reversing, c.reversing) << c.vx;
+    }
+}
+
 TEST_F(ComputerRoadTest, TheFourthRacerWaitsForTheThirdGridLine)
 {
     me->serial = 4;
