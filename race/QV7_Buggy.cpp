@@ -35,6 +35,7 @@ QV7_Buggy::QV7_Buggy()
 {
     serial = ++g_buggyCount;
     ammo = ownAmmo;
+    weapons.owner = this;
     for (D3DXMATRIX& mount : weaponMounts)
         D3DXMatrixIdentity(&mount);
 }

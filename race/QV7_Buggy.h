@@ -8,6 +8,7 @@
 #include "platform/d3dx/D3DXMath.h"
 #include "race/EquipmentSlots.h"
 #include "race/MountedPart.h"
+#include "race/QV7_BuggyWeapons.h"
 #include "shell/QV7_Collection.h"
 
 #include <ode/ode.h>
@@ -200,6 +201,12 @@ class QV7_Buggy
     int32_t ammoStart[4] = {};
     int32_t ownAmmo[4] = {};
     int32_t ammoFullScale[4] = {};
+
+    // 1 = leading; every racer's, once a frame before the drivers drive.
+    int racePosition = 0;
+    // Set while the wreck sequence runs (drawn black, no figure, no weapon).
+    int wrecked = 0;
+    QV7_BuggyWeapons weapons;
 
   private:
     void FillFromOwned(const QV7_Collection<MountedPart>& owned, bool ownList);

@@ -50,8 +50,14 @@ class QV7_DriveController : public ChaseCamera
     float enginePower = 0.0f;
     int exhaustFitted = 0;
     int respawnRequested = 0;
-    // Reduced wheel speed (a freezing hit) and steering held at 0 (a
-    // teleport), ms left.
+    // Reduced wheel speed while a freezing hit lasts (set by the weapons),
+    // and steering held straight (set by a teleporter), ms left.
     float slowTimer = 0.0f;
     float steerLockTimer = 0.0f;
+    // The wreck sequence and its time, ms.
+    int destroyed = 0;
+    float destroyedTime = 0.0f;
+    int respawnLock = 0;
+    float respawnLockTime = 0.0f;
+    int driveInput = 0;
 };

@@ -19,6 +19,7 @@
 #include "race/QV7_PhysicsGroup.h"
 #include "race/QV7_Rotation.h"
 #include "race/QV7_Profiles.h"
+#include "race/QV7_Teleporters.h"
 #include "race/QV7_WaypointList.h"
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Logger.h"
@@ -231,6 +232,7 @@ void QV7_MapSystem::Construct()
     water = std::make_unique<QV7_Water>();
     physicsGroup = std::make_unique<QV7_PhysicsGroup>();
     waypoints = std::make_unique<QV7_WaypointList>();
+    teleporters = std::make_unique<QV7_Teleporters>();
     shadowMap = std::make_unique<QV7_ShadowMap>();
     shadowMap->Create();
     items = std::make_unique<QV7_ZephyrionItems>();
@@ -295,7 +297,8 @@ void QV7_MapSystem::LoadFiles()
     Step(84, "Loading Path Nodes..."); // Map%d.pf: moving scenery
     Step(85, "Loading Path Nodes...");
     waypoints->Load(MapFile("Map%d.wap", mapNumber));
-    Step(86, "Loading Teleporters...");     // Map%d.tel: teleporters
+    Step(86, "Loading Teleporters...");
+    teleporters->Load(MapFile("Map%d.tel", mapNumber));
     Step(87, "Loading Zephyrion Items..."); // Map%d.zph items, Map%d.ssh shorelines
     items->Load(MapFile("Map%d.zph", mapNumber), &mapTextures);
     shoreLines->Load(MapFile("Map%d.ssh", mapNumber), &mapTextures);

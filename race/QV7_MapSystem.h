@@ -18,6 +18,7 @@ class QV7_PhysicsGroup;
 class QV7_RenderSurface;
 class QV7_ShadowMap;
 class QV7_SkyDome;
+class QV7_Teleporters;
 class QV7_WaypointList;
 class QV7_EffectsList;
 class QV7_EffectsListMap;
@@ -122,6 +123,7 @@ class QV7_MapSystem
     std::unique_ptr<QV7_EffectsList> globalEffects;
     std::unique_ptr<QV7_EffectsList> mapEffects;
     std::unique_ptr<QV7_EffectsListMap> liveEffects;
+    std::unique_ptr<QV7_Teleporters> teleporters;
     std::unique_ptr<QV7_ShadowMap> shadowMap;
     std::unique_ptr<QV7_Checkpoint> checkpoints;
     std::unique_ptr<QV7_ZephyrionItems> items;

@@ -5,6 +5,7 @@
 #include "race/QV7_Buggy.h"
 #include "race/QV7_DriveController.h"
 #include "race/QV7_PhysicsGroup.h"
+#include "race/RacePositions.h"
 
 #include "engine/QV7_FrameManager.h"
 #include "shell/QV7_Globals.h"
@@ -171,6 +172,7 @@ void QV7_PhysicsGroup::StepFrame(float frameMs)
 {
     if (!world)
         return;
+    RacePositions::Compute(racers);
     for (int i = 0; i < racers.count; ++i)
         if (s_Hooks.drive)
             s_Hooks.drive(*racers.items[i]);

@@ -88,20 +88,15 @@ class QV7_PlayerController : public QV7_DriveController
     float headingIndicator = 0.0f;
     D3DXVECTOR3 firstBodyForwardAxis{0.0f, 0.0f, 0.0f};
     D3DXVECTOR3 chassisVelocity{0.0f, 0.0f, 0.0f};
-    int respawnLock = 0;
-    float respawnLockTime = 0.0f;
     int lookBack = 0;
     int lookBackLatch = 0;
     float splashTimers[6] = {};
-    int driveInput = 0;
     int destroyedNotice = 0;
     int wrongCheckpointNotice = 0;
     int drownedNotice = 0;
     int lowPowerNotice = 0;
     int noAmmoNotice = 0;
     float noticeTime = 0.0f;
-    int destroyed = 0;
-    float destroyedTime = 0.0f;
     void* wreckEffect = nullptr; // kept: the driver ends it
     SoundInstance* hornSound = nullptr;
     // The launch ramp and how long accelerate has been held (ms).

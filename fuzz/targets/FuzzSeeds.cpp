@@ -476,6 +476,8 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
         return ShoreLineSeeds();
     if (target == "fading_vegetation")
         return FadingVegetationSeeds();
+    if (target == "teleporters")
+        return TeleporterSeeds();
     return {};
 }
 

@@ -35,6 +35,8 @@ std::vector<FuzzSeed> TrackItemSeeds();
 std::vector<FuzzSeed> ShoreLineSeeds();
 // The fading vegetation's seeds (FuzzFadingVegetation.cpp).
 std::vector<FuzzSeed> FadingVegetationSeeds();
+// The teleporters' seeds (FuzzTeleporters.cpp).
+std::vector<FuzzSeed> TeleporterSeeds();
 // Writes every target's seeds into dir/<target>/; false on a write failure.
 bool WriteFuzzSeeds(const std::string& dir);
 

@@ -33,6 +33,7 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"track_items", FuzzTrackItems},
         {"shorelines", FuzzShoreLines},
         {"fading_vegetation", FuzzFadingVegetation},
+        {"teleporters", FuzzTeleporters},
     };
     return targets;
 }

@@ -41,6 +41,7 @@ int FuzzPlacedEffects(const uint8_t* data, size_t size); // Map%d.efm, slots bou
 int FuzzTrackItems(const uint8_t* data, size_t size);    // Map%d.zph, a racer past every item, frames drawn
 int FuzzShoreLines(const uint8_t* data, size_t size);    // Map%d.ssh, each cell drawn once
 int FuzzFadingVegetation(const uint8_t* data, size_t size); // Map%d.fvf, frames drawn over its cells
+int FuzzTeleporters(const uint8_t* data, size_t size);   // Map%d.tel, then every gate crossed
 
 using FuzzFunction = int (*)(const uint8_t* data, size_t size);
 

@@ -9,6 +9,7 @@
 #include "race/QV7_Buggy.h"
 #include "race/QV7_MapSystem.h"
 #include "race/QV7_PhysicsGroup.h"
+#include "race/QV7_Teleporters.h"
 #include "race/QV7_WaypointList.h"
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Logger.h"
@@ -197,6 +198,24 @@ TEST_F(MapSystemTest, ABrokenIslandFileEndsTheLoadWithNothingLeftAndAnotherLoadW
         QV7_MapSystem::EndSession(session);
         ExpectNothingLeft();
     }
+}
+
+TEST_F(MapSystemTest, TeleportersLoadWithTheIslandAndAShortFileOnlyTurnsThemOff)
+{
+    QV7_MapSystem* session = LoadIsland1(RACE_MODE_CHAMPIONSHIP);
+    ASSERT_NE(session, nullptr);
+    EXPECT_EQ(session->teleporters->enabled, 1);
+    QV7_MapSystem::EndSession(session);
+    const std::string path = data + "Map1.tel";
+    const std::string saved = path + ".saved";
+    std::filesystem::copy_file(path, saved, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::resize_file(path, 40);
+    session = LoadIsland1(RACE_MODE_CHAMPIONSHIP);
+    ASSERT_NE(session, nullptr);
+    EXPECT_EQ(session->teleporters->enabled, 0);
+    QV7_MapSystem::EndSession(session);
+    std::filesystem::rename(saved, path);
+    ExpectNothingLeft();
 }
 
 TEST_F(MapSystemTest, DeviceLossDuringASessionReachesTheSession)

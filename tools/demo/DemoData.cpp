@@ -17,6 +17,7 @@
 #include "tools/demo/DemoShoreLines.h"
 #include "tools/demo/DemoTrackItems.h"
 #include "tools/demo/DemoVegetation.h"
+#include "tools/demo/DemoTeleporters.h"
 #include "tools/demo/DemoWaypoints.h"
 
 #include <cstdio>
@@ -43,6 +44,7 @@ bool WriteDemoData(const std::string& dataDir)
     ok = ok && demo::WriteDemoTrackItems(dir);
     ok = ok && demo::WriteDemoShoreLines(dir);
     ok = ok && demo::WriteDemoVegetation(dir);
+    ok = ok && demo::WriteDemoTeleporters(dir);
     ok = ok && WriteDemoFonts(dir);
     ok = ok && WriteDemoMenus(dir);
     ok = ok && WriteDemoMapsDatabase(dir);

@@ -16,6 +16,7 @@ bool DumpCheckpoints(const DumpRequest& request, JsonWriter& out);
 bool DumpTrackItems(const DumpRequest& request, JsonWriter& out);
 bool DumpShoreLines(const DumpRequest& request, JsonWriter& out);
 bool DumpFadingVegetation(const DumpRequest& request, JsonWriter& out);
+bool DumpTeleporters(const DumpRequest& request, JsonWriter& out);
 
 namespace
 {
@@ -32,6 +33,9 @@ bool IsWaypointFile(const std::string& name)
 bool IsCheckpointFile(const std::string& name)
 {
     return MatchesNumberedName(name, "Map", ".chk");
+bool IsTeleporterFile(const std::string& name)
+{
+    return MatchesNumberedName(name, "Map", ".tel");
 }
 } // namespace
 bool MatchesBuggyDatabase(const std::string& fileName);
@@ -68,6 +72,7 @@ const std::vector<DumpKind>& DumpKinds()
         {"Map%d.ssh", [](const std::string& n) { return MatchesNumberedName(n, "Map", ".ssh"); }, DumpShoreLines},
         {"Map%d.fvf", [](const std::string& n) { return MatchesNumberedName(n, "Map", ".fvf"); },
          DumpFadingVegetation},
+        {"Map%d.tel", IsTeleporterFile, DumpTeleporters},
     };
     return kinds;
 }
