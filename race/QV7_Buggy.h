@@ -204,8 +204,6 @@ class QV7_Buggy
 
     // 1 = leading; every racer's, once a frame before the drivers drive.
     int racePosition = 0;
-    // Set while the wreck sequence runs (drawn black, no figure, no weapon).
-    int wrecked = 0;
     QV7_BuggyWeapons weapons;
 
   private:

@@ -5,6 +5,7 @@
 #include "tests/world/LandscapeTestSupport.h"
 
 #include "race/QV7_Checkpoint.h"
+#include "world/MeshObject.h"
 #include "tests/platform/gfx/SavePicture.h"
 #include "tools/demo/DemoCheckpoints.h"
 #include "tools/demo/DemoIslands.h"
@@ -63,8 +64,8 @@ class CheckpointsOnIslandGlTest : public landscapetest::LandscapeFixture
     template <class Test> static int Count(const gfx::PresentedFrame& f, Test test)
     {
         int n = 0;
-        for (uint32_t y = 0; y < f.height; ++y)
-            for (uint32_t x = 0; x < f.width; ++x)
+        for (int y = 0; y < int(f.height); ++y)
+            for (int x = 0; x < int(f.width); ++x)
             {
                 const uint32_t c = f.pixels[size_t(y) * f.width + x];
                 n += test(int(c >> 16 & 255), int(c >> 8 & 255), int(c & 255)) ? 1 : 0;

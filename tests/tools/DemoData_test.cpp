@@ -37,9 +37,8 @@ TEST(DemoData, WritesEveryFileOfTheFrontEndAndTheSameBytesEachTime)
           "ldat1.gfx",   "ldat2.gfx",     "ldat3.gfx",      "ldat4.gfx",     "GraphicsSfx.dat", "SndSfx.dat",
           "intro.wmv",   "Map1.tex",      "Map2.tex",       "Map3.tex",      "MapSHD1.map",     "MapSHD2.map",
           "MapSHD3.map", "Map1.map",      "Map2.map",       "Map3.map",      "Maps_srt.qvx",    "Aip.dat",
-          "DatA.dat",    "Textures2.dbs", "Maps_srt_ex.qvx", "Triggers.qvx", "Map1.wap", "Map2.wap", "Map3.wap", "Map1.chk", "Map2.chk", "Map3.chk"})
           "DatA.dat",    "Textures2.dbs", "Maps_srt_ex.qvx", "Triggers.qvx", "Map1.wap", "Map2.wap", "Map3.wap",
-          "Map1.tel", "Map2.tel", "Map3.tel"})
+          "Map1.chk", "Map2.chk", "Map3.chk", "Map1.tel", "Map2.tel", "Map3.tel"})
     {
         ASSERT_EQ(files.count(name), 1u) << name;
         EXPECT_FALSE(files.at(name).empty()) << name;

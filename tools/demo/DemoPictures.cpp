@@ -472,6 +472,7 @@ std::vector<int32_t> DemoWorldPictureIds()
     std::vector<int32_t> ids = {demo::kGrassId, demo::kTrackId};
     // The islands' own effect libraries draw with the particle pictures.
     for (int32_t id : DemoEffectPictureIds())
+        ids.push_back(id);
     for (int32_t id : demo::DemoSmallFurniturePictureIds())
         ids.push_back(id);
     return ids;

@@ -33,6 +33,8 @@ bool IsWaypointFile(const std::string& name)
 bool IsCheckpointFile(const std::string& name)
 {
     return MatchesNumberedName(name, "Map", ".chk");
+}
+
 bool IsTeleporterFile(const std::string& name)
 {
     return MatchesNumberedName(name, "Map", ".tel");
