@@ -113,7 +113,7 @@ void ApplyBuggyStages(QV7_Scene& scene, const BuggyStagePlan& plan, IDirect3DBas
         const BuggyStage& s = plan.stages[stage];
         IDirect3DBaseTexture9* texture = s.source == BuggyStageSource::Base         ? base
                                          : s.source == BuggyStageSource::Reflection ? reflection
-                                                                                     : nullptr;
+                                                                                    : nullptr;
         scene.SetTexture(texture, stage);
         Coordinates(scene, stage, s.source, bias);
         if (stage >= plan.used)

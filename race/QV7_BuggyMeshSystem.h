@@ -15,6 +15,7 @@
 
 class BinaryReader;
 class QV7_Buggy;
+class QV7_ShadowMap;
 class QV7_TextureList;
 struct MeshReaderIdentity;
 
@@ -76,13 +77,16 @@ class QV7_BuggyMeshSystem
     // alpha-tested (the late, see-through parts).
     static void RenderPhysicsGroup(BuggyMesh& mesh, const QV7_Buggy* racer, uint32_t subset, int black,
                                    int mirrored, int shadowPass, int alphaTest, const D3DXMATRIX& world);
-    static void RenderPhysicsGroupAdvanced(BuggyMesh& mesh, const QV7_Buggy* racer, uint32_t subset, int black,
-                                           int mirrored, int shadowPass, int alphaTest, const D3DXMATRIX& world);
+    static void RenderPhysicsGroupAdvanced(BuggyMesh& mesh, const QV7_Buggy* racer, uint32_t subset,
+                                           int black, int mirrored, int shadowPass, int alphaTest,
+                                           const D3DXMATRIX& world);
     // Whether a racer is drawn by the advanced path: near the camera, high
     // detail or forced shadows, an adapter with four stages, not the shadow pass.
     static bool UsesAdvancedPath(const QV7_Buggy* racer, int shadowPass);
     // The shading pass's alpha reference: 64 per fade stage, at most 255 (one pass only).
     static DWORD ShadingReference(const QV7_Buggy& racer);
+    // The shadow map the depth pass draws with: when set, this one's; else the race session's.
+    static QV7_ShadowMap* (*s_ShadowMapSource)();
 
     QV7_Collection<BuggyMesh> meshes;
     DWORD vertexFormat;

@@ -103,8 +103,8 @@ IDirect3DBaseTexture9* ReflectionOf(const BuggyMesh& mesh, uint32_t subset)
 
 const D3DXMATRIX& BiasMatrix(DWORD word)
 {
-    static const D3DXMATRIX kBias(0.5f, 0.0f, 0.0f, 0.0f, 0.0f, -0.5f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.5f,
-                                  0.5f, 0.0f, 1.0f);
+    static const D3DXMATRIX kBias(0.5f, 0.0f, 0.0f, 0.0f, 0.0f, -0.5f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f,
+                                  0.5f, 0.5f, 0.0f, 1.0f);
     if (!g_buggyMeshSystem)
         return kBias;
     return g_buggyMeshSystem->biasMatrices[word == 1 ? 0 : 1];
@@ -123,8 +123,9 @@ BuggyStagePlan SetSubsetStates(QV7_Scene& scene, const BuggyMesh& mesh, uint32_t
     g_device->SetMaterial(&material);
     IDirect3DBaseTexture9* base = mesh.Texture(i);
     IDirect3DBaseTexture9* reflection = ReflectionOf(mesh, i);
-    const BuggyStagePlan plan = PlanBuggyStages(base != nullptr, reflection != nullptr,
-                                                mesh.Word(MESH_WORD_ENVIRONMENT, i), MaxSimultaneousTextures(g_device));
+    const BuggyStagePlan plan =
+        PlanBuggyStages(base != nullptr, reflection != nullptr, mesh.Word(MESH_WORD_ENVIRONMENT, i),
+                        MaxSimultaneousTextures(g_device));
     if (!look.shadowPass)
         ApplyBuggyStages(scene, plan, base, reflection, BiasMatrix(mesh.Word(MESH_WORD_REFLECTION, i)),
                          look.withAlpha);
@@ -162,15 +163,19 @@ bool InView(const BuggyMesh& mesh, const D3DXMATRIX& world)
         return true;
     float scale = 0.0f;
     for (int row = 0; row < 3; ++row)
-        scale = std::max(scale, std::sqrt(world.m[row][0] * world.m[row][0] + world.m[row][1] * world.m[row][1] +
-                                          world.m[row][2] * world.m[row][2]));
+        scale =
+            std::max(scale, std::sqrt(world.m[row][0] * world.m[row][0] + world.m[row][1] * world.m[row][1] +
+                                      world.m[row][2] * world.m[row][2]));
     return QV7_Camera::IsSphereVisible(&world, &mesh.m_SphereCentre, g_camera, mesh.m_SphereRadius * scale);
 }
 
 // The session's shadow effect, ready for the depth pass; null without one.
 ID3DXEffect* ShadowEffect(QV7_ShadowMap** shadow)
 {
-    *shadow = g_mapSystem ? g_mapSystem->shadowMap.get() : nullptr;
+    if (QV7_BuggyMeshSystem::s_ShadowMapSource)
+        *shadow = QV7_BuggyMeshSystem::s_ShadowMapSource();
+    else
+        *shadow = g_mapSystem ? g_mapSystem->shadowMap.get() : nullptr;
     if (!*shadow || !(*shadow)->m_Shader || !(*shadow)->m_RenderShadow)
         return nullptr;
     return (*shadow)->m_Shader->m_Effect;
@@ -263,7 +268,8 @@ void DrawShadingPass(QV7_Scene& scene, const BuggyMesh& mesh, uint32_t i, DWORD 
 
 // Pass 0 as the simple path with the base texture's alpha carried through,
 // then the shading pass unless the racer has faded out completely.
-void DrawAdvancedSubset(QV7_Scene& scene, const BuggyMesh& mesh, uint32_t i, const SubsetLook& look, DWORD ref)
+void DrawAdvancedSubset(QV7_Scene& scene, const BuggyMesh& mesh, uint32_t i, const SubsetLook& look,
+                        DWORD ref)
 {
     const BuggyStagePlan plan = SetSubsetStates(scene, mesh, i, look);
     mesh.DrawSubsetRange(g_device, i);
@@ -272,6 +278,8 @@ void DrawAdvancedSubset(QV7_Scene& scene, const BuggyMesh& mesh, uint32_t i, con
 }
 
 } // namespace
+
+QV7_ShadowMap* (*QV7_BuggyMeshSystem::s_ShadowMapSource)() = nullptr;
 
 bool QV7_BuggyMeshSystem::UsesAdvancedPath(const QV7_Buggy* racer, int shadowPass)
 {
@@ -291,37 +299,39 @@ DWORD QV7_BuggyMeshSystem::ShadingReference(const QV7_Buggy& racer)
 
 void QV7_BuggyMeshSystem::RenderMesh(BuggyMesh& mesh, int silhouette, const float* tint)
 {
-    Guarded("RenderMesh", [&](int& location) {
-        if (!Drawable(mesh) || !InView(mesh, mesh.m_World))
-            return;
-        location = 1;
-        QV7_Scene& scene = *g_scene;
-        OpenMeshState(scene, mesh, mesh.m_World);
-        const std::vector<uint32_t> late = LateSubsets(mesh);
-        SubsetLook look;
-        look.black = silhouette;
-        look.tint = tint;
-        location = 2;
-        for (uint32_t i = 0; i < mesh.m_SubsetCount; ++i)
-        {
-            if (std::find(late.begin(), late.end(), i) != late.end())
-                continue;
-            SetSubsetStates(scene, mesh, i, look);
-            mesh.DrawSubsetRange(g_device, i);
-        }
-        location = 3;
-        if (!late.empty() && late.back() < mesh.m_SubsetCount)
-        {
-            SetSubsetStates(scene, mesh, late.back(), look);
-            scene.SetRenderState(TRUE, D3DRS_ALPHABLENDENABLE);
-            scene.SetRenderState(D3DBLEND_SRCALPHA, D3DRS_SRCBLEND);
-            scene.SetRenderState(D3DBLEND_INVSRCALPHA, D3DRS_DESTBLEND);
-            mesh.DrawSubsetRange(g_device, late.back());
-            scene.SetRenderState(FALSE, D3DRS_ALPHABLENDENABLE);
-        }
-        location = 4;
-        scene.EndWorkSpace(0);
-    });
+    Guarded("RenderMesh",
+            [&](int& location)
+            {
+                if (!Drawable(mesh) || !InView(mesh, mesh.m_World))
+                    return;
+                location = 1;
+                QV7_Scene& scene = *g_scene;
+                OpenMeshState(scene, mesh, mesh.m_World);
+                const std::vector<uint32_t> late = LateSubsets(mesh);
+                SubsetLook look;
+                look.black = silhouette;
+                look.tint = tint;
+                location = 2;
+                for (uint32_t i = 0; i < mesh.m_SubsetCount; ++i)
+                {
+                    if (std::find(late.begin(), late.end(), i) != late.end())
+                        continue;
+                    SetSubsetStates(scene, mesh, i, look);
+                    mesh.DrawSubsetRange(g_device, i);
+                }
+                location = 3;
+                if (!late.empty() && late.back() < mesh.m_SubsetCount)
+                {
+                    SetSubsetStates(scene, mesh, late.back(), look);
+                    scene.SetRenderState(TRUE, D3DRS_ALPHABLENDENABLE);
+                    scene.SetRenderState(D3DBLEND_SRCALPHA, D3DRS_SRCBLEND);
+                    scene.SetRenderState(D3DBLEND_INVSRCALPHA, D3DRS_DESTBLEND);
+                    mesh.DrawSubsetRange(g_device, late.back());
+                    scene.SetRenderState(FALSE, D3DRS_ALPHABLENDENABLE);
+                }
+                location = 4;
+                scene.EndWorkSpace(0);
+            });
 }
 
 void QV7_BuggyMeshSystem::RenderPhysicsMesh(BuggyMesh& mesh, const QV7_Buggy* racer, int black, int mirrored,
@@ -332,66 +342,73 @@ void QV7_BuggyMeshSystem::RenderPhysicsMesh(BuggyMesh& mesh, const QV7_Buggy* ra
         RenderPhysicsMeshAdvanced(mesh, racer, black, mirrored, spin, spinAngle, shadowPass);
         return;
     }
-    Guarded("RenderPhysicsMesh", [&](int& location) {
-        if (!Drawable(mesh))
-            return;
-        location = 1;
-        QV7_Scene& scene = *g_scene;
-        OpenMeshState(scene, mesh, mesh.m_World);
-        SubsetLook look;
-        look.black = black;
-        look.mirrored = mirrored;
-        look.shadowPass = shadowPass;
-        for (uint32_t i = 0; i < mesh.m_SubsetCount; ++i)
-        {
-            location = 2;
-            const D3DXMATRIX world = SubsetWorld(mesh.m_World, i, spin, spinAngle);
-            if (spin)
-                g_device->SetTransform(D3DTS_WORLD, &world);
-            SetSubsetStates(scene, mesh, i, look);
-            location = 3;
-            DrawRange(mesh, i, shadowPass, world);
-        }
-        location = 4;
-        scene.EndWorkSpace(0);
-    });
+    Guarded("RenderPhysicsMesh",
+            [&](int& location)
+            {
+                if (!Drawable(mesh))
+                    return;
+                location = 1;
+                QV7_Scene& scene = *g_scene;
+                OpenMeshState(scene, mesh, mesh.m_World);
+                SubsetLook look;
+                look.black = black;
+                look.mirrored = mirrored;
+                look.shadowPass = shadowPass;
+                for (uint32_t i = 0; i < mesh.m_SubsetCount; ++i)
+                {
+                    location = 2;
+                    const D3DXMATRIX world = SubsetWorld(mesh.m_World, i, spin, spinAngle);
+                    if (spin)
+                        g_device->SetTransform(D3DTS_WORLD, &world);
+                    SetSubsetStates(scene, mesh, i, look);
+                    location = 3;
+                    DrawRange(mesh, i, shadowPass, world);
+                }
+                location = 4;
+                scene.EndWorkSpace(0);
+            });
 }
 
 void QV7_BuggyMeshSystem::RenderPhysicsMeshAdvanced(BuggyMesh& mesh, const QV7_Buggy* racer, int black,
-                                                    int mirrored, int spin, float spinAngle, int /*shadowPass*/)
+                                                    int mirrored, int spin, float spinAngle,
+                                                    int /*shadowPass*/)
 {
-    Guarded("RenderPhysicsMeshAdvanced", [&](int& location) {
-        if (!Drawable(mesh) || !racer)
-            return;
-        location = 1;
-        const DWORD ref = ShadingReference(*racer);
-        QV7_Scene& scene = *g_scene;
-        OpenMeshState(scene, mesh, mesh.m_World);
-        SubsetLook look;
-        look.black = black;
-        look.mirrored = mirrored;
-        look.withAlpha = true;
-        for (uint32_t i = 0; i < mesh.m_SubsetCount; ++i)
-        {
-            location = 2;
-            const D3DXMATRIX world = SubsetWorld(mesh.m_World, i, spin, spinAngle);
-            if (spin)
-                g_device->SetTransform(D3DTS_WORLD, &world);
-            location = 3;
-            DrawAdvancedSubset(scene, mesh, i, look, ref);
-        }
-        location = 4;
-        scene.EndWorkSpace(0);
-    });
+    Guarded("RenderPhysicsMeshAdvanced",
+            [&](int& location)
+            {
+                if (!Drawable(mesh) || !racer)
+                    return;
+                location = 1;
+                const DWORD ref = ShadingReference(*racer);
+                QV7_Scene& scene = *g_scene;
+                OpenMeshState(scene, mesh, mesh.m_World);
+                SubsetLook look;
+                look.black = black;
+                look.mirrored = mirrored;
+                look.withAlpha = true;
+                for (uint32_t i = 0; i < mesh.m_SubsetCount; ++i)
+                {
+                    location = 2;
+                    const D3DXMATRIX world = SubsetWorld(mesh.m_World, i, spin, spinAngle);
+                    if (spin)
+                        g_device->SetTransform(D3DTS_WORLD, &world);
+                    location = 3;
+                    DrawAdvancedSubset(scene, mesh, i, look, ref);
+                }
+                location = 4;
+                scene.EndWorkSpace(0);
+            });
 }
 
-void QV7_BuggyMeshSystem::RenderPhysicsGroup(BuggyMesh& mesh, const QV7_Buggy* racer, uint32_t subset, int black,
-                                             int mirrored, int shadowPass, int alphaTest, const D3DXMATRIX& world)
+void QV7_BuggyMeshSystem::RenderPhysicsGroup(BuggyMesh& mesh, const QV7_Buggy* racer, uint32_t subset,
+                                             int black, int mirrored, int shadowPass, int alphaTest,
+                                             const D3DXMATRIX& world)
 {
     if (subset >= mesh.m_SubsetCount)
     {
         if (!s_skippedGroupLogged)
-            QV7_Logger::Log(g_logger, "ERROR: Skipped Mesh Group Due to a malfunction, message will NOT repeat.");
+            QV7_Logger::Log(g_logger,
+                            "ERROR: Skipped Mesh Group Due to a malfunction, message will NOT repeat.");
         s_skippedGroupLogged = true;
         return;
     }
@@ -400,63 +417,67 @@ void QV7_BuggyMeshSystem::RenderPhysicsGroup(BuggyMesh& mesh, const QV7_Buggy* r
         RenderPhysicsGroupAdvanced(mesh, racer, subset, black, mirrored, shadowPass, alphaTest, world);
         return;
     }
-    Guarded("RenderPhysicsGroup", [&](int& location) {
-        if (!Drawable(mesh) || !InView(mesh, world))
-            return;
-        location = 1;
-        QV7_Scene& scene = *g_scene;
-        OpenMeshState(scene, mesh, world);
-        SubsetLook look;
-        look.black = black;
-        look.mirrored = mirrored;
-        look.shadowPass = shadowPass;
-        location = 2;
-        SetSubsetStates(scene, mesh, subset, look);
-        location = 3;
-        if (alphaTest == 1)
-        {
-            scene.SetRenderState(TRUE, D3DRS_ALPHATESTENABLE);
-            scene.SetRenderState(kLateAlphaReference, D3DRS_ALPHAREF);
-        }
-        DrawRange(mesh, subset, shadowPass, world);
-        location = 4;
-        scene.EndWorkSpace(0);
-    });
+    Guarded("RenderPhysicsGroup",
+            [&](int& location)
+            {
+                if (!Drawable(mesh) || !InView(mesh, world))
+                    return;
+                location = 1;
+                QV7_Scene& scene = *g_scene;
+                OpenMeshState(scene, mesh, world);
+                SubsetLook look;
+                look.black = black;
+                look.mirrored = mirrored;
+                look.shadowPass = shadowPass;
+                location = 2;
+                SetSubsetStates(scene, mesh, subset, look);
+                location = 3;
+                if (alphaTest == 1)
+                {
+                    scene.SetRenderState(TRUE, D3DRS_ALPHATESTENABLE);
+                    scene.SetRenderState(kLateAlphaReference, D3DRS_ALPHAREF);
+                }
+                DrawRange(mesh, subset, shadowPass, world);
+                location = 4;
+                scene.EndWorkSpace(0);
+            });
 }
 
 void QV7_BuggyMeshSystem::RenderPhysicsGroupAdvanced(BuggyMesh& mesh, const QV7_Buggy* racer, uint32_t subset,
-                                                     int black, int mirrored, int /*shadowPass*/, int alphaTest,
-                                                     const D3DXMATRIX& world)
+                                                     int black, int mirrored, int /*shadowPass*/,
+                                                     int alphaTest, const D3DXMATRIX& world)
 {
-    Guarded("RenderPhysicsGroupAdvanced", [&](int& location) {
-        if (!Drawable(mesh) || !racer || subset >= mesh.m_SubsetCount || !InView(mesh, world))
-            return;
-        location = 1;
-        QV7_Scene& scene = *g_scene;
-        OpenMeshState(scene, mesh, world);
-        SubsetLook look;
-        look.black = black;
-        look.mirrored = mirrored;
-        look.withAlpha = true;
-        location = 2;
-        const DWORD ref = ShadingReference(*racer);
-        if (alphaTest == 1)
-        {
-            // The see-through parts keep their own test in pass 0.
-            const BuggyStagePlan plan = SetSubsetStates(scene, mesh, subset, look);
-            scene.SetRenderState(TRUE, D3DRS_ALPHATESTENABLE);
-            scene.SetRenderState(kLateAlphaReference, D3DRS_ALPHAREF);
-            mesh.DrawSubsetRange(g_device, subset);
-            location = 3;
-            if (ref < 255)
-                DrawShadingPass(scene, mesh, subset, plan.used, ref);
-        }
-        else
-        {
-            location = 3;
-            DrawAdvancedSubset(scene, mesh, subset, look, ref);
-        }
-        location = 4;
-        scene.EndWorkSpace(0);
-    });
+    Guarded("RenderPhysicsGroupAdvanced",
+            [&](int& location)
+            {
+                if (!Drawable(mesh) || !racer || subset >= mesh.m_SubsetCount || !InView(mesh, world))
+                    return;
+                location = 1;
+                QV7_Scene& scene = *g_scene;
+                OpenMeshState(scene, mesh, world);
+                SubsetLook look;
+                look.black = black;
+                look.mirrored = mirrored;
+                look.withAlpha = true;
+                location = 2;
+                const DWORD ref = ShadingReference(*racer);
+                if (alphaTest == 1)
+                {
+                    // The see-through parts keep their own test in pass 0.
+                    const BuggyStagePlan plan = SetSubsetStates(scene, mesh, subset, look);
+                    scene.SetRenderState(TRUE, D3DRS_ALPHATESTENABLE);
+                    scene.SetRenderState(kLateAlphaReference, D3DRS_ALPHAREF);
+                    mesh.DrawSubsetRange(g_device, subset);
+                    location = 3;
+                    if (ref < 255)
+                        DrawShadingPass(scene, mesh, subset, plan.used, ref);
+                }
+                else
+                {
+                    location = 3;
+                    DrawAdvancedSubset(scene, mesh, subset, look, ref);
+                }
+                location = 4;
+                scene.EndWorkSpace(0);
+            });
 }

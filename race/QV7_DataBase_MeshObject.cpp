@@ -65,7 +65,8 @@ uint32_t QV7_DataBase_MeshObject::FitsModel(int model) const
     return model >= 0 && model < ATTACH_MODEL_COUNT ? attachWords[model] : 0;
 }
 
-void QV7_DataBase_MeshObject::Render(const D3DXMATRIX& world, int silhouette, const float* tint, int /*pass*/) const
+void QV7_DataBase_MeshObject::Render(const D3DXMATRIX& world, int silhouette, const float* tint,
+                                     int /*pass*/) const
 {
     if (!mesh)
         return;

@@ -31,7 +31,7 @@ class DemoBuggiesGlFixture : public ::testing::Test
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(gltest::CreatePictureDevice(kSize, kSize, d3d, device));
-        g_device = device; // the texture loader's device
+        g_device = device;                     // the texture loader's device
         scene = std::make_unique<QV7_Scene>(); // the buggy renderers' state cache
         ASSERT_TRUE(WriteWorldTextureContainer(dir.Path() + "Textures2.qvx", DemoBuggyTextures()));
         const std::vector<int32_t> ids = DemoBuggyTextureIds();
