@@ -11,6 +11,7 @@
 // the shared tracks, and each frame sets them again before drawing.
 #pragma once
 
+#include "figures/DriverType.h"
 #include "platform/d3dx/D3DXAnimation.h"
 #include "platform/d3dx/D3DXMath.h"
 
@@ -69,6 +70,12 @@ class DriverAnimation
     // Track 1 back at its start with weight w, track 0 with the rest.
     void RestartBlendTrack(float w);
 
+    // The character of racer `index` of a race: the player's by the profile's
+    // gender (1 male, 2 female), opponent k's is k + 1.
+    static int DriverTypeOf(int index, int gender)
+    {
+        return index == 0 ? (gender == 2 ? PLAYERF : PLAYERM) : index + 1;
+    }
     // Which figure a buggy at distance from the eye gets under the settings.
     static Figure ChooseFigure(float distance, const GameSettings& settings);
     // The seat (x, y) in buggy space of a character in a buggy model.

@@ -221,6 +221,10 @@ TEST_F(DriverAnimationTest, TheSeatFollowsTheCharacterAndTheModel)
 
 TEST_F(DriverAnimationTest, DistanceAndDetailChooseTheFigure)
 {
+    EXPECT_EQ(DriverAnimation::DriverTypeOf(0, 1), PLAYERM);
+    EXPECT_EQ(DriverAnimation::DriverTypeOf(0, 2), PLAYERF);
+    EXPECT_EQ(DriverAnimation::DriverTypeOf(1, 2), CALEC);
+    EXPECT_EQ(DriverAnimation::DriverTypeOf(5, 1), GRONK);
     using F = DriverAnimation::Figure;
     struct Row
     {

@@ -17,6 +17,7 @@
 #include "world/QV7_Landscape.h"
 
 #include <cstring>
+#include <stdexcept>
 
 namespace
 {
@@ -318,5 +319,28 @@ TEST_F(BuggyMeshRenderTest, ANearRacerAtHighDetailGetsTheIslandsShadingAsASecond
         }
     }
     DropIsland();
+}
+} // namespace
+
+namespace
+{
+// A fault while drawing costs the mesh, not the frame: the guard logs the
+// method and the step it stopped at, and the states come back.
+TEST_F(BuggyMeshRenderTest, AFaultInsideADrawIsLoggedWithItsStepAndTheStatesComeBack)
+{
+    QV7_BuggyMeshSystem::s_ShadowMapSource = []() -> QV7_ShadowMap* { throw std::runtime_error("lost"); };
+    const QV7_Scene::Tables before = g_scene->m_Tables;
+    QV7_BuggyMeshSystem::RenderPhysicsGroup(*mesh, &racer, 3, 0, 0, 1, 0, world);
+    EXPECT_TRUE(enginetest::Logged("ERROR: QV7_BuggyMeshSystem::RenderPhysicsGroup(3)"))
+        << ::testing::PrintToString(enginetest::Log());
+    EXPECT_EQ(g_scene->m_Open, 0);
+    EXPECT_EQ(std::memcmp(&before, &g_scene->m_Tables, sizeof before), 0);
+    QV7_BuggyMeshSystem::RenderPhysicsMesh(*mesh, &racer, 0, 0, 0, 0.0f, 1);
+    EXPECT_TRUE(enginetest::Logged("ERROR: QV7_BuggyMeshSystem::RenderPhysicsMesh(3)"));
+    // The next frame draws again.
+    QV7_BuggyMeshSystem::s_ShadowMapSource = nullptr;
+    gfx::null::ClearCalls();
+    QV7_BuggyMeshSystem::RenderPhysicsGroup(*mesh, &racer, 3, 0, 0, 0, 0, world);
+    EXPECT_EQ(Draws(), 1u);
 }
 } // namespace
