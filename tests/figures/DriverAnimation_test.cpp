@@ -4,6 +4,8 @@
 // its rigid substitute and nothing.
 #include "figures/DriverAnimation.h"
 
+#include "figures/CrossFadeAnimationTracks.h"
+
 #include "engine/QV7_Camera.h"
 #include "engine/QV7_FrameManager.h"
 #include "race/QV7_Buggy.h"
@@ -285,5 +287,35 @@ TEST_F(DriverAnimationTest, UpdateAndDrawDrawsTheChosenFigureOnItsSeat)
     gfx::null::ClearCalls();
     animation.UpdateAndDraw(0.4f, world);
     EXPECT_EQ(gfx::null::CountCalls("DrawIndexedPrimitive("), 0u);
+}
+} // namespace
+
+namespace
+{
+// The preview's fade from track 0 to track 1 over a second, at the rate that
+// brings the incoming weight to 1 as it ends.
+TEST_F(DriverAnimationTest, TheCrossFadeMovesTheWeightOverAndGivesTheSpeedBack)
+{
+    controller->SetTrackSpeed(0, 0.5f);
+    controller->SetTrackPosition(1, 0.3);
+    g_frameManager->m_LastFrameMs = 250.0f;
+    EXPECT_FALSE(CrossFadeAnimationTracks(controller, 1, 0, 1000.0f, 1000.0f));
+    EXPECT_DOUBLE_EQ(Track(1).Position, 0.0);
+    EXPECT_FLOAT_EQ(Track(0).Speed, 0.0f) << "the outgoing track holds still";
+    EXPECT_FALSE(CrossFadeAnimationTracks(controller, 1, 0, 1000.0f, 1000.0f));
+    EXPECT_FLOAT_EQ(Track(1).Weight, 0.5f);
+    EXPECT_FLOAT_EQ(Track(0).Weight, 0.5f);
+    EXPECT_FALSE(CrossFadeAnimationTracks(controller, 1, 0, 1000.0f, 1000.0f));
+    EXPECT_FALSE(CrossFadeAnimationTracks(controller, 1, 0, 1000.0f, 1000.0f))
+        << "at the duration, not past it";
+    EXPECT_FLOAT_EQ(Track(1).Weight, 1.0f);
+    EXPECT_TRUE(CrossFadeAnimationTracks(controller, 1, 0, 1000.0f, 1000.0f));
+    EXPECT_FLOAT_EQ(Track(1).Weight, 1.0f);
+    EXPECT_FLOAT_EQ(Track(0).Speed, 0.5f);
+    // The next call starts a new fade.
+    EXPECT_FALSE(CrossFadeAnimationTracks(controller, 0, 1, 1000.0f, 1000.0f));
+    EXPECT_DOUBLE_EQ(Track(0).Position, 0.0);
+    g_frameManager->m_LastFrameMs = 2000.0f;
+    EXPECT_TRUE(CrossFadeAnimationTracks(controller, 0, 1, 1000.0f, 1000.0f));
 }
 } // namespace
