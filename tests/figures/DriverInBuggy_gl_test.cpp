@@ -19,7 +19,9 @@
 #include "tools/demo/DemoBuggies.h"
 #include "tools/demo/DemoFigures.h"
 #include "tools/writers/ImageWriters.h"
+#include "world/QV7_Landscape.h"
 
+#include <cmath>
 #include <memory>
 
 namespace
@@ -174,5 +176,64 @@ TEST_F(DriverInBuggyGlTest, TheDriverSitsInTheCockpitAndLeansWithTheSteering)
     int rigidColumn = 0;
     EXPECT_GT(Changed(empty, rigid, &rigidColumn), added / 2);
     EXPECT_NEAR(rigidColumn, column, 20);
+}
+// Near the camera at high detail the island's shading is laid over the
+// racer: with a picture dark over the buggy's tail half and clear over its
+// nose half, the tail darkens and the nose keeps its colour; a racer faded
+// out completely gets the one-pass picture.
+TEST_F(DriverInBuggyGlTest, TheIslandsShadingDarkensTheShadedPartOfANearRacer)
+{
+    const D3DXMATRIX& world = system.models[kModel]->mesh->m_World;
+    const float scale = std::sqrt(world._11 * world._11 + world._12 * world._12 + world._13 * world._13);
+    IDirect3DTexture9* shading = nullptr;
+    ASSERT_EQ(g_device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &shading, nullptr),
+              D3D_OK);
+    D3DLOCKED_RECT locked{};
+    ASSERT_EQ(shading->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            static_cast<uint32_t*>(locked.pBits)[y * locked.Pitch / 4 + x] = x < 4 ? 0xFFFFFFFF : 0xFF303030;
+    shading->UnlockRect(0);
+    // u runs along the buggy's length: its nose (-x) in the clear half.
+    D3DXMATRIX along;
+    D3DXMatrixIdentity(&along);
+    along._11 = 1.0f / (1400.0f * scale);
+    along._41 = 0.5f;
+    along._22 = 0.0f;
+    along._32 = 1.0f / (1400.0f * scale);
+    along._42 = 0.5f;
+    g_landscape->m_ShadowTexture = shading;
+    g_landscape->m_TextureMatrix0 = along;
+    g_landscape->m_Created = 1;
+
+    windows->m_Settings.Detail = 1;
+    const gfx::PresentedFrame plain = Drive(0.0f, 1, "racer_unshaded", false);
+    windows->m_Settings.Detail = 3;
+    const gfx::PresentedFrame shaded = Drive(0.0f, 1, "racer_shaded", false);
+    racer.contactLevel = 4;
+    const gfx::PresentedFrame fadedOut = Drive(0.0f, 1, "racer_faded_out", false);
+
+    g_landscape->m_Created = 0;
+    g_landscape->m_ShadowTexture = nullptr;
+    g_scene->ForgetTexture(shading);
+    shading->Release();
+
+    // Brightness summed over each half of the picture (the camera sees the nose on the left).
+    auto halves = [](const gfx::PresentedFrame& frame, long* left, long* right)
+    {
+        *left = *right = 0;
+        for (size_t i = 0; i < frame.pixels.size(); ++i)
+        {
+            const uint32_t p = frame.pixels[i];
+            const long sum = long((p >> 16) & 0xFF) + long((p >> 8) & 0xFF) + long(p & 0xFF);
+            (int(i % size_t(frame.width)) < frame.width / 2 ? *left : *right) += sum;
+        }
+    };
+    long plainLeft, plainRight, shadedLeft, shadedRight;
+    halves(plain, &plainLeft, &plainRight);
+    halves(shaded, &shadedLeft, &shadedRight);
+    EXPECT_LT(shadedRight, plainRight * 9 / 10) << "the tail half darkens";
+    EXPECT_GT(shadedLeft, plainLeft * 9 / 10) << "the nose half keeps its colour";
+    EXPECT_EQ(Changed(plain, fadedOut), 0);
 }
 } // namespace
