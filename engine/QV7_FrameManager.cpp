@@ -2,8 +2,8 @@
 #include "engine/QV7_FrameManager.h"
 
 #include "engine/QV7_Engine.h"
-#include "platform/win/Clock.h"
 #include "platform/io/BinaryWriter.h"
+#include "platform/win/Clock.h"
 #include "shell/QV7_Logger.h"
 #include "shell/QV7_Windows.h"
 
@@ -21,8 +21,12 @@ constexpr float kShortestFrameMs = 0.001f;
 
 QV7_FrameManager::QV7_FrameManager()
 {
-    // The debug console is initialised here first, once it exists.
     g_frameManager = this;
+    m_Console.Init();
+    g_debugConsole = &m_Console;
+    // Log lines reach the console unless someone else already listens.
+    if (!QV7_Logger::GetConsoleEcho())
+        QV7_Logger::SetConsoleEcho(&EchoToDebugConsole);
     m_ShowFps = g_windowsData ? g_windowsData->m_Settings.Debug : 0;
     m_FpsFont = std::make_unique<QV7_TextureFont>("Arial", 10, 0);
     m_ConsoleFont = std::make_unique<QV7_TextureFont>("Courier New", 8, 0);
@@ -44,6 +48,10 @@ QV7_FrameManager::~QV7_FrameManager()
 {
     if (g_frameManager == this)
         g_frameManager = nullptr;
+    if (g_debugConsole == &m_Console)
+        g_debugConsole = nullptr;
+    if (QV7_Logger::GetConsoleEcho() == &EchoToDebugConsole)
+        QV7_Logger::SetConsoleEcho(nullptr);
 }
 
 void QV7_FrameManager::CreateFonts()
@@ -91,13 +99,14 @@ int QV7_FrameManager::BeginFrame()
 {
     if (!g_device)
         return -1;
-    g_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, m_ClearColour, 1.0f, 0);
+    g_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, m_ClearColour, 1.0f,
+                    0);
     return FAILED(g_device->BeginScene()) ? -1 : 0;
 }
 
 HRESULT QV7_FrameManager::EndFrame()
 {
-    // The debug console's per-frame update and drawing go here, once it exists.
+    m_Console.Update();
     ++m_FrameCounter;
     MeasureFrame();
     if (!g_device)
@@ -106,7 +115,7 @@ HRESULT QV7_FrameManager::EndFrame()
     {
         D3DVIEWPORT9 viewport{};
         g_device->GetViewport(&viewport);
-        if (m_ConsoleOpen)
+        if (m_Console.m_Open)
             m_FpsFont->DrawText(float(viewport.Width) - 100.0f, 5.0f, 0xFFFF0000, m_FpsText);
         else
             m_FpsFont->DrawText(5.0f, 5.0f, 0xFFFF0000, m_FpsText);
@@ -128,7 +137,8 @@ bool SaveBitmap24(const std::string& path, const uint8_t* pixels, int width, int
     }
     catch (const std::bad_alloc&)
     {
-        QV7_Logger::Log(g_logger, "SCENE: Save Frame To File, Could not allocate memory for bitmap bits FAILED");
+        QV7_Logger::Log(g_logger,
+                        "SCENE: Save Frame To File, Could not allocate memory for bitmap bits FAILED");
         return false;
     }
     // Bottom-up rows of blue, green, red.
@@ -196,8 +206,8 @@ bool QV7_FrameManager::SaveScreenToFile(const std::string& path)
         surface->Release();
         return false;
     }
-    const bool saved =
-        SaveBitmap24(path, static_cast<const uint8_t*>(locked.pBits), frame.width, frame.height, locked.Pitch);
+    const bool saved = SaveBitmap24(path, static_cast<const uint8_t*>(locked.pBits), frame.width,
+                                    frame.height, locked.Pitch);
     surface->UnlockRect();
     surface->Release();
     return saved;

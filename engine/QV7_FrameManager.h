@@ -5,6 +5,7 @@
 // console's) and writes screenshots as 24-bit BMP files.
 #pragma once
 
+#include "engine/QV7_DebugConsole.h"
 #include "engine/QV7_TextureFont.h"
 #include "platform/gfx/D3D9.h"
 
@@ -39,8 +40,7 @@ class QV7_FrameManager
     float m_LastTime = 0.0f;
     int m_FrameCounter = 0;
     char m_FpsText[32] = "Loading FPS";
-    // Stands in for the debug console's open flag until the console exists.
-    int m_ConsoleOpen = 0;
+    QV7_DebugConsole m_Console;
 
   private:
     // Milliseconds since construction, from the performance counter.

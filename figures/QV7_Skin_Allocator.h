@@ -8,14 +8,7 @@
 
 class AnimatedMesh;
 
-// What the race path needs of the buggy carrying the figure: where it is (the
-// second pass is only drawn near the camera) and how far it has faded out
-// (0 to 4; the second pass's alpha reference is 64 per stage).
-struct RaceFigureOwner
-{
-    D3DXVECTOR3 position{0.0f, 0.0f, 0.0f};
-    int fadeStage = 0;
-};
+class QV7_Buggy;
 
 struct SkinFrame : D3DXFRAME
 {
@@ -65,8 +58,10 @@ class QV7_Skin_Allocator : public ID3DXAllocateHierarchy
     // The race path: the camera's projection, the landscape's sun (a fixed
     // light without a loaded island), a second pass through the island's
     // shading picture near the camera at high detail unless the buggy has
-    // faded out; then the figure advances by the frame time.
-    static void RenderRaceFigure(AnimatedMesh& figure, const RaceFigureOwner& owner);
+    // faded out (its contact level, 64 of alpha reference per stage); then,
+    // unless advance is false (the mirrored pass), the figure advances by the
+    // frame time.
+    static void RenderRaceFigure(AnimatedMesh& figure, const QV7_Buggy& owner, bool advance = true);
 
   private:
     static HRESULT ConvertToBlended(SkinMeshContainer& container, ID3DXSkinInfo* skinInfo);

@@ -10,6 +10,7 @@
 #include "engine/QV7_Scene.h"
 #include "engine/QV7_Shaders.h"
 #include "engine/QV7_TextureList.h"
+#include "race/QV7_Buggy.h"
 #include "shell/QV7_Windows.h"
 #include "world/QV7_Landscape.h"
 
@@ -125,7 +126,7 @@ bool IslandLoaded()
     return g_landscape && g_landscape->m_Created;
 }
 
-OverlayPass RaceOverlay(const RaceFigureOwner& owner)
+OverlayPass RaceOverlay(const QV7_Buggy& owner)
 {
     OverlayPass overlay;
     if (!IslandLoaded() || !g_landscape->m_ShadowTexture || !g_windowsData || !g_camera)
@@ -134,7 +135,7 @@ OverlayPass RaceOverlay(const RaceFigureOwner& owner)
     const D3DXVECTOR3 apart = owner.position - g_camera->m_Eye;
     if (!(settings.Detail > 2 || settings.force_Shadow == 1) || D3DXVec3Length(&apart) >= 10000.0f)
         return overlay;
-    overlay.alphaRef = float(std::min(64 * std::max(owner.fadeStage, 0), 255));
+    overlay.alphaRef = float(std::min(64 * std::max(owner.contactLevel, 0), 255));
     if (overlay.alphaRef < 255.0f)
         overlay.texture = g_landscape->m_ShadowTexture;
     return overlay;
@@ -175,11 +176,13 @@ FigureLight RaceLight(const D3DXMATRIX& world)
 }
 } // namespace
 
-void QV7_Skin_Allocator::RenderRaceFigure(AnimatedMesh& figure, const RaceFigureOwner& owner)
+void QV7_Skin_Allocator::RenderRaceFigure(AnimatedMesh& figure, const QV7_Buggy& owner, bool advance)
 {
     if (!g_camera)
         return;
     DrawFigure(figure, g_camera->m_Projection, RaceLight(figure.m_World), RaceOverlay(owner));
+    if (!advance)
+        return;
     const float step = g_frameManager ? g_frameManager->m_LastFrameMs * 0.001f : 0.0f;
     figure.m_LastStep = step;
     figure.m_SummedTime += step;

@@ -5,6 +5,7 @@
 // fills the bodies from the racer's own physics definition clone.
 #pragma once
 
+#include "figures/DriverAnimation.h"
 #include "platform/d3dx/D3DXMath.h"
 #include "race/EquipmentSlots.h"
 #include "race/MountedPart.h"
@@ -201,6 +202,8 @@ class QV7_Buggy
     int32_t ammoStart[4] = {};
     int32_t ownAmmo[4] = {};
     int32_t ammoFullScale[4] = {};
+    // The seated driver, bound when the racer joins the race.
+    DriverAnimation driverAnimation;
 
     // 1 = leading; every racer's, once a frame before the drivers drive.
     int racePosition = 0;

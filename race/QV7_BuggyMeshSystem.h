@@ -14,6 +14,8 @@
 #include <vector>
 
 class BinaryReader;
+class QV7_Buggy;
+class QV7_ShadowMap;
 class QV7_TextureList;
 struct MeshReaderIdentity;
 
@@ -51,6 +53,40 @@ class QV7_BuggyMeshSystem
     QV7_DataBase_MeshObject* Model(int index) const;
     // The model index of a buggy model; -1 when it is not one.
     int ModelIndex(const QV7_DataBase_MeshObject* object) const;
+
+    // Drawing. Every entry point runs under a crash guard: a fault costs that
+    // mesh for the frame, with a log line naming the step it stopped at.
+    //
+    // A whole mesh at its world matrix (the garage and menu pictures):
+    // silhouette 1 draws it black; tint (r, g, b) replaces every material by
+    // a lit white with that ambient and emissive colour. On the models at
+    // positions 4 to 6 the subsets their bodies name for the late pass are
+    // left out, and the last of them is blended over the rest.
+    static void RenderMesh(BuggyMesh& mesh, int silhouette, const float* tint);
+    // A racer's whole mesh at its world matrix: black (wrecked), mirrored (the
+    // water reflection flips the culling), spin (subset 0 rolled by
+    // spinAngle about its z axis: the chain gun's barrel) and the shadow pass
+    // (depth from the sun through the session's shadow effect). Near the
+    // camera, at high detail on an adapter with four stages, the advanced
+    // path lays the island's shading over it.
+    static void RenderPhysicsMesh(BuggyMesh& mesh, const QV7_Buggy* racer, int black, int mirrored, int spin,
+                                  float spinAngle, int shadowPass);
+    static void RenderPhysicsMeshAdvanced(BuggyMesh& mesh, const QV7_Buggy* racer, int black, int mirrored,
+                                          int spin, float spinAngle, int shadowPass);
+    // One subset at the pose of its physics body; alphaTest 1 draws it
+    // alpha-tested (the late, see-through parts).
+    static void RenderPhysicsGroup(BuggyMesh& mesh, const QV7_Buggy* racer, uint32_t subset, int black,
+                                   int mirrored, int shadowPass, int alphaTest, const D3DXMATRIX& world);
+    static void RenderPhysicsGroupAdvanced(BuggyMesh& mesh, const QV7_Buggy* racer, uint32_t subset,
+                                           int black, int mirrored, int shadowPass, int alphaTest,
+                                           const D3DXMATRIX& world);
+    // Whether a racer is drawn by the advanced path: near the camera, high
+    // detail or forced shadows, an adapter with four stages, not the shadow pass.
+    static bool UsesAdvancedPath(const QV7_Buggy* racer, int shadowPass);
+    // The shading pass's alpha reference: 64 per fade stage, at most 255 (one pass only).
+    static DWORD ShadingReference(const QV7_Buggy& racer);
+    // The shadow map the depth pass draws with: when set, this one's; else the race session's.
+    static QV7_ShadowMap* (*s_ShadowMapSource)();
 
     QV7_Collection<BuggyMesh> meshes;
     DWORD vertexFormat;

@@ -1,6 +1,10 @@
 // Buggy database objects: defaults, names and chain walks.
 #include "race/QV7_DataBase_MeshObject.h"
 
+#include "race/QV7_BuggyMeshSystem.h"
+#include "shell/QV7_Logger.h"
+#include "shell/QV7_ReportException.h"
+
 bool IsEquipmentType(int32_t type)
 {
     return (type >= ITEM_FLAMER && type <= ITEM_TESLA_COIL) || type == ITEM_SHIELD || type == ITEM_JAMMER;
@@ -59,4 +63,33 @@ const AttachPoint* QV7_DataBase_MeshObject::AttachPointFor(int model) const
 uint32_t QV7_DataBase_MeshObject::FitsModel(int model) const
 {
     return model >= 0 && model < ATTACH_MODEL_COUNT ? attachWords[model] : 0;
+}
+
+void QV7_DataBase_MeshObject::Render(const D3DXMATRIX& world, int silhouette, const float* tint,
+                                     int /*pass*/) const
+{
+    if (!mesh)
+        return;
+    if (!RunGuarded(
+            [&]
+            {
+                mesh->m_World = world;
+                QV7_BuggyMeshSystem::RenderMesh(*mesh, silhouette, tint);
+            }))
+        QV7_Logger::Log(g_logger, "ERROR: void QV7_DataBase_MeshObject::Render()");
+}
+
+void QV7_DataBase_MeshObject::RenderPhysics(const QV7_Buggy* racer, const D3DXMATRIX& world, int black,
+                                            int mirrored, int spin, float spinAngle, int shadowPass) const
+{
+    if (!mesh)
+        return;
+    if (!RunGuarded(
+            [&]
+            {
+                mesh->m_World = world;
+                QV7_BuggyMeshSystem::RenderPhysicsMesh(*mesh, racer, black, mirrored, spin, spinAngle,
+                                                       shadowPass);
+            }))
+        QV7_Logger::Log(g_logger, "ERROR: QV7_DataBase_MeshObject::RenderPhysics()");
 }

@@ -4,12 +4,14 @@
 // physics definition.
 #pragma once
 
+#include "platform/d3dx/D3DXMath.h"
 #include "race/BuggyPhysicsDefinition.h"
 #include "shell/QV7_Collection.h"
 
 #include <cstdint>
 
 class BuggyMesh;
+class QV7_Buggy;
 
 // What an object is; its list and use.
 enum ItemType
@@ -78,6 +80,13 @@ class QV7_DataBase_MeshObject
     // past the ten models the file provides for.
     const AttachPoint* AttachPointFor(int model) const;
     uint32_t FitsModel(int model) const;
+
+    // The object's mesh at world (menus and garage); pass changes nothing
+    // in the drawing. A fault inside is logged and costs the picture.
+    void Render(const D3DXMATRIX& world, int silhouette, const float* tint, int pass) const;
+    // The object's mesh as a racer's whole mesh (race).
+    void RenderPhysics(const QV7_Buggy* racer, const D3DXMATRIX& world, int black, int mirrored, int spin,
+                       float spinAngle, int shadowPass) const;
 
     QV7_Collection<ItemNamePair> names;
     uint32_t value1; // price

@@ -142,6 +142,8 @@ class QV7_MapSystem
     int playerPosition = 0;
     int deviceReset = 0;
     int frozenTime = 0;
+    // Set from the debug console: the camera's eye and view stay where they are.
+    int movieMode = 0;
     int mapNumber = 0;
 
     ~QV7_MapSystem();

@@ -2,21 +2,16 @@
 // the model has no placement for are simply left out.
 #include "race/RenderBuggyConfiguration.h"
 
-#include "engine/QV7_Engine.h"
 #include "race/BuggyConfiguration.h"
 #include "race/QV7_BuggyMeshSystem.h"
 #include "race/QV7_Profiles.h"
-#include "world/MeshObjectBlock.h"
 
 namespace
 {
-// Every menu pass draws the whole mesh for now: menu pictures have no separate shadow or glass pass.
-void DrawObject(const QV7_DataBase_MeshObject* object, const D3DXMATRIX& world, int /*pass*/)
+void DrawObject(const QV7_DataBase_MeshObject* object, const D3DXMATRIX& world, int pass)
 {
-    if (!object || !object->mesh || !g_device)
-        return;
-    object->mesh->m_World = world;
-    object->mesh->Draw(g_device, MESH_OBJECT_FVF);
+    if (object)
+        object->Render(world, 0, nullptr, pass);
 }
 
 D3DXMATRIX Times(const D3DXMATRIX& a, const D3DXMATRIX& b)

@@ -168,4 +168,12 @@ void QV7_Logger::WriteLineFromSignal(const char* path, const char* text)
     win::SignalSafeAppendBytes(path, line, length);
 }
 
-void QV7_Logger::SetConsoleEcho(ConsoleEcho echo) { s_consoleEcho = echo; }
+void QV7_Logger::SetConsoleEcho(ConsoleEcho echo)
+{
+    s_consoleEcho = echo;
+}
+
+QV7_Logger::ConsoleEcho QV7_Logger::GetConsoleEcho()
+{
+    return s_consoleEcho;
+}

@@ -35,6 +35,7 @@ class QV7_Logger
     // time prefix); null unregisters it.
     using ConsoleEcho = void (*)(const char* text);
     static void SetConsoleEcho(ConsoleEcho echo);
+    static ConsoleEcho GetConsoleEcho();
 
   private:
     void WriteBanner() const;

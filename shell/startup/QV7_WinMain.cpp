@@ -11,6 +11,7 @@
 #include "platform/win/MessageBox.h"
 #include "platform/win/ModulePath.h"
 #include "platform/win/ShellOpen.h"
+#include "race/QV7_DebugCommands.h"
 #include "race/QV7_ItemDatabase.h"
 #include "race/QV7_Profiles.h"
 #include "shell/QV7_Globals.h"
@@ -216,6 +217,7 @@ int WinMain()
         auto profiles = std::make_unique<QV7_Profiles>();
         profiles->Load();
         auto quality = std::make_unique<QV7_QualitySettings>();
+        QV7_DebugCommands::Install();
         auto menuManager = std::make_unique<QV7_MenuManager>();
         // After a race the menus load the item database's textures back by these IDs.
         menuManager->m_ItemTextureIds = itemDatabase->TextureIdArray();

@@ -10,6 +10,7 @@
 #include "engine/QV7_Camera.h"
 #include "engine/QV7_FrameManager.h"
 #include "platform/gfx/Resources.h"
+#include "race/QV7_Buggy.h"
 #include "tests/figures/FiguresTestSupport.h"
 #include "world/QV7_Landscape.h"
 
@@ -143,9 +144,9 @@ TEST_F(FigureDrawingTest, TheRacePathDrawsItsSecondPassOnlyWhenEverythingAllowsI
         g_landscape->m_ShadowTexture = shading;
         windows->m_Settings.Detail = c.detail;
         windows->m_Settings.force_Shadow = c.forceShadow;
-        RaceFigureOwner owner;
+        QV7_Buggy owner;
         owner.position = D3DXVECTOR3(c.distance, 0.0f, 0.0f);
-        owner.fadeStage = c.fadeStage;
+        owner.contactLevel = c.fadeStage;
         const double time = figure.m_Controller->GetTime();
         const float summed = figure.m_SummedTime;
         gfx::null::ClearCalls();

@@ -2,6 +2,7 @@
 // matrix, each shown part at its mount, the highlighted part as its upgrade,
 // and at most one piece of the profile's equipment.
 #include "engine/QV7_Engine.h"
+#include "engine/QV7_Scene.h"
 #include "race/RenderBuggyConfiguration.h"
 #include "tests/race/BuggyConfigurationTestSupport.h"
 #include "tools/demo/DemoBuggies.h"
@@ -9,6 +10,7 @@
 #include <gmock/gmock.h>
 
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -41,6 +43,7 @@ class RenderBuggyConfigurationTest : public buggytest::ConfigurationFixture
         ConfigurationFixture::SetUp();
         Publish(MakeDemoBuggyDatabase());
         g_device = device;
+        scene = std::make_unique<QV7_Scene>();
         profile = &CurrentProfile();
         buggy = profile->currentBuggy;
         BuggyConfiguration::MountParts(buggy);
@@ -49,6 +52,7 @@ class RenderBuggyConfigurationTest : public buggytest::ConfigurationFixture
     }
     void TearDown() override
     {
+        scene.reset();
         g_device = nullptr;
         ConfigurationFixture::TearDown();
     }
@@ -69,6 +73,7 @@ class RenderBuggyConfigurationTest : public buggytest::ConfigurationFixture
         }
     }
 
+    std::unique_ptr<QV7_Scene> scene;
     ProfileRecord* profile = nullptr;
     BuggyConfiguration* buggy = nullptr;
     D3DXMATRIX world;

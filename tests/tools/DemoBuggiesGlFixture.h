@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/QV7_Engine.h"
+#include "engine/QV7_Scene.h"
 #include "engine/QV7_TextureList.h"
 #include "platform/gfx/D3D9.h"
 #include "platform/io/BinaryReader.h"
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 namespace demogl
@@ -29,7 +31,8 @@ class DemoBuggiesGlFixture : public ::testing::Test
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(gltest::CreatePictureDevice(kSize, kSize, d3d, device));
-        g_device = device; // the texture loader's device
+        g_device = device;                     // the texture loader's device
+        scene = std::make_unique<QV7_Scene>(); // the buggy renderers' state cache
         ASSERT_TRUE(WriteWorldTextureContainer(dir.Path() + "Textures2.qvx", DemoBuggyTextures()));
         const std::vector<int32_t> ids = DemoBuggyTextureIds();
         textures.LoadBuggyTextures(dir.Path() + "Textures2.qvx", ids.data(), int(ids.size()));
@@ -40,6 +43,7 @@ class DemoBuggiesGlFixture : public ::testing::Test
     {
         system.Clear();
         textures.FreeAll();
+        scene.reset();
         g_device = nullptr;
         gltest::ReleasePictureDevice(d3d, device);
     }
@@ -84,6 +88,7 @@ class DemoBuggiesGlFixture : public ::testing::Test
     TempDir dir;
     IDirect3D9* d3d = nullptr;
     IDirect3DDevice9* device = nullptr;
+    std::unique_ptr<QV7_Scene> scene;
     QV7_TextureList textures;
     QV7_BuggyMeshSystem system;
 };
