@@ -145,8 +145,9 @@ void QV7_PathFollowing::Load(const std::string& path, IDirect3DDevice9* device,
 void QV7_PathFollowing::ReadObject(BinaryReader& file, const std::string& path, IDirect3DDevice9* device,
                                    const QV7_TextureList* textures, StaticGeomSink& sink)
 {
-    m_Objects.push_back(std::make_unique<PathObject>());
-    PathObject& object = *m_Objects.back();
+    // Only a whole object joins the list: a half-read one has unlinked nodes.
+    auto made = std::make_unique<PathObject>();
+    PathObject& object = *made;
     const int32_t count = file.ReadCount(kNodeRecord);
     if (file.Failed())
         Broken(path, file, "the node count runs past the end of the file", __LINE__);
@@ -184,6 +185,7 @@ void QV7_PathFollowing::ReadObject(BinaryReader& file, const std::string& path, 
     start.origin = object.nodes[0].position;
     start.scale = object.scale;
     CreateShapeGeoms(object.shapes, start, sink, nullptr);
+    m_Objects.push_back(std::move(made));
 }
 
 D3DXVECTOR3 QV7_PathFollowing::SegmentPoint(const PathNode& node, float s)

@@ -169,8 +169,9 @@ void QV7_TreeVegetation::Load(const std::string& path, IDirect3DDevice9* device,
 void QV7_TreeVegetation::ReadType(BinaryReader& file, const std::string& path, IDirect3DDevice9* device,
                                   const QV7_TextureList* textures)
 {
-    m_Types.push_back(std::make_unique<TreeType>());
-    TreeType& type = *m_Types.back();
+    // Only a whole type joins the list.
+    auto made = std::make_unique<TreeType>();
+    TreeType& type = *made;
     ReadMeshObjectBlock(file, type.mesh, kFvf, device, textures, TreesMeshReader());
     type.nearDistance = file.ReadFloat();
     const uint32_t textureId = file.ReadUInt32();
@@ -198,6 +199,7 @@ void QV7_TreeVegetation::ReadType(BinaryReader& file, const std::string& path, I
             Broken(path, file, "a tree holds a value that is not a number", __LINE__);
     }
     BuildBillboards(type);
+    m_Types.push_back(std::move(made));
 }
 
 void QV7_TreeVegetation::MakeGeoms(StaticGeomSink& sink)

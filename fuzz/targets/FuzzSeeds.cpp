@@ -464,6 +464,12 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
         return TriggersSeeds();
     if (target == "waypoints")
         return WaypointSeeds();
+    if (target == "static_objects")
+        return StaticObjectsSeeds();
+    if (target == "trees")
+        return TreesSeeds();
+    if (target == "moving_scenery")
+        return MovingScenerySeeds();
     return {};
 }
 

@@ -25,6 +25,10 @@ std::vector<FuzzSeed> TextureExclusionSeeds();
 std::vector<FuzzSeed> TriggersSeeds();
 // The waypoint path's seeds (FuzzWaypoints.cpp).
 std::vector<FuzzSeed> WaypointSeeds();
+// The scenery files' seeds (FuzzScenery.cpp).
+std::vector<FuzzSeed> StaticObjectsSeeds();
+std::vector<FuzzSeed> TreesSeeds();
+std::vector<FuzzSeed> MovingScenerySeeds();
 // Writes every target's seeds into dir/<target>/; false on a write failure.
 bool WriteFuzzSeeds(const std::string& dir);
 

@@ -27,6 +27,9 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"texture_exclusions", FuzzTextureExclusions},
         {"triggers", FuzzTriggers},
         {"waypoints", FuzzWaypoints},
+        {"static_objects", FuzzStaticObjects},
+        {"trees", FuzzTrees},
+        {"moving_scenery", FuzzMovingScenery},
     };
     return targets;
 }

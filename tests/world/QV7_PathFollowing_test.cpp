@@ -299,6 +299,9 @@ TEST_F(PathFollowingTest, BrokenFilesFailTheLoadCleanly)
         StaticGeomSink local{space, &made};
         EXPECT_THROW(broken.Load(path, g_device, &textures, local), CDException) << c.what;
         EXPECT_TRUE(Logged(c.line)) << c.what;
+        // A half-read object is not kept, so stepping what is left is safe.
+        EXPECT_TRUE(broken.m_Objects.empty()) << c.what;
+        broken.UpdateFrame(16.0f);
     }
 }
 } // namespace

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-class BinaryWriter;
+#include "platform/io/BinaryWriter.h"
 
 // A box or sphere (the sphere's radius is size y): full lengths, yaw/pitch/roll.
 struct ShapeBoxRecord
