@@ -32,6 +32,9 @@ bool DumpProfiles(const DumpRequest& request, JsonWriter& out);
 bool DumpBuggyTextureIds(const DumpRequest& request, JsonWriter& out);
 bool DumpTextureExclusions(const DumpRequest& request, JsonWriter& out);
 bool DumpTriggers(const DumpRequest& request, JsonWriter& out);
+bool DumpStaticObjects(const DumpRequest& request, JsonWriter& out);
+bool DumpTrees(const DumpRequest& request, JsonWriter& out);
+bool DumpMovingScenery(const DumpRequest& request, JsonWriter& out);
 
 const std::vector<DumpKind>& DumpKinds()
 {
@@ -48,6 +51,12 @@ const std::vector<DumpKind>& DumpKinds()
          DumpTextureExclusions},
         {"Triggers.qvx", [](const std::string& n) { return MatchesName(n, "Triggers.qvx"); }, DumpTriggers},
         {"Map%d.wap", IsWaypointFile, DumpWaypoints},
+        {"Map%d.sob", [](const std::string& n) { return MatchesNumberedName(n, "Map", ".sob"); },
+         DumpStaticObjects},
+        {"MapT%d.trs", [](const std::string& n) { return MatchesNumberedName(n, "MapT", ".trs"); },
+         DumpTrees},
+        {"Map%d.pf", [](const std::string& n) { return MatchesNumberedName(n, "Map", ".pf"); },
+         DumpMovingScenery},
     };
     return kinds;
 }
