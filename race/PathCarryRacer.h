@@ -16,3 +16,9 @@ void CarryBodies(const std::vector<dBodyID>& bodies, const PathCarry& carry);
 // A chase camera point K and its history points, stored relative to K: each
 // made absolute with the old K, carried, and stored relative to the new K.
 void CarryCameraPoints(D3DXVECTOR3& point, D3DXVECTOR3* history, int count, const PathCarry& carry);
+
+// The moving scenery's hooks for a race: the player is racer 0 of the
+// physics group; its bodies ride along, then extraCarry (when set) moves the
+// rest (weapon points, carried particles, the chase camera); the session's
+// carried flag is its scenery hold value. Installed by the race load.
+void InstallSessionPathHooks(void (*extraCarry)(const PathCarry& carry));

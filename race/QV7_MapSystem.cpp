@@ -12,6 +12,7 @@
 #include "media/QV7_Joysticks.h"
 #include "media/QV7_SoundSystem.h"
 #include "platform/win/Ini.h"
+#include "race/PathCarryRacer.h"
 #include "race/QV7_PhysicsGroup.h"
 #include "race/QV7_WaypointList.h"
 #include "shell/QV7_Globals.h"
@@ -20,7 +21,10 @@
 #include "shell/framegate/QV7_FrameGate.h"
 #include "world/LandscapeMapFile.h"
 #include "world/QV7_Landscape.h"
+#include "world/QV7_Mesh_StaticObjects.h"
+#include "world/QV7_PathFollowing.h"
 #include "world/QV7_SkyDome.h"
+#include "world/QV7_TreeVegetation.h"
 #include "world/QV7_Water.h"
 
 #include <cstring>
@@ -263,7 +267,9 @@ void QV7_MapSystem::LoadFiles()
     // The effect libraries Map-1.efx, Map%d.efx and Map%d.efm come with the effects.
     Step(60, "Loading Physics...");
     LoadPhysics();
-    Step(65, "Loading Static Objects...");    // Map%d.sob: static objects
+    Step(65, "Loading Static Objects...");
+    staticObjects = std::make_unique<QV7_Mesh_StaticObjects>();
+    staticObjects->Load(MapFile("Map%d.sob", mapNumber), g_device, &mapTextures, SceneryGeomSink());
     Step(70, "Loading Fading Vegetation..."); // Map%d.fvf: fading vegetation
     Step(75, "Loading CheckPoints...");       // Map%d.chk: checkpoints, then the start grid
     physicsGroup->PlaceOnStartGrid();
@@ -271,8 +277,13 @@ void QV7_MapSystem::LoadFiles()
     if (g_soundSystem)
         g_soundSystem->LoadMapSounds(mapNumber);
     Step(80, "Loading Shadows...");
-    Step(82, "Loading Trees...");      // MapT%d.trs: trees
-    Step(84, "Loading Path Nodes..."); // Map%d.pf: moving scenery
+    Step(82, "Loading Trees...");
+    trees = std::make_unique<QV7_TreeVegetation>();
+    trees->Load(MapFile("MapT%d.trs", mapNumber), g_device, &mapTextures, SceneryGeomSink());
+    Step(84, "Loading Path Nodes...");
+    pathFollowing = std::make_unique<QV7_PathFollowing>();
+    pathFollowing->Load(MapFile("Map%d.pf", mapNumber), g_device, &mapTextures, SceneryGeomSink());
+    InstallSessionPathHooks(nullptr);
     Step(85, "Loading Path Nodes...");
     waypoints->Load(MapFile("Map%d.wap", mapNumber));
     Step(86, "Loading Teleporters...");     // Map%d.tel: teleporters
@@ -294,6 +305,14 @@ int QV7_MapSystem::RacerCount(RaceMode mode, int raceIndex)
     default:
         return 1;
     }
+}
+
+StaticGeomSink QV7_MapSystem::SceneryGeomSink() const
+{
+    StaticGeomSink sink;
+    if (physicsGroup)
+        sink.space = physicsGroup->space, sink.geoms = &physicsGroup->geoms;
+    return sink;
 }
 
 void QV7_MapSystem::LoadPhysics()
@@ -428,6 +447,8 @@ void QV7_MapSystem::OnLostReset(int lost)
 {
     // Fading vegetation, trees, track items and the two effect libraries come
     // before the shadow map, and the shorelines after it, once they exist.
+    if (trees)
+        trees->OnLostReset(lost);
     if (shadowMap)
         shadowMap->OnLostReset(lost);
     if (lost == 1)
@@ -446,6 +467,9 @@ QV7_MapSystem::~QV7_MapSystem()
         g_raceSessionLostReset = nullptr;
     }
     waypoints.reset();
+    pathFollowing.reset();
+    trees.reset();
+    staticObjects.reset();
     physicsGroup.reset();
     if (shadowMap)
         shadowMap->Destroy();

@@ -7,15 +7,20 @@
 
 #include "engine/QV7_TextureList.h"
 
+#include "world/SceneryShapes.h"
+
 #include <memory>
 #include <string>
 
 class QV7_Buggy;
 class QV7_Joysticks;
+class QV7_Mesh_StaticObjects;
+class QV7_PathFollowing;
 class QV7_PhysicsGroup;
 class QV7_RenderSurface;
 class QV7_ShadowMap;
 class QV7_SkyDome;
+class QV7_TreeVegetation;
 class QV7_WaypointList;
 class QV7_Water;
 struct GameSettings;
@@ -87,6 +92,9 @@ class QV7_MapSystem
     std::unique_ptr<QV7_SkyDome> skyDome;
     std::unique_ptr<QV7_Water> water;
     std::unique_ptr<QV7_PhysicsGroup> physicsGroup;
+    std::unique_ptr<QV7_Mesh_StaticObjects> staticObjects;
+    std::unique_ptr<QV7_TreeVegetation> trees;
+    std::unique_ptr<QV7_PathFollowing> pathFollowing;
     std::unique_ptr<QV7_WaypointList> waypoints;
     std::unique_ptr<QV7_ShadowMap> shadowMap;
     int sceneryHold = 0;
@@ -111,6 +119,8 @@ class QV7_MapSystem
     void Construct();
     void LoadFiles();
     void LoadPhysics();
+    // The physics group's space and geom list, where the scenery's static geoms go.
+    StaticGeomSink SceneryGeomSink() const;
     void SetLight() const;
     static void Step(int progress, const char* caption);
 };
