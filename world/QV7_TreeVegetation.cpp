@@ -373,6 +373,11 @@ void QV7_TreeVegetation::DrawBillboards(TreeType& type, int reflection, int& ste
     g_scene->SetRenderState(D3DFOG_LINEAR, D3DRS_FOGVERTEXMODE);
     g_scene->SetRenderState(g_landscape ? g_landscape->m_Fog[4] : 0, D3DRS_FOGSTART);
     g_scene->SetRenderState(g_landscape ? g_landscape->m_Fog[5] : 0, D3DRS_FOGEND);
+    // The fog colour the fixed pipeline would fog the shader's output with.
+    const D3DCOLOR fog = g_landscape ? g_landscape->m_Fog[1] : 0;
+    const D3DXVECTOR4 fogColour(float((fog >> 16) & 0xFF) / 255.0f, float((fog >> 8) & 0xFF) / 255.0f,
+                                float(fog & 0xFF) / 255.0f, 1.0f);
+    effect->SetVector("FogColour", &fogColour);
     effect->SetFloat("FogStart", m_FogStart);
     effect->SetFloat("FogEnd", m_FogEnd);
     step = 13;

@@ -2,6 +2,7 @@
 #include "engine/effects/QV7_EffectSources.h"
 
 #include "engine/effects/QV7_SkinnedEffect.h"
+#include "engine/effects/QV7_TreesEffect.h"
 #include "platform/d3dx/EffectDescription.h"
 
 #include <cstring>
@@ -109,6 +110,10 @@ std::vector<EffectSource> BuildAll()
         sources.push_back({i.name, Build(i)});
     // The driver figures' effect has its own GLSL.
     sources.insert(sources.begin() + 5, {"Skinned", SkinnedEffectSource()});
+    // So do the trees.
+    for (EffectSource& source : sources)
+        if (std::strcmp(source.name, "Trees") == 0)
+            source.bytes = TreesEffectSource();
     return sources;
 }
 } // namespace
