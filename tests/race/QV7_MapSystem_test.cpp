@@ -16,8 +16,8 @@
 #include "tools/demo/DemoData.h"
 #include "world/QV7_Mesh_StaticObjects.h"
 #include "world/QV7_PathFollowing.h"
-#include "world/QV7_TreeVegetation.h"
 #include "world/QV7_SkyDome.h"
+#include "world/QV7_TreeVegetation.h"
 #include "world/QV7_Water.h"
 
 #include <filesystem>
