@@ -172,7 +172,15 @@ TEST_F(TreesTest, BillboardBuffersSurviveADeviceResetAndRefuseARebuildOverALiveO
     Load({Pine(44)});
     TreeType& type = *trees->m_Types[0];
     const std::vector<TreeBillboardVertex> before = Billboards(type);
-    EXPECT_THROW(trees->BuildBillboards(type), CDException);
+    try
+    {
+        trees->BuildBillboards(type);
+        ADD_FAILURE() << "a rebuild over a live buffer went through";
+    }
+    catch (const CDException& e)
+    {
+        EXPECT_STREQ(e.Details(), "FILE QV7_TreeVegetation LINE 875");
+    }
     trees->OnLostReset(1);
     EXPECT_EQ(type.billboards, nullptr);
     trees->OnLostReset(0);
