@@ -113,15 +113,29 @@ PathObject::PathObject()
     D3DXMatrixIdentity(&previousRotation);
 }
 
+namespace
+{
+// The camera's movie mode is the camera-ride flag: one flag, kept here.
+bool CameraRiding()
+{
+    return g_pathFollowing && g_pathFollowing->m_CameraRide != 0;
+}
+} // namespace
+
 QV7_PathFollowing::QV7_PathFollowing()
 {
     g_pathFollowing = this;
+    QV7_Camera::s_MovieMode = &CameraRiding;
 }
 
 QV7_PathFollowing::~QV7_PathFollowing()
 {
     if (g_pathFollowing == this)
+    {
         g_pathFollowing = nullptr;
+        if (QV7_Camera::s_MovieMode == &CameraRiding)
+            QV7_Camera::s_MovieMode = nullptr;
+    }
     while (!m_Objects.empty())
         m_Objects.pop_back();
 }

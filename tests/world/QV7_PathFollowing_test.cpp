@@ -244,7 +244,10 @@ TEST_F(PathFollowingTest, CameraRideMovesTheCameraAndDrawsNothing)
     g_camera->UpdateFrustum();
     paths.Render();
     EXPECT_EQ(gfx::null::CountCalls("DrawIndexedPrimitive("), 1u);
+    ASSERT_NE(QV7_Camera::s_MovieMode, nullptr);
+    EXPECT_FALSE(QV7_Camera::s_MovieMode());
     paths.m_CameraRide = 1;
+    EXPECT_TRUE(QV7_Camera::s_MovieMode()); // the camera's movie mode is this one flag
     paths.UpdateFrame(100.0f);
     gfx::null::ClearCalls();
     paths.Render();
