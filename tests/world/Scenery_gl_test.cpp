@@ -92,21 +92,27 @@ class SceneryGlTest : public landscapetest::LandscapeFixture
         dCloseODE();
         LandscapeFixture::TearDown();
     }
-    gfx::PresentedFrame Frame(const std::string& name, bool furnished)
+    // mirrored false leaves the furniture out of the reflection pass.
+    gfx::PresentedFrame Frame(const std::string& name, bool furnished, WaterKind kind = WaterKind::Simple,
+                              bool mirrored = true)
     {
         g_camera->UpdateProjection();
         g_camera->UpdateFrustum();
+        // With reflective water the first call is the reflection pass.
+        int reflection = kind == WaterKind::Reflective ? 1 : 0;
         auto furniture = [&]
         {
-            if (!furnished)
-                return;
-            objects->Render(0);
-            trees->Render(0);
-            paths->Render();
-            objects->RenderBlended();
+            if (furnished && (mirrored || !reflection))
+            {
+                objects->Render(reflection);
+                trees->Render(reflection);
+                if (!reflection)
+                    objects->RenderBlended();
+                paths->Render();
+            }
+            reflection = 0;
         };
-        const gfx::PresentedFrame frame =
-            worldtest::DrawIslandFrame(*sky, *water, WaterKind::Simple, furniture);
+        const gfx::PresentedFrame frame = worldtest::DrawIslandFrame(*sky, *water, kind, furniture);
         worldtest::SaveIslandPicture(frame, "furnished_island1_" + name);
         return frame;
     }
@@ -171,5 +177,24 @@ TEST_F(SceneryGlTest, FarWoodsAreBillboards)
     trees->m_TreesOff = 1;
     const gfx::PresentedFrame bare = Frame("woods_bare", true);
     EXPECT_GT(Changed(bare, seen), width * height / 100);
+}
+
+// The reflective water mirrors the ferry: the water under it changes when
+// the reflection pass draws the furniture too.
+TEST_F(SceneryGlTest, TheWaterMirrorsTheFerry)
+{
+    const D3DXVECTOR3 ferry = paths->m_Objects[0]->mesh.m_Position;
+    worldtest::PlaceCamera({ferry.x - 2200.0f, 420.0f, ferry.z - 400.0f}, {ferry.x, 150.0f, ferry.z});
+    const gfx::PresentedFrame bare = Frame("water_unmirrored", true, WaterKind::Reflective, false);
+    const gfx::PresentedFrame seen = Frame("water_reflection", true, WaterKind::Reflective);
+    int below = 0;
+    // The hull's mirror image, under the waterline in the middle of the picture.
+    for (int y = height / 2; y < height * 2 / 3; ++y)
+        for (int x = 0; x < width; ++x)
+        {
+            const size_t i = size_t(y) * size_t(width) + size_t(x);
+            below += worldtest::Distance(bare.pixels[i], seen.pixels[i]) > 24;
+        }
+    EXPECT_GT(below, width * height / 200);
 }
 } // namespace
