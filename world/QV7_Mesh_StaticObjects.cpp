@@ -184,9 +184,9 @@ void QV7_Mesh_StaticObjects::ReadInstances(BinaryReader& file, const std::string
             Broken(path, file, "it ends inside an instance", __LINE__);
         if (typeIndex < 0 || size_t(typeIndex) >= m_Types.size())
             Broken(path, file, "an instance names an object type the file does not have", __LINE__);
-        if (!Finite(instance->position) || !Finite(instance->rotation) || !std::isfinite(instance->scale) ||
-            !std::isfinite(instance->collisionScale))
-            Broken(path, file, "an instance holds a value that is not a number", __LINE__);
+        if (!SceneryCoordinate(instance->position) || !Finite(instance->rotation) ||
+            !SceneryScale(instance->scale) || !SceneryScale(instance->collisionScale))
+            Broken(path, file, "an instance holds a value that is not a number or out of range", __LINE__);
         instance->type = m_Types[size_t(typeIndex)].get();
         instance->mesh = m_Meshes[size_t(typeIndex)].get();
         MakeGeoms(*instance, sink);

@@ -34,11 +34,6 @@ constexpr float kStep = 0.001f;
     ThrowBrokenString(".\\QV7_PathFollowing", line);
 }
 
-bool Finite(const D3DXVECTOR3& v)
-{
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
 D3DXVECTOR3 ReadVector(BinaryReader& file)
 {
     D3DXVECTOR3 v;
@@ -174,8 +169,8 @@ void QV7_PathFollowing::ReadObject(BinaryReader& file, const std::string& path, 
         node.position = ReadVector(file);
         node.flag = file.ReadUInt8();
         const int32_t previous = file.ReadInt32(), next = file.ReadInt32();
-        if (!Finite(node.position))
-            Broken(path, file, "a node holds a value that is not a number", __LINE__);
+        if (!SceneryCoordinate(node.position))
+            Broken(path, file, "a node holds a value that is not a number or out of range", __LINE__);
         if (previous < 0 || previous >= count || next < 0 || next >= count)
             Broken(path, file, "a node links to a node the path does not have", __LINE__);
         node.previous = &object.nodes[size_t(previous)];
@@ -189,8 +184,8 @@ void QV7_PathFollowing::ReadObject(BinaryReader& file, const std::string& path, 
     object.reverse = file.ReadInt32();
     if (file.Failed())
         Broken(path, file, "it ends inside a path object", __LINE__);
-    if (!std::isfinite(object.scale) || !std::isfinite(object.speed) || !std::isfinite(object.yawOffset))
-        Broken(path, file, "a path object holds a value that is not a number", __LINE__);
+    if (!SceneryScale(object.scale) || !std::isfinite(object.speed) || !std::isfinite(object.yawOffset))
+        Broken(path, file, "a path object holds a value that is not a number or out of range", __LINE__);
     const std::string wrong = ReadSceneryShapes(file, object.shapes, false);
     if (!wrong.empty())
         Broken(path, file, wrong, __LINE__);

@@ -195,8 +195,8 @@ void QV7_TreeVegetation::ReadType(BinaryReader& file, const std::string& path, I
         tree.position = ReadVector(file);
         tree.scale = file.ReadFloat();
         tree.rotation = ReadVector(file);
-        if (!Finite(tree.position) || !Finite(tree.rotation) || !std::isfinite(tree.scale))
-            Broken(path, file, "a tree holds a value that is not a number", __LINE__);
+        if (!SceneryCoordinate(tree.position) || !Finite(tree.rotation) || !SceneryScale(tree.scale))
+            Broken(path, file, "a tree holds a value that is not a number or out of range", __LINE__);
     }
     BuildBillboards(type);
     m_Types.push_back(std::move(made));

@@ -42,8 +42,8 @@ std::string ReadBoxes(BinaryReader& file, std::vector<CollisionBox>& boxes, bool
             file.ReadUInt32();
         if (file.Failed())
             return std::string("it ends inside a ") + what;
-        if (!Finite(box.offset) || !Finite(box.size) || !Finite(box.rotation))
-            return std::string("a ") + what + " holds a value that is not a number";
+        if (!SceneryCoordinate(box.offset) || !SceneryCoordinate(box.size) || !Finite(box.rotation))
+            return std::string("a ") + what + " holds a value that is not a number or out of range";
     }
     return "";
 }
@@ -64,9 +64,9 @@ std::string ReadCylinders(BinaryReader& file, std::vector<CollisionCylinder>& cy
             file.ReadUInt32();
         if (file.Failed())
             return "it ends inside a cylinder";
-        if (!Finite(cylinder.offset) || !Finite(cylinder.rotation) || !std::isfinite(cylinder.length) ||
-            !std::isfinite(cylinder.radius))
-            return "a cylinder holds a value that is not a number";
+        if (!SceneryCoordinate(cylinder.offset) || !Finite(cylinder.rotation) ||
+            !SceneryCoordinate(D3DXVECTOR3(cylinder.length, cylinder.radius, 0.0f)))
+            return "a cylinder holds a value that is not a number or out of range";
     }
     return "";
 }
@@ -94,6 +94,17 @@ void Keep(dGeomID geom, StaticGeomSink& sink, void* data)
     dGeomSetData(geom, data);
 }
 } // namespace
+
+bool SceneryCoordinate(const D3DXVECTOR3& v)
+{
+    return Finite(v) && std::fabs(v.x) <= kSceneryCoordinateLimit &&
+           std::fabs(v.y) <= kSceneryCoordinateLimit && std::fabs(v.z) <= kSceneryCoordinateLimit;
+}
+
+bool SceneryScale(float scale)
+{
+    return std::isfinite(scale) && std::fabs(scale) <= kSceneryScaleLimit;
+}
 
 const D3DXMATRIX& OdeAxisMatrix()
 {
@@ -141,7 +152,8 @@ std::string ReadSceneryShapes(BinaryReader& file, SceneryShapes& shapes, bool tr
 void CreateShapeGeoms(SceneryShapes& shapes, const ShapePlacement& placement, StaticGeomSink& sink,
                       const std::function<void*(ShapeKind)>& userData)
 {
-    const float k = placement.scale * kOdeUnitsPerRenderUnit;
+    // A negative scale mirrors the places; lengths stay positive, as ODE needs them.
+    const float k = std::fabs(placement.scale) * kOdeUnitsPerRenderUnit;
     auto data = [&](ShapeKind kind) { return userData ? userData(kind) : nullptr; };
     for (CollisionBox& box : shapes.boxes)
     {

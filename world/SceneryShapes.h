@@ -72,6 +72,14 @@ struct ShapePlacement
     ShapePlacement() { D3DXMatrixIdentity(&rotation); }
 };
 
+// What a scenery file may hold: positions, offsets and sizes finite and
+// within the limit, scales finite and within theirs, so that every geom ODE
+// is given has finite, bounded lengths and places. Anything else is a broken file.
+constexpr float kSceneryCoordinateLimit = 1.0e7f;
+constexpr float kSceneryScaleLimit = 1000.0f;
+bool SceneryCoordinate(const D3DXVECTOR3& v);
+bool SceneryScale(float scale);
+
 // Rows (-1, 0, 0), (0, 0, 1), (0, 1, 0): render space to ODE's.
 const D3DXMATRIX& OdeAxisMatrix();
 // The rotation D3DXQuaternionRotationYawPitchRoll describes, as a matrix.

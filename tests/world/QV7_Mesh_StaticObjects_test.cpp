@@ -154,6 +154,24 @@ TEST_F(StaticObjectsTest, GeomsTakeSizesInXzyOrderTimesScaleAndTheirTags)
     dGeomDestroy(racer);
 }
 
+TEST_F(StaticObjectsTest, ANegativeCollisionScaleMirrorsPlacesButKeepsLengthsPositive)
+{
+    StaticObjectsDescription d;
+    d.types.resize(1);
+    d.types[0].mesh = Box(50.0f, 0, 1);
+    d.types[0].shapes.boxes.push_back({{100, 0, 0}, {200, 40, 60}, {0, 0, 0}});
+    d.types[0].shapes.spheres.push_back({{0, 0, 0}, {5, 60, 5}, {0, 0, 0}});
+    d.types[0].shapes.cylinders.push_back({{0, 0, 0}, 300.0f, 20.0f, {0, 0, 0}});
+    d.instances = {{0, {0, 0, 0}, {}, 1, -2.0f}};
+    Load(d);
+    ASSERT_EQ(geoms.size(), 3u);
+    dVector3 lengths;
+    dGeomBoxGetLengths(geoms[0], lengths);
+    EXPECT_NEAR(lengths[0], 200 * 2 * 0.005, 1e-6);
+    EXPECT_NEAR(dGeomGetPosition(geoms[0])[0], -100 * 2 * 0.005, 1e-6);
+    EXPECT_NEAR(dGeomSphereGetRadius(geoms[1]), 60 * 2 * 0.005, 1e-6);
+}
+
 TEST_F(StaticObjectsTest, SurfaceClassFollowsMaterialPower)
 {
     const std::pair<float, int32_t> table[] = {{100.0f, 2}, {99.0f, 0}, {98.0f, 1}, {20.0f, -1}, {0.0f, -1}};
@@ -277,7 +295,7 @@ TEST_F(StaticObjectsTest, BrokenFilesFailTheLoadCleanly)
         return b;
     };
     const int32_t huge = 0x7FFFFFF0, badType = 1, zero = 0;
-    const float nan = std::nanf("");
+    const float nan = std::nanf(""), vast = 1.0e30f;
     StaticObjectsDescription unused = good;
     unused.types[0].mesh.materials.push_back(unused.types[0].mesh.materials[0]);
     struct Case
@@ -297,6 +315,8 @@ TEST_F(StaticObjectsTest, BrokenFilesFailTheLoadCleanly)
         {"instance count too large", edited(typeEnd, &huge, 4), "instance count"},
         {"type index outside", edited(typeEnd + 4, &badType, 4), "object type"},
         {"NaN position", edited(typeEnd + 8, &nan, 4), "not a number"},
+        {"vast collision scale", edited(typeEnd + 36, &vast, 4), "out of range"},
+        {"vast box offset", edited(meshEnd + 4 + 7 + 16 + 4, &vast, 4), "out of range"},
         {"cut in the instance", std::vector<uint8_t>(bytes.begin(), bytes.end() - 3), "instance count"},
         {"unused material", BuildStaticObjectsFile(unused).Bytes(),
          "ERROR: Static Objects: Mesh Groups doesn't fit AttributeTable Size"},
