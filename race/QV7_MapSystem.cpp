@@ -16,6 +16,7 @@
 #include "platform/win/Ini.h"
 #include "race/QV7_Checkpoint.h"
 #include "race/QV7_Buggy.h"
+#include "race/PathCarryRacer.h"
 #include "race/QV7_PhysicsGroup.h"
 #include "race/QV7_Rotation.h"
 #include "race/QV7_Profiles.h"
@@ -27,7 +28,10 @@
 #include "shell/framegate/QV7_FrameGate.h"
 #include "world/LandscapeMapFile.h"
 #include "world/QV7_Landscape.h"
+#include "world/QV7_Mesh_StaticObjects.h"
+#include "world/QV7_PathFollowing.h"
 #include "world/QV7_SkyDome.h"
+#include "world/QV7_TreeVegetation.h"
 #include "world/QV7_Water.h"
 #include "world/QV7_FadingVegetation.h"
 #include "world/QV7_ShoreLines.h"
@@ -281,7 +285,9 @@ void QV7_MapSystem::LoadFiles()
     LoadEffects();
     Step(60, "Loading Physics...");
     LoadPhysics();
-    Step(65, "Loading Static Objects...");    // Map%d.sob: static objects
+    Step(65, "Loading Static Objects...");
+    staticObjects = std::make_unique<QV7_Mesh_StaticObjects>();
+    staticObjects->Load(MapFile("Map%d.sob", mapNumber), g_device, &mapTextures, SceneryGeomSink());
     Step(70, "Loading Fading Vegetation..."); // Map%d.fvf: fading vegetation
     Step(75, "Loading CheckPoints...");
     LoadCheckpoints();
@@ -293,8 +299,13 @@ void QV7_MapSystem::LoadFiles()
     if (g_soundSystem)
         g_soundSystem->LoadMapSounds(mapNumber);
     Step(80, "Loading Shadows...");
-    Step(82, "Loading Trees...");      // MapT%d.trs: trees
-    Step(84, "Loading Path Nodes..."); // Map%d.pf: moving scenery
+    Step(82, "Loading Trees...");
+    trees = std::make_unique<QV7_TreeVegetation>();
+    trees->Load(MapFile("MapT%d.trs", mapNumber), g_device, &mapTextures, SceneryGeomSink());
+    Step(84, "Loading Path Nodes...");
+    pathFollowing = std::make_unique<QV7_PathFollowing>();
+    pathFollowing->Load(MapFile("Map%d.pf", mapNumber), g_device, &mapTextures, SceneryGeomSink());
+    InstallSessionPathHooks(nullptr);
     Step(85, "Loading Path Nodes...");
     waypoints->Load(MapFile("Map%d.wap", mapNumber));
     Step(86, "Loading Teleporters...");
@@ -350,6 +361,12 @@ void QV7_MapSystem::LoadEffects()
     liveEffects->m_GlobalLibrary = globalEffects.get();
     liveEffects->m_MapLibrary = mapEffects.get();
     liveEffects->Load(MapFile("Map%d.efm", mapNumber));
+StaticGeomSink QV7_MapSystem::SceneryGeomSink() const
+{
+    StaticGeomSink sink;
+    if (physicsGroup)
+        sink.space = physicsGroup->space, sink.geoms = &physicsGroup->geoms;
+    return sink;
 }
 
 void QV7_MapSystem::LoadPhysics()
@@ -491,6 +508,8 @@ void QV7_MapSystem::OnLostReset(int lost)
         vegetation->OnLostReset(lost);
     if (items)
         items->OnLostReset(lost);
+    if (trees)
+        trees->OnLostReset(lost);
     if (shadowMap)
         shadowMap->OnLostReset(lost);
     if (shoreLines)
@@ -515,6 +534,9 @@ QV7_MapSystem::~QV7_MapSystem()
     items.reset();
     shoreLines.reset();
     vegetation.reset();
+    pathFollowing.reset();
+    trees.reset();
+    staticObjects.reset();
     physicsGroup.reset();
     liveEffects.reset();
     g_effectOwnerRotation = nullptr;

@@ -7,6 +7,8 @@
 
 #include "engine/QV7_TextureList.h"
 
+#include "world/SceneryShapes.h"
+
 #include <memory>
 #include <string>
 
@@ -14,11 +16,14 @@ class QV7_Buggy;
 class QV7_Checkpoint;
 class QV7_Joysticks;
 class QV7_Menu_hWnd;
+class QV7_Mesh_StaticObjects;
+class QV7_PathFollowing;
 class QV7_PhysicsGroup;
 class QV7_RenderSurface;
 class QV7_ShadowMap;
 class QV7_SkyDome;
 class QV7_Teleporters;
+class QV7_TreeVegetation;
 class QV7_WaypointList;
 class QV7_EffectsList;
 class QV7_EffectsListMap;
@@ -118,6 +123,9 @@ class QV7_MapSystem
     std::unique_ptr<QV7_SkyDome> skyDome;
     std::unique_ptr<QV7_Water> water;
     std::unique_ptr<QV7_PhysicsGroup> physicsGroup;
+    std::unique_ptr<QV7_Mesh_StaticObjects> staticObjects;
+    std::unique_ptr<QV7_TreeVegetation> trees;
+    std::unique_ptr<QV7_PathFollowing> pathFollowing;
     std::unique_ptr<QV7_WaypointList> waypoints;
     // The global (Map-1.efx) and map (Map%d.efx) effect libraries and the live effects.
     std::unique_ptr<QV7_EffectsList> globalEffects;
@@ -155,6 +163,8 @@ class QV7_MapSystem
     void LoadPhysics();
     void LoadCheckpoints();
     void LoadEffects();
+    // The physics group's space and geom list, where the scenery's static geoms go.
+    StaticGeomSink SceneryGeomSink() const;
     void SetLight() const;
     static void Step(int progress, const char* caption);
 };

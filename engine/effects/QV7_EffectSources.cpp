@@ -4,6 +4,7 @@
 #include "engine/effects/QV7_BillboardEffect.h"
 #include "engine/effects/QV7_SkinnedEffect.h"
 #include "engine/effects/QV7_WorldEffects.h"
+#include "engine/effects/QV7_TreesEffect.h"
 #include "platform/d3dx/EffectDescription.h"
 
 #include <cstring>
@@ -124,6 +125,10 @@ std::vector<EffectSource> BuildAll()
         for (EffectSource& source : sources)
             if (std::strcmp(source.name, name) == 0)
                 source.bytes = bytes;
+    // So do the trees.
+    for (EffectSource& source : sources)
+        if (std::strcmp(source.name, "Trees") == 0)
+            source.bytes = TreesEffectSource();
     return sources;
 }
 } // namespace

@@ -478,6 +478,12 @@ std::vector<FuzzSeed> FuzzSeedsFor(const std::string& target)
         return FadingVegetationSeeds();
     if (target == "teleporters")
         return TeleporterSeeds();
+    if (target == "static_objects")
+        return StaticObjectsSeeds();
+    if (target == "trees")
+        return TreesSeeds();
+    if (target == "moving_scenery")
+        return MovingScenerySeeds();
     return {};
 }
 

@@ -37,6 +37,10 @@ std::vector<FuzzSeed> ShoreLineSeeds();
 std::vector<FuzzSeed> FadingVegetationSeeds();
 // The teleporters' seeds (FuzzTeleporters.cpp).
 std::vector<FuzzSeed> TeleporterSeeds();
+// The scenery files' seeds (FuzzScenery.cpp).
+std::vector<FuzzSeed> StaticObjectsSeeds();
+std::vector<FuzzSeed> TreesSeeds();
+std::vector<FuzzSeed> MovingScenerySeeds();
 // Writes every target's seeds into dir/<target>/; false on a write failure.
 bool WriteFuzzSeeds(const std::string& dir);
 

@@ -34,6 +34,9 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"shorelines", FuzzShoreLines},
         {"fading_vegetation", FuzzFadingVegetation},
         {"teleporters", FuzzTeleporters},
+        {"static_objects", FuzzStaticObjects},
+        {"trees", FuzzTrees},
+        {"moving_scenery", FuzzMovingScenery},
     };
     return targets;
 }

@@ -33,7 +33,7 @@ int FuzzXFile(const uint8_t* data, size_t size);         // a driver figure's te
 int FuzzProfiles(const uint8_t* data, size_t size);      // Profiles.dtx, loaded, saved and loaded again
 int FuzzBuggyTextureIds(const uint8_t* data, size_t size);   // Textures2.dbs through the item database
 int FuzzTextureExclusions(const uint8_t* data, size_t size); // Maps_srt_ex.qvx through the item database
-int FuzzTriggers(const uint8_t* data, size_t size);       // Triggers.qvx, every trigger played and drawn
+int FuzzTriggers(const uint8_t* data, size_t size);          // Triggers.qvx, every trigger played and drawn
 int FuzzWaypoints(const uint8_t* data, size_t size);     // Map%d.wap, then stretches found and links walked
 int FuzzCheckpoints(const uint8_t* data, size_t size);   // Map%d.chk, then racers driven past every marker
 int FuzzEffectLibrary(const uint8_t* data, size_t size); // Map-1.efx / Map%d.efx, every template played and drawn
@@ -42,6 +42,9 @@ int FuzzTrackItems(const uint8_t* data, size_t size);    // Map%d.zph, a racer p
 int FuzzShoreLines(const uint8_t* data, size_t size);    // Map%d.ssh, each cell drawn once
 int FuzzFadingVegetation(const uint8_t* data, size_t size); // Map%d.fvf, frames drawn over its cells
 int FuzzTeleporters(const uint8_t* data, size_t size);   // Map%d.tel, then every gate crossed
+int FuzzStaticObjects(const uint8_t* data, size_t size); // Map%d.sob with its geoms, every pass drawn
+int FuzzTrees(const uint8_t* data, size_t size); // MapT%d.trs with its geoms, a device reset, both passes
+int FuzzMovingScenery(const uint8_t* data, size_t size); // Map%d.pf, stepped with a rider and drawn
 
 using FuzzFunction = int (*)(const uint8_t* data, size_t size);
 

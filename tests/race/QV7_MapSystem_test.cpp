@@ -15,7 +15,10 @@
 #include "shell/QV7_Logger.h"
 #include "tests/world/LandscapeTestSupport.h"
 #include "tools/demo/DemoData.h"
+#include "world/QV7_Mesh_StaticObjects.h"
+#include "world/QV7_PathFollowing.h"
 #include "world/QV7_SkyDome.h"
+#include "world/QV7_TreeVegetation.h"
 #include "world/QV7_Water.h"
 
 #include <filesystem>
@@ -93,6 +96,9 @@ class MapSystemTest : public landscapetest::LandscapeFixture
         EXPECT_EQ(g_skyDome, nullptr);
         EXPECT_EQ(g_physicsGroup, nullptr);
         EXPECT_EQ(g_onLandscapeMapLoaded, nullptr);
+        EXPECT_EQ(g_staticObjects, nullptr);
+        EXPECT_EQ(g_treeVegetation, nullptr);
+        EXPECT_EQ(g_pathFollowing, nullptr);
     }
     static std::string data;
     std::string savedData, savedProgram;
@@ -172,7 +178,8 @@ TEST_F(MapSystemTest, EachLoadingCaptionIsOneFrame)
 
 TEST_F(MapSystemTest, ABrokenIslandFileEndsTheLoadWithNothingLeftAndAnotherLoadWorks)
 {
-    for (const char* name : {"Map1.map", "Map1.wap", "Map1.chk", "Map1.fvf", "Map1.zph", "Map1.ssh"})
+    for (const char* name :
+         {"Map1.map", "Map1.wap", "Map1.chk", "Map1.fvf", "Map1.zph", "Map1.ssh", "Map1.sob", "MapT1.trs", "Map1.pf"})
     {
         SCOPED_TRACE(name);
         const std::string path = data + name;

@@ -13,6 +13,8 @@
 #include "tools/demo/DemoMenus.h"
 #include "tools/demo/DemoMovie.h"
 #include "tools/demo/DemoPictures.h"
+#include "tools/demo/DemoScenery.h"
+#include "tools/demo/DemoSceneryMeshes.h"
 #include "tools/demo/DemoSounds.h"
 #include "tools/demo/DemoShoreLines.h"
 #include "tools/demo/DemoTrackItems.h"
@@ -38,13 +40,20 @@ bool WriteDemoData(const std::string& dataDir)
         WriteDemoSounds(dir);
     ok = ok && WriteDemoMovie(dir);
     ok = ok && WriteDemoPictures(dir);
-    ok = ok && demo::WriteDemoIslands(dir, DemoWorldPictures(), DemoWorldPictureIds());
+    std::vector<TextureContainerRecord> worldPictures = DemoWorldPictures();
+    std::vector<int32_t> worldPictureIds = DemoWorldPictureIds();
+    for (TextureContainerRecord& picture : demo::SceneryPictures())
+        worldPictures.push_back(std::move(picture));
+    for (int32_t id : demo::SceneryPictureIds())
+        worldPictureIds.push_back(id);
+    ok = ok && demo::WriteDemoIslands(dir, std::move(worldPictures), worldPictureIds);
     ok = ok && demo::WriteDemoWaypoints(dir);
     ok = ok && demo::WriteDemoCheckpoints(dir);
     ok = ok && demo::WriteDemoTrackItems(dir);
     ok = ok && demo::WriteDemoShoreLines(dir);
     ok = ok && demo::WriteDemoVegetation(dir);
     ok = ok && demo::WriteDemoTeleporters(dir);
+    ok = ok && demo::WriteDemoScenery(dir);
     ok = ok && WriteDemoFonts(dir);
     ok = ok && WriteDemoMenus(dir);
     ok = ok && WriteDemoMapsDatabase(dir);

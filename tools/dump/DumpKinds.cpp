@@ -51,6 +51,9 @@ bool IsEffectLibrary(const std::string& name);
 bool DumpEffectLibrary(const DumpRequest& request, JsonWriter& out);
 bool IsPlacedEffects(const std::string& name);
 bool DumpPlacedEffects(const DumpRequest& request, JsonWriter& out);
+bool DumpStaticObjects(const DumpRequest& request, JsonWriter& out);
+bool DumpTrees(const DumpRequest& request, JsonWriter& out);
+bool DumpMovingScenery(const DumpRequest& request, JsonWriter& out);
 
 const std::vector<DumpKind>& DumpKinds()
 {
@@ -75,6 +78,12 @@ const std::vector<DumpKind>& DumpKinds()
         {"Map%d.fvf", [](const std::string& n) { return MatchesNumberedName(n, "Map", ".fvf"); },
          DumpFadingVegetation},
         {"Map%d.tel", IsTeleporterFile, DumpTeleporters},
+        {"Map%d.sob", [](const std::string& n) { return MatchesNumberedName(n, "Map", ".sob"); },
+         DumpStaticObjects},
+        {"MapT%d.trs", [](const std::string& n) { return MatchesNumberedName(n, "MapT", ".trs"); },
+         DumpTrees},
+        {"Map%d.pf", [](const std::string& n) { return MatchesNumberedName(n, "Map", ".pf"); },
+         DumpMovingScenery},
     };
     return kinds;
 }
