@@ -361,6 +361,8 @@ void QV7_MapSystem::LoadEffects()
     liveEffects->m_GlobalLibrary = globalEffects.get();
     liveEffects->m_MapLibrary = mapEffects.get();
     liveEffects->Load(MapFile("Map%d.efm", mapNumber));
+}
+
 StaticGeomSink QV7_MapSystem::SceneryGeomSink() const
 {
     StaticGeomSink sink;
