@@ -180,6 +180,12 @@ class QV7_Buggy
     D3DXMATRIX weaponMounts[5];
     // While set, the wheels get no slip; released by throttle, reverse or turbo.
     int placementHold = 1;
+    // Set while the racer is a wreck: drawn black, without driver or weapon.
+    int wrecked = 0;
+    // Where the selected weapon fires from and along (render units), as the last drawing placed it.
+    D3DXVECTOR3 muzzles[2] = {};
+    D3DXVECTOR3 aim{0.0f, 0.0f, -1.0f};
+    float barrelAngle = 0.0f;
     int controllerKind = CONTROLLER_PLAYER;
     QV7_PlayerController* playerController = nullptr; // owned
     QV7_AIController* computerController = nullptr;   // owned

@@ -12,6 +12,11 @@
 #include "media/QV7_Joysticks.h"
 #include "media/QV7_SoundSystem.h"
 #include "platform/win/Ini.h"
+#include "race/BuggyConfiguration.h"
+#include "race/QV7_Buggy.h"
+#include "race/QV7_BuggyMeshSystem.h"
+#include "race/QV7_DataBase_MeshObject.h"
+#include "race/QV7_ItemDatabase.h"
 #include "race/QV7_PhysicsGroup.h"
 #include "race/QV7_WaypointList.h"
 #include "shell/QV7_Globals.h"
@@ -23,7 +28,9 @@
 #include "world/QV7_SkyDome.h"
 #include "world/QV7_Water.h"
 
+#include <cmath>
 #include <cstring>
+#include <vector>
 
 QV7_MapSystem* g_mapSystem = nullptr;
 MapSystemHooks QV7_MapSystem::s_Hooks;
@@ -162,6 +169,65 @@ void SetAnisotropic(const D3DCAPS9& caps, DWORD anisotropy)
         (caps.TextureFilterCaps & D3DPTFILTERCAPS_MINFANISOTROPIC) ? D3DTEXF_ANISOTROPIC : D3DTEXF_LINEAR;
     SetSamplers(mag, min, D3DTEXF_LINEAR, anisotropy);
 }
+// ---- the session's answers to the physics group ----
+
+int SessionRaceMode()
+{
+    return g_mapSystem ? int(g_mapSystem->mode) : 0;
+}
+
+int SessionTutorialIndex()
+{
+    return g_mapSystem ? g_mapSystem->raceIndex : 0;
+}
+
+// Until the island's checkpoints give the start: the first waypoint of the
+// island's path, facing the second, a little above the ground.
+bool WaypointStartPose(StartGridPose* pose)
+{
+    if (!g_mapSystem || !g_landscape)
+        return false;
+    QV7_WaypointList* published = g_waypointList;
+    bool found = false;
+    try
+    {
+        QV7_WaypointList path;
+        path.Load(MapFile("Map%d.wap", g_mapSystem->mapNumber));
+        const WaypointRecord* first = path.Waypoint(0);
+        if (first && first->next)
+        {
+            pose->position = first->position;
+            pose->yaw = std::atan2(first->next->position.x - first->position.x,
+                                   first->next->position.z - first->position.z);
+            pose->position.y = g_landscape->GetHeight(pose->position.x, pose->position.z) + 40.0f;
+            found = true;
+        }
+    }
+    catch (const CDException&)
+    {
+        // The path's own load at its step reports the broken file.
+    }
+    g_waypointList = published;
+    return found;
+}
+
+// The item objects of a racer's mounted parts: the tutorial build's own
+// list, else its configuration's.
+std::vector<const QV7_DataBase_MeshObject*> PartItems(const QV7_Buggy& buggy)
+{
+    std::vector<const QV7_DataBase_MeshObject*> items;
+    const QV7_BuggyMeshSystem* db = QV7_Buggy::s_items ? QV7_Buggy::s_items
+                                    : g_itemDatabase   ? &g_itemDatabase->meshSystem
+                                                       : nullptr;
+    if (!db)
+        return items;
+    const QV7_Collection<MountedPart>& parts = buggy.configuration ? buggy.configuration->parts : buggy.parts;
+    for (const MountedPart* part : parts)
+        if (const QV7_DataBase_MeshObject* item = db->Item(part->item))
+            items.push_back(item);
+    return items;
+}
+
 void SessionLostReset(int lost)
 {
     if (g_mapSystem)
@@ -205,6 +271,7 @@ QV7_MapSystem* QV7_MapSystem::Load(int alreadyWon, int mapNumber, int callingPag
         session->playerPosition = 1;
         ShowPage(kLoadingPage, 0);
         RunFade(255.0f, 0.0f, &FinalFadeStep, false);
+        session->loaded = 1;
     }
     catch (const CDException&)
     {
@@ -298,16 +365,38 @@ int QV7_MapSystem::RacerCount(RaceMode mode, int raceIndex)
 
 void QV7_MapSystem::LoadPhysics()
 {
+    if (!QV7_PhysicsGroup::s_Hooks.raceMode)
+        QV7_PhysicsGroup::s_Hooks.raceMode = &SessionRaceMode;
+    if (!QV7_PhysicsGroup::s_Hooks.tutorialIndex)
+        QV7_PhysicsGroup::s_Hooks.tutorialIndex = &SessionTutorialIndex;
+    if (!QV7_PhysicsGroup::s_Hooks.findStartPose)
+        QV7_PhysicsGroup::s_Hooks.findStartPose = &WaypointStartPose;
     physicsGroup->CreateWorld(RacerCount(mode, raceIndex));
     if (physicsGroup->racers.Count() == 0)
         return;
     playerRacer = physicsGroup->racers[0];
     viewedBuggy = playerRacer;
+    AttachDrivers();
+}
+
+void QV7_MapSystem::AttachDrivers()
+{
     if (s_Hooks.attachPlayerController)
         s_Hooks.attachPlayerController(*playerRacer);
+    else
+    {
+        // The first two lessons teach driving before the turbo.
+        const bool noTurbo = mode == RACE_MODE_TUTORIAL && raceIndex <= 1;
+        QV7_Buggy::AttachPlayerController(*playerRacer, PartItems(*playerRacer), noTurbo);
+    }
     for (int i = 1; i < physicsGroup->racers.Count(); ++i)
+    {
+        QV7_Buggy& racer = *physicsGroup->racers[i];
         if (s_Hooks.attachAIController)
-            s_Hooks.attachAIController(*physicsGroup->racers[i], i);
+            s_Hooks.attachAIController(racer, i);
+        else
+            QV7_Buggy::AttachAIController(racer, PartItems(racer));
+    }
 }
 
 void QV7_MapSystem::SetLight() const
@@ -445,6 +534,8 @@ QV7_MapSystem::~QV7_MapSystem()
         g_mapSystem = nullptr;
         g_raceSessionLostReset = nullptr;
     }
+    if (QV7_PhysicsGroup::s_Hooks.findStartPose == &WaypointStartPose)
+        QV7_PhysicsGroup::s_Hooks.findStartPose = nullptr;
     waypoints.reset();
     physicsGroup.reset();
     if (shadowMap)
@@ -453,13 +544,4 @@ QV7_MapSystem::~QV7_MapSystem()
     water.reset();
     skyDome.reset();
     mapTextures.Destroy();
-}
-
-void QV7_MapSystem::EndSession(QV7_MapSystem* session)
-{
-    if (!session)
-        return;
-    if (g_landscape)
-        g_landscape->Unload();
-    delete session;
 }

@@ -12,6 +12,7 @@
 
 class QV7_Buggy;
 class QV7_Joysticks;
+class QV7_MapSystem;
 class QV7_PhysicsGroup;
 class QV7_RenderSurface;
 class QV7_ShadowMap;
@@ -39,6 +40,11 @@ struct MapSystemHooks
     void (*onLoadingText)(const char* text, int progress) = nullptr;
     // The frame time the fades advance by; the frame manager's last frame when not set.
     float (*frameMs)() = nullptr;
+    // The session end's pages: the advert after the first championship race,
+    // the finale's won screen and credits, and the best time of the last race.
+    void (*showAdvertPage)() = nullptr;
+    void (*runFinaleScreens)(QV7_MapSystem& session) = nullptr;
+    void (*recordBestTime)(QV7_MapSystem& session) = nullptr;
 };
 
 class QV7_MapSystem
@@ -54,8 +60,23 @@ class QV7_MapSystem
     // failure is logged and null comes back, so the caller returns to the menus.
     static QV7_MapSystem* Load(int alreadyWon, int mapNumber, int callingPage, MapRecord* mapRecord,
                                RaceMode mode, int raceIndex);
-    // Tears the session down, clears g_mapSystem and frees it; null is ignored.
+    // Closes the session: the menus' filtering, the advert page, the finale
+    // after the last championship race was won, the loading page faded in,
+    // then every member destroyed behind the progress bar; clears
+    // g_mapSystem and frees the session. Null is ignored.
     static void EndSession(QV7_MapSystem* session);
+
+    // The race itself, until it ends, the player leaves or the game quits;
+    // the won flag tells the caller how it went.
+    static void RunRace(QV7_MapSystem& session);
+    // One race-logic and scene frame into the pause surface (the frozen
+    // picture behind the in-race pages); the race moves on one step.
+    static void RenderFrameNoHud(QV7_MapSystem& session);
+    // The grid line (release flag index) a racer waits for: the first two
+    // racers the first flag, then one line each, the sixth and later the fifth.
+    static int ReleaseFlagIndex(int racerIndex);
+    // A racer may drive: its grid line has been released.
+    bool Released(int racerIndex) const { return releaseFlags[ReleaseFlagIndex(racerIndex)] == 0; }
 
     // Device loss (1) or recreation (0) of the session's device-bound members.
     void OnLostReset(int lost);
@@ -77,6 +98,16 @@ class QV7_MapSystem
     static int ApplyRaceTextureFiltering(const GameSettings& settings);
 
     static MapSystemHooks s_Hooks;
+
+    // The player's place judged now (more laps, checkpoints, less distance);
+    // a computer-driven player or a lone racer is first.
+    int PlayerPlace() const;
+    // After the first championship race, when the player is first.
+    bool AdvertDue() const;
+    // The last championship race, not won before, the player first.
+    bool FinaleDue() const;
+    // Won flag, the finale's pages, the prize and the race's best time.
+    void PlayFinale();
 
     RaceMode mode = RACE_MODE_CHAMPIONSHIP;
     int raceIndex = 0;
@@ -103,6 +134,8 @@ class QV7_MapSystem
     int deviceReset = 0;
     int frozenTime = 0;
     int mapNumber = 0;
+    // Set when Load got to the end: a half-loaded session shows no end pages.
+    int loaded = 0;
 
     ~QV7_MapSystem();
 
@@ -111,8 +144,11 @@ class QV7_MapSystem
     void Construct();
     void LoadFiles();
     void LoadPhysics();
+    // The player's driver on racer 0, computer drivers on the others.
+    void AttachDrivers();
     void SetLight() const;
     static void Step(int progress, const char* caption);
+    void TearDown();
 };
 
 // One frame of the loading page with text as its caption line.
