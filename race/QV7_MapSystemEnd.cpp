@@ -186,7 +186,10 @@ void QV7_MapSystem::EndSession(QV7_MapSystem* session)
     if (session->AdvertDue() && s_Hooks.showAdvertPage)
         s_Hooks.showAdvertPage();
     if (g_mapSystem == session)
+    {
         g_mapSystem = nullptr;
+        g_raceSessionLostReset = nullptr;
+    }
     if (session->FinaleDue())
         session->PlayFinale();
     if (g_frameManager)

@@ -79,8 +79,8 @@ void StandInCamera(const QV7_Buggy& buggy)
         ahead = D3DXVECTOR3(1.0f, 0.0f, 0.0f);
     D3DXVec3Normalize(&ahead, &ahead);
     const D3DXVECTOR3 at = buggy.position;
-    g_camera->m_Eye = at - ahead * 260.0f + D3DXVECTOR3(0.0f, 110.0f, 0.0f);
-    g_camera->m_Target = at + ahead * 120.0f + D3DXVECTOR3(0.0f, 20.0f, 0.0f);
+    g_camera->m_Eye = at - ahead * 650.0f + D3DXVECTOR3(0.0f, 230.0f, 0.0f);
+    g_camera->m_Target = at + ahead * 200.0f + D3DXVECTOR3(0.0f, 40.0f, 0.0f);
     g_camera->UpdateView();
 }
 

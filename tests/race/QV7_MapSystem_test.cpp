@@ -6,9 +6,13 @@
 #include "engine/QV7_ShadowMap.h"
 #include "media/QV7_Joysticks.h"
 #include "platform/win/Ini.h"
+#include "race/QV7_AIController.h"
 #include "race/QV7_Buggy.h"
+#include "race/QV7_ItemDatabase.h"
 #include "race/QV7_MapSystem.h"
 #include "race/QV7_PhysicsGroup.h"
+#include "race/QV7_PlayerController.h"
+#include "race/QV7_Profiles.h"
 #include "race/QV7_WaypointList.h"
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Logger.h"
@@ -17,6 +21,7 @@
 #include "world/QV7_SkyDome.h"
 #include "world/QV7_Water.h"
 
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -131,6 +136,8 @@ TEST_F(MapSystemTest, EachModeLoadsIsland1BehindTheCaptionsWithItsRacers)
         {RACE_MODE_CHAMPIONSHIP, 0, 6}, {RACE_MODE_TIME_TRIAL, 0, 1}, {RACE_MODE_QUICK_RACE, 0, 2},
         {RACE_MODE_TUTORIAL, 0, 1},     {RACE_MODE_TUTORIAL, 3, 4},
     };
+    // Racers without bodies: the counts and drivers are what this is about.
+    QV7_PhysicsGroup::s_Hooks.buildBuggy = [](QV7_PhysicsGroup&, QV7_Buggy&, int) {};
     for (const Case& c : cases)
     {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << " index " << c.raceIndex);
@@ -160,6 +167,65 @@ TEST_F(MapSystemTest, EachModeLoadsIsland1BehindTheCaptionsWithItsRacers)
         QV7_MapSystem::EndSession(session);
         ExpectNothingLeft();
     }
+}
+
+// With the buggy database and a new profile, the load builds the profile's
+// buggy and its five opponents in the ODE world with their drivers, on the
+// grid at the start of the island's track; stepped for a few seconds they
+// come to rest on their wheels on the ground.
+TEST_F(MapSystemTest, Island1BuildsRealRacersThatSettleOnTheGround)
+{
+    QV7_ItemDatabase items(data, g_device);
+    QV7_Profiles profiles;
+    profiles.currentProfile = profiles.AddProfile();
+    QV7_MapSystem::s_Hooks.attachPlayerController = nullptr;
+    QV7_MapSystem::s_Hooks.attachAIController = nullptr;
+    QV7_MapSystem* session = LoadIsland1(RACE_MODE_CHAMPIONSHIP);
+    ASSERT_NE(session, nullptr);
+    QV7_PhysicsGroup& group = *session->physicsGroup;
+    ASSERT_EQ(group.racers.Count(), 6);
+    EXPECT_NE(group.racers[0]->playerController, nullptr);
+    EXPECT_EQ(group.racers[0]->controllerKind, QV7_Buggy::CONTROLLER_PLAYER);
+    for (int i = 1; i < 6; ++i)
+    {
+        EXPECT_NE(group.racers[i]->computerController, nullptr) << i;
+        EXPECT_EQ(group.racers[i]->controllerKind, QV7_Buggy::CONTROLLER_COMPUTER);
+    }
+    const WaypointRecord* start = session->waypoints->Waypoint(0);
+    ASSERT_NE(start, nullptr);
+    auto chassisY = [](QV7_Buggy& racer) { return float(dBodyGetPosition(racer.ChassisBody())[1]); };
+    for (QV7_Buggy* racer : group.racers)
+    {
+        ASSERT_GE(racer->bodies.size(), 12u);
+        EXPECT_GT(racer->playerController ? racer->playerController->healthMax
+                                          : racer->computerController->healthMax,
+                  99.0f);
+        // On the grid behind the track's first waypoint.
+        EXPECT_LT(std::hypot(racer->position.x - start->position.x, racer->position.z - start->position.z),
+                  1200.0f);
+    }
+    for (int frame = 0; frame < 300; ++frame)
+        group.StepFrame(QV7_PhysicsGroup::kStepMs);
+    std::vector<float> heights;
+    for (QV7_Buggy* racer : group.racers)
+        heights.push_back(chassisY(*racer));
+    for (int frame = 0; frame < 30; ++frame)
+        group.StepFrame(QV7_PhysicsGroup::kStepMs);
+    for (int i = 0; i < 6; ++i)
+    {
+        SCOPED_TRACE(i);
+        QV7_Buggy& racer = *group.racers[i];
+        EXPECT_NEAR(chassisY(racer), heights[size_t(i)], 2e-3);
+        const float clearance =
+            chassisY(racer) - g_landscape->GetHeight(racer.position.x, racer.position.z) * 0.005f;
+        EXPECT_GT(clearance, 0.0f);
+        EXPECT_LT(clearance, 0.4f);
+        for (dBodyID body : racer.bodies)
+            for (int k = 0; k < 3; ++k)
+                ASSERT_TRUE(std::isfinite(dBodyGetPosition(body)[k]));
+    }
+    QV7_MapSystem::EndSession(session);
+    ExpectNothingLeft();
 }
 
 TEST_F(MapSystemTest, EachLoadingCaptionIsOneFrame)
