@@ -4,8 +4,10 @@
 #include "engine/QV7_FrameManager.h"
 #include "engine/QV7_Screen2D.h"
 #include "engine/QV7_ShadowMap.h"
+#include "gui/MenuPage.h"
 #include "gui/QV7_MenuManager.h"
 #include "gui/QV7_Menu_Caption.h"
+#include "gui/QV7_Menu_Picture.h"
 #include "gui/QV7_Menu_ProgressBar.h"
 #include "media/KeyBindings.h"
 #include "media/QV7_Input.h"
@@ -24,6 +26,7 @@
 #include "shell/QV7_Windows.h"
 #include "shell/framegate/QV7_FrameGate.h"
 #include "world/LandscapeMapFile.h"
+#include "world/MapRecord.h"
 #include "world/QV7_Landscape.h"
 #include "world/QV7_SkyDome.h"
 #include "world/QV7_Water.h"
@@ -137,11 +140,45 @@ void SetProgress(int progress)
         bar->m_Value = float(progress);
 }
 
+// The map record's picture of the given slot from the item database's
+// list, read from Textures2.qvx when it is not there (or was released).
+TextureRecord* MapPicture(MapRecord& map, int slot)
+{
+    const uint32_t id = map.textureIds[slot];
+    if (!g_itemTextures || id == 0)
+        return map.textures[slot];
+    TextureRecord* found = g_itemTextures->FindByCompileId(id);
+    if (!found || !found->m_Texture)
+    {
+        const int32_t wanted = int32_t(id);
+        g_itemTextures->LoadBuggyTextures(g_dataDir + "Textures2.qvx", &wanted, 1);
+        for (int i = g_itemTextures->Count() - 1; i >= 0 && (!found || !found->m_Texture); --i)
+            if (g_itemTextures->At(i)->m_CompileId == id)
+                found = g_itemTextures->At(i);
+    }
+    map.textures[slot] = found;
+    return found;
+}
+
 // The loading page's background and the HUD minimap from the map record.
-void PrepareLoadingPage()
+void PrepareLoadingPage(MapRecord* map)
 {
     if (!g_menuManager)
         return;
+    if (map)
+    {
+        if (MenuPage* loading = g_menuManager->FindPage("ID_LOADING_GAME"))
+            loading->m_BackgroundOverride = MapPicture(*map, MAP_PICTURE_LOADING);
+        const int hud = g_menuManager->FindPageIndex("ID_HUD");
+        if (hud >= 0)
+        {
+            g_menuManager->m_CurrentPage = hud;
+            if (auto* minimap =
+                    dynamic_cast<QV7_Menu_Picture*>(g_menuManager->FindControl("IDMINIMAP", kMenuAnyType)))
+                minimap->m_Picture = MapPicture(*map, MAP_PICTURE_MINIMAP);
+            MapPicture(*map, MAP_PICTURE_MARKER);
+        }
+    }
     g_menuManager->m_CurrentPage = g_menuManager->FindPageIndex("ID_LOADING_GAME");
     g_menuManager->m_CursorFlag = 0;
     auto* bar = dynamic_cast<QV7_Menu_Progress*>(g_menuManager->FindControl("IDPROGRESSBAR", kMenuAnyType));
@@ -254,7 +291,7 @@ QV7_MapSystem* QV7_MapSystem::Load(int alreadyWon, int mapNumber, int callingPag
         RunFade(255.0f, 0.0f, &FadeOutStep, true);
         if (g_soundSystem)
             g_soundSystem->StopSound(g_soundSystem->m_MusicB);
-        PrepareLoadingPage();
+        PrepareLoadingPage(mapRecord);
         ShowPage(kLoadingPage, 0);
         RunFade(0.0f, 255.0f, &FadeInStep, false);
         session->LoadFiles();
