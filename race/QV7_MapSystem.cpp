@@ -354,7 +354,18 @@ void QV7_MapSystem::LoadFiles()
 {
     Step(10, "Cleaning up memory...");
     if (g_menuManager)
-        g_menuManager->SwapTextureSet(1, 0, 0.0f, nullptr);
+    {
+        // The race draws the HUD page's pictures; the map's own three stay loaded.
+        g_menuManager->MarkPageTexturesUsed(g_menuManager->FindPageIndex("ID_HUD"));
+        RaceMapPictures pictures;
+        if (mapRecord)
+        {
+            pictures.m_Loading = mapRecord->textures[MAP_PICTURE_LOADING];
+            pictures.m_Minimap = mapRecord->textures[MAP_PICTURE_MINIMAP];
+            pictures.m_MinimapDot = mapRecord->textures[MAP_PICTURE_MARKER];
+        }
+        g_menuManager->SwapTextureSet(1, 0, 0.0f, &pictures);
+    }
     Step(15, "Loading Textures...");
     mapTextures.LoadMapTextures(MapFile("Map%d.tex", mapNumber), g_dataDir + "Textures2.qvx", nullptr);
     Step(55, "Loading Landscape...");

@@ -13,9 +13,9 @@
 
 namespace
 {
-constexpr float kTopSpeed = -22.0f;
+constexpr float kTopSpeed = -30.0f;
 constexpr float kReverseSpeed = 10.0f;
-constexpr float kForce = 5.0f;
+constexpr float kForce = 12.0f;
 constexpr float kSteerLock = 0.35f;
 
 bool KeyDown(KeyAction action)
