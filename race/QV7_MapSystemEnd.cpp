@@ -12,6 +12,7 @@
 #include "gui/MenuPage.h"
 #include "gui/QV7_MenuManager.h"
 #include "gui/QV7_Menu_ProgressBar.h"
+#include "media/QV7_Input.h"
 #include "media/QV7_SoundSystem.h"
 #include "race/ProfileRecord.h"
 #include "race/QV7_Buggy.h"
@@ -119,6 +120,8 @@ void FadeInLoadingPage()
             break;
         if (gate == FRAME_RENDER)
         {
+            if (g_input)
+                g_input->Poll();
             g_frameManager->BeginFrame();
             if (g_menuManager)
                 g_menuManager->RenderCurrentPage();
