@@ -163,7 +163,9 @@ std::vector<Row> MenuFileRows()
          BrokenText(menu), Ending::Crash},
         {"MenuButtonTextOfLength0", menu, at([] { return ButtonFirstTextAt(kMenuPage); }, 0),
          BrokenText(menu), Ending::Crash},
-        {"MenuCutInsideAPageName", menu, [](Bytes& b) { b.resize(PageAt(kMenuPage) + 6); }, BrokenText(menu),
+        // Inside the last page's name: the page count still fits the bytes before it.
+        {"MenuCutInsideAPageName", menu,
+         [](Bytes& b) { b.resize(PageAt(DemoMenuFile().pages.size() - 1) + 6); }, BrokenText(menu),
          Ending::Crash},
         // Other damage: the file is named with what is wrong, then the details.
         {"MenuEmpty", menu, [](Bytes& b) { b.clear(); }, Broken(menu, "it ends inside a record"),
