@@ -5,6 +5,8 @@
 // frame steps and the controller check.
 #include "engine/QV7_ShadowMap.h"
 #include "media/QV7_Joysticks.h"
+#include "media/QV7_SoundSystem.h"
+#include "platform/sound/null/NullSound.h"
 #include "platform/win/Ini.h"
 #include "race/QV7_AIController.h"
 #include "race/QV7_Buggy.h"
@@ -226,6 +228,85 @@ TEST_F(MapSystemTest, Island1BuildsRealRacersThatSettleOnTheGround)
     }
     QV7_MapSystem::EndSession(session);
     ExpectNothingLeft();
+}
+
+// The race music: when the piece playing has ended the other one starts, once.
+TEST_F(MapSystemTest, UpdateMusicAlternatesThePieces)
+{
+    QV7_SoundSystem sound;
+    ASSERT_TRUE(sound.InitDevice(nullptr));
+    QV7_MapSystem* session = LoadIsland1(RACE_MODE_TIME_TRIAL);
+    ASSERT_NE(session, nullptr);
+    SoundEntry* a = sound.m_MusicA;
+    SoundEntry* b = sound.m_MusicB;
+    ASSERT_TRUE(a && b);
+    sound.PlaySound(a, false);
+    session->UpdateMusic();
+    EXPECT_EQ(session->musicFlag, 1); // A still plays
+    EXPECT_FALSE(sound.KeepPlaying(b));
+    snd::null::AdvanceTime(a->m_DurationMs + 50.0);
+    session->UpdateMusic();
+    EXPECT_EQ(session->musicFlag, 0);
+    EXPECT_TRUE(sound.KeepPlaying(b));
+    EXPECT_FALSE(sound.KeepPlaying(a));
+    snd::null::AdvanceTime(b->m_DurationMs + 50.0);
+    session->UpdateMusic();
+    EXPECT_EQ(session->musicFlag, 1);
+    EXPECT_TRUE(sound.KeepPlaying(a));
+    QV7_MapSystem::EndSession(session);
+}
+
+// Who is judged first at the session's end, the advert after the first
+// race and the finale after the last one not won before; the end's captions
+// behind the progress bar; the finale's prize.
+TEST_F(MapSystemTest, SessionEndJudgesTheAdvertAndTheFinaleThenTearsDownBehindTheBar)
+{
+    QV7_Profiles profiles;
+    profiles.currentProfile = profiles.AddProfile();
+    QV7_PhysicsGroup::s_Hooks.buildBuggy = [](QV7_PhysicsGroup&, QV7_Buggy&, int) {};
+    struct Case
+    {
+        RaceMode mode;
+        int raceIndex, alreadyWon, playerLaps, leaderLaps;
+        bool advert, finale;
+    };
+    const Case cases[] = {
+        {RACE_MODE_CHAMPIONSHIP, 1, 0, 5, 4, true, false},   {RACE_MODE_CHAMPIONSHIP, 1, 0, 4, 5, false, false},
+        {RACE_MODE_CHAMPIONSHIP, 19, 0, 5, 4, false, true},  {RACE_MODE_CHAMPIONSHIP, 19, 1, 5, 4, false, false},
+        {RACE_MODE_CHAMPIONSHIP, 19, 0, 3, 4, false, false}, {RACE_MODE_TIME_TRIAL, 1, 0, 5, 0, true, false},
+        {RACE_MODE_QUICK_RACE, 19, 0, 5, 4, false, false},
+    };
+    static int adverts, finales;
+    QV7_MapSystem::s_Hooks.showAdvertPage = [] { ++adverts; };
+    QV7_MapSystem::s_Hooks.runFinaleScreens = [](QV7_MapSystem& session)
+    {
+        EXPECT_EQ(session.won, 1);
+        ++finales;
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << "mode " << c.mode << " race " << c.raceIndex);
+        adverts = finales = 0;
+        QV7_MapSystem* session = QV7_MapSystem::Load(c.alreadyWon, 1, 2, nullptr, c.mode, c.raceIndex);
+        ASSERT_NE(session, nullptr);
+        session->playerRacer->lapCounter = c.playerLaps;
+        for (int i = 1; i < session->physicsGroup->racers.Count(); ++i)
+            session->physicsGroup->racers[i]->lapCounter = c.leaderLaps;
+        EXPECT_EQ(session->AdvertDue(), c.advert);
+        EXPECT_EQ(session->FinaleDue(), c.finale);
+        const int money = profiles.currentProfile->money;
+        Record().steps.clear();
+        QV7_MapSystem::EndSession(session);
+        ExpectNothingLeft();
+        EXPECT_EQ(adverts, c.advert ? 1 : 0);
+        EXPECT_EQ(finales, c.finale ? 1 : 0);
+        EXPECT_EQ(profiles.currentProfile->money - money, c.finale ? 50000 : 0);
+        const std::vector<std::pair<int, std::string>> teardown = {{1, "Cleaning Memory..."},
+                                                                   {10, "Cleaning Memory..."},
+                                                                   {20, "Loading menu textures..."},
+                                                                   {80, "Loading menu music..."}};
+        EXPECT_EQ(Record().steps, teardown);
+    }
 }
 
 TEST_F(MapSystemTest, EachLoadingCaptionIsOneFrame)
