@@ -43,6 +43,7 @@ struct MapSystemHooks
     // The session end's pages: the advert after the first championship race,
     // the finale's won screen and credits, and the best time of the last race.
     void (*showAdvertPage)() = nullptr;
+    // Unset: the finale's own pages (RunFinaleScreens).
     void (*runFinaleScreens)(QV7_MapSystem& session) = nullptr;
     void (*recordBestTime)(QV7_MapSystem& session) = nullptr;
 };

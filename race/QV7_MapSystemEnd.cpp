@@ -19,6 +19,7 @@
 #include "race/QV7_PhysicsGroup.h"
 #include "race/QV7_Profiles.h"
 #include "race/QV7_WaypointList.h"
+#include "race/RaceFinale.h"
 #include "race/RaceRules.h"
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Windows.h"
@@ -169,6 +170,8 @@ void QV7_MapSystem::PlayFinale()
     won = 1;
     if (s_Hooks.runFinaleScreens)
         s_Hooks.runFinaleScreens(*this);
+    else
+        RunFinaleScreens();
     ProfileRecord* profile = g_profiles ? g_profiles->currentProfile : nullptr;
     if (profile)
         profile->money += kFinalePrize;

@@ -271,9 +271,12 @@ TEST_F(MapSystemTest, SessionEndJudgesTheAdvertAndTheFinaleThenTearsDownBehindTh
         bool advert, finale;
     };
     const Case cases[] = {
-        {RACE_MODE_CHAMPIONSHIP, 1, 0, 5, 4, true, false},   {RACE_MODE_CHAMPIONSHIP, 1, 0, 4, 5, false, false},
-        {RACE_MODE_CHAMPIONSHIP, 19, 0, 5, 4, false, true},  {RACE_MODE_CHAMPIONSHIP, 19, 1, 5, 4, false, false},
-        {RACE_MODE_CHAMPIONSHIP, 19, 0, 3, 4, false, false}, {RACE_MODE_TIME_TRIAL, 1, 0, 5, 0, true, false},
+        {RACE_MODE_CHAMPIONSHIP, 1, 0, 5, 4, true, false},
+        {RACE_MODE_CHAMPIONSHIP, 1, 0, 4, 5, false, false},
+        {RACE_MODE_CHAMPIONSHIP, 19, 0, 5, 4, false, true},
+        {RACE_MODE_CHAMPIONSHIP, 19, 1, 5, 4, false, false},
+        {RACE_MODE_CHAMPIONSHIP, 19, 0, 3, 4, false, false},
+        {RACE_MODE_TIME_TRIAL, 1, 0, 5, 0, true, false},
         {RACE_MODE_QUICK_RACE, 19, 0, 5, 4, false, false},
     };
     static int adverts, finales;
