@@ -3,6 +3,8 @@
 // loading step, the racers of each race mode, a broken island file ending the
 // load with nothing left behind, device loss during a session, the fades'
 // frame steps and the controller check.
+#include "engine/QV7_FrameManager.h"
+#include "engine/QV7_RenderSurface.h"
 #include "engine/QV7_ShadowMap.h"
 #include "media/QV7_Joysticks.h"
 #include "media/QV7_SoundSystem.h"
@@ -310,6 +312,28 @@ TEST_F(MapSystemTest, SessionEndJudgesTheAdvertAndTheFinaleThenTearsDownBehindTh
                                                                    {80, "Loading menu music..."}};
         EXPECT_EQ(Record().steps, teardown);
     }
+}
+
+// The frozen picture behind the in-race pages: the scene goes into the pause
+// surface, nothing is presented, and the race moves on by the frame.
+TEST_F(MapSystemTest, TheFrameWithoutHudDrawsIntoThePauseSurface)
+{
+    QV7_PhysicsGroup::s_Hooks.buildBuggy = [](QV7_PhysicsGroup&, QV7_Buggy&, int) {};
+    QV7_MapSystem* session = LoadIsland1(RACE_MODE_TIME_TRIAL);
+    ASSERT_NE(session, nullptr);
+    session->pauseSurface = QV7_RenderSurface::Create(64, 48, 64, 48);
+    ASSERT_NE(session->pauseSurface, nullptr);
+    const int frames = session->physicsGroup->frameCounter;
+    g_frameManager->m_LastFrameMs = 30.0f;
+    gfx::null::ClearCalls();
+    QV7_MapSystem::RenderFrameNoHud(*session);
+    EXPECT_EQ(gfx::null::CountCalls("Present("), 0u);
+    const int target = gfx::null::FindCall("SetRenderTarget(");
+    ASSERT_GE(target, 0);
+    EXPECT_GT(gfx::null::FindCall("DrawIndexedPrimitive(", size_t(target)), target); // the island
+    EXPECT_EQ(session->physicsGroup->frameCounter, frames + 1);
+    QV7_MapSystem::EndSession(session);
+    ExpectNothingLeft();
 }
 
 TEST_F(MapSystemTest, EachLoadingCaptionIsOneFrame)
