@@ -174,7 +174,7 @@ void RunChampionshipRace(ProfileRecord& profile, int race)
                                   RACE_MODE_CHAMPIONSHIP, race);
     if (session)
     {
-        QV7_MapSystem::RunRace(session);
+        QV7_MapSystem::RunRace(*session);
         if (session->won == 1)
             RecordChampionshipWin(profile, race);
         g_profiles->Save();
@@ -230,7 +230,7 @@ bool RunTutorial(ProfileRecord& profile, int tutorial)
         QV7_MapSystem::Load(0, int(map->mapNumber), page, map, RACE_MODE_TUTORIAL, tutorial);
     if (session)
     {
-        QV7_MapSystem::RunRace(session);
+        QV7_MapSystem::RunRace(*session);
         if (session->won == 1)
             RecordTutorialWin(profile, tutorial);
         QV7_MapSystem::EndSession(session);

@@ -6,8 +6,10 @@
 #include "engine/QV7_FrameManager.h"
 #include "engine/QV7_Screen2D.h"
 #include "engine/QV7_ShadowMap.h"
+#include "gui/MenuPage.h"
 #include "gui/QV7_MenuManager.h"
 #include "gui/QV7_Menu_Caption.h"
+#include "gui/QV7_Menu_Picture.h"
 #include "gui/QV7_Menu_ProgressBar.h"
 #include "media/KeyBindings.h"
 #include "media/QV7_Input.h"
@@ -17,6 +19,11 @@
 #include "race/QV7_Checkpoint.h"
 #include "race/QV7_Buggy.h"
 #include "race/PathCarryRacer.h"
+#include "race/BuggyConfiguration.h"
+#include "race/QV7_Buggy.h"
+#include "race/QV7_BuggyMeshSystem.h"
+#include "race/QV7_DataBase_MeshObject.h"
+#include "race/QV7_ItemDatabase.h"
 #include "race/QV7_PhysicsGroup.h"
 #include "race/QV7_Rotation.h"
 #include "race/QV7_Profiles.h"
@@ -27,6 +34,7 @@
 #include "shell/QV7_Windows.h"
 #include "shell/framegate/QV7_FrameGate.h"
 #include "world/LandscapeMapFile.h"
+#include "world/MapRecord.h"
 #include "world/QV7_Landscape.h"
 #include "world/QV7_Mesh_StaticObjects.h"
 #include "world/QV7_PathFollowing.h"
@@ -37,7 +45,9 @@
 #include "world/QV7_ShoreLines.h"
 #include "world/QV7_ZephyrionItems.h"
 
+#include <cmath>
 #include <cstring>
+#include <vector>
 
 QV7_MapSystem* g_mapSystem = nullptr;
 MapSystemHooks QV7_MapSystem::s_Hooks;
@@ -144,11 +154,45 @@ void SetProgress(int progress)
         bar->m_Value = float(progress);
 }
 
+// The map record's picture of the given slot from the item database's
+// list, read from Textures2.qvx when it is not there (or was released).
+TextureRecord* MapPicture(MapRecord& map, int slot)
+{
+    const uint32_t id = map.textureIds[slot];
+    if (!g_itemTextures || id == 0)
+        return map.textures[slot];
+    TextureRecord* found = g_itemTextures->FindByCompileId(id);
+    if (!found || !found->m_Texture)
+    {
+        const int32_t wanted = int32_t(id);
+        g_itemTextures->LoadBuggyTextures(g_dataDir + "Textures2.qvx", &wanted, 1);
+        for (int i = g_itemTextures->Count() - 1; i >= 0 && (!found || !found->m_Texture); --i)
+            if (g_itemTextures->At(i)->m_CompileId == id)
+                found = g_itemTextures->At(i);
+    }
+    map.textures[slot] = found;
+    return found;
+}
+
 // The loading page's background and the HUD minimap from the map record.
-void PrepareLoadingPage()
+void PrepareLoadingPage(MapRecord* map)
 {
     if (!g_menuManager)
         return;
+    if (map)
+    {
+        if (MenuPage* loading = g_menuManager->FindPage("ID_LOADING_GAME"))
+            loading->m_BackgroundOverride = MapPicture(*map, MAP_PICTURE_LOADING);
+        const int hud = g_menuManager->FindPageIndex("ID_HUD");
+        if (hud >= 0)
+        {
+            g_menuManager->m_CurrentPage = hud;
+            if (auto* minimap =
+                    dynamic_cast<QV7_Menu_Picture*>(g_menuManager->FindControl("IDMINIMAP", kMenuAnyType)))
+                minimap->m_Picture = MapPicture(*map, MAP_PICTURE_MINIMAP);
+            MapPicture(*map, MAP_PICTURE_MARKER);
+        }
+    }
     g_menuManager->m_CurrentPage = g_menuManager->FindPageIndex("ID_LOADING_GAME");
     g_menuManager->m_CursorFlag = 0;
     auto* bar = dynamic_cast<QV7_Menu_Progress*>(g_menuManager->FindControl("IDPROGRESSBAR", kMenuAnyType));
@@ -176,6 +220,65 @@ void SetAnisotropic(const D3DCAPS9& caps, DWORD anisotropy)
         (caps.TextureFilterCaps & D3DPTFILTERCAPS_MINFANISOTROPIC) ? D3DTEXF_ANISOTROPIC : D3DTEXF_LINEAR;
     SetSamplers(mag, min, D3DTEXF_LINEAR, anisotropy);
 }
+// ---- the session's answers to the physics group ----
+
+int SessionRaceMode()
+{
+    return g_mapSystem ? int(g_mapSystem->mode) : 0;
+}
+
+int SessionTutorialIndex()
+{
+    return g_mapSystem ? g_mapSystem->raceIndex : 0;
+}
+
+// Until the island's checkpoints give the start: the first waypoint of the
+// island's path, facing the second, a little above the ground.
+bool WaypointStartPose(StartGridPose* pose)
+{
+    if (!g_mapSystem || !g_landscape)
+        return false;
+    QV7_WaypointList* published = g_waypointList;
+    bool found = false;
+    try
+    {
+        QV7_WaypointList path;
+        path.Load(MapFile("Map%d.wap", g_mapSystem->mapNumber));
+        const WaypointRecord* first = path.Waypoint(0);
+        if (first && first->next)
+        {
+            pose->position = first->position;
+            pose->yaw = std::atan2(first->next->position.x - first->position.x,
+                                   first->next->position.z - first->position.z);
+            pose->position.y = g_landscape->GetHeight(pose->position.x, pose->position.z) + 40.0f;
+            found = true;
+        }
+    }
+    catch (const CDException&)
+    {
+        // The path's own load at its step reports the broken file.
+    }
+    g_waypointList = published;
+    return found;
+}
+
+// The item objects of a racer's mounted parts: the tutorial build's own
+// list, else its configuration's.
+std::vector<const QV7_DataBase_MeshObject*> PartItems(const QV7_Buggy& buggy)
+{
+    std::vector<const QV7_DataBase_MeshObject*> items;
+    const QV7_BuggyMeshSystem* db = QV7_Buggy::s_items ? QV7_Buggy::s_items
+                                    : g_itemDatabase   ? &g_itemDatabase->meshSystem
+                                                       : nullptr;
+    if (!db)
+        return items;
+    const QV7_Collection<MountedPart>& parts = buggy.configuration ? buggy.configuration->parts : buggy.parts;
+    for (const MountedPart* part : parts)
+        if (const QV7_DataBase_MeshObject* item = db->Item(part->item))
+            items.push_back(item);
+    return items;
+}
+
 void SessionLostReset(int lost)
 {
     if (g_mapSystem)
@@ -202,7 +305,7 @@ QV7_MapSystem* QV7_MapSystem::Load(int alreadyWon, int mapNumber, int callingPag
         RunFade(255.0f, 0.0f, &FadeOutStep, true);
         if (g_soundSystem)
             g_soundSystem->StopSound(g_soundSystem->m_MusicB);
-        PrepareLoadingPage();
+        PrepareLoadingPage(mapRecord);
         ShowPage(kLoadingPage, 0);
         RunFade(0.0f, 255.0f, &FadeInStep, false);
         session->LoadFiles();
@@ -219,6 +322,7 @@ QV7_MapSystem* QV7_MapSystem::Load(int alreadyWon, int mapNumber, int callingPag
         session->playerPosition = 1;
         ShowPage(kLoadingPage, 0);
         RunFade(255.0f, 0.0f, &FinalFadeStep, false);
+        session->loaded = 1;
     }
     catch (const CDException&)
     {
@@ -272,7 +376,18 @@ void QV7_MapSystem::LoadFiles()
 {
     Step(10, "Cleaning up memory...");
     if (g_menuManager)
-        g_menuManager->SwapTextureSet(1, 0, 0.0f, nullptr);
+    {
+        // The race draws the HUD page's pictures; the map's own three stay loaded.
+        g_menuManager->MarkPageTexturesUsed(g_menuManager->FindPageIndex("ID_HUD"));
+        RaceMapPictures pictures;
+        if (mapRecord)
+        {
+            pictures.m_Loading = mapRecord->textures[MAP_PICTURE_LOADING];
+            pictures.m_Minimap = mapRecord->textures[MAP_PICTURE_MINIMAP];
+            pictures.m_MinimapDot = mapRecord->textures[MAP_PICTURE_MARKER];
+        }
+        g_menuManager->SwapTextureSet(1, 0, 0.0f, &pictures);
+    }
     Step(15, "Loading Textures...");
     mapTextures.LoadMapTextures(MapFile("Map%d.tex", mapNumber), g_dataDir + "Textures2.qvx", nullptr);
     Step(55, "Loading Landscape...");
@@ -320,7 +435,8 @@ void QV7_MapSystem::LoadCheckpoints()
 {
     checkpoints = std::make_unique<QV7_Checkpoint>();
     checkpoints->Load(MapFile("Map%d.chk", mapNumber), &mapTextures);
-    if (!QV7_PhysicsGroup::s_Hooks.findStartPose)
+    // The finish's pose is the start grid's; it takes over from the waypoint stand-in.
+    if (!QV7_PhysicsGroup::s_Hooks.findStartPose || QV7_PhysicsGroup::s_Hooks.findStartPose == &WaypointStartPose)
         QV7_PhysicsGroup::s_Hooks.findStartPose = &QV7_Checkpoint::FindLoadedStartPose;
 }
 
@@ -373,16 +489,38 @@ StaticGeomSink QV7_MapSystem::SceneryGeomSink() const
 
 void QV7_MapSystem::LoadPhysics()
 {
+    if (!QV7_PhysicsGroup::s_Hooks.raceMode)
+        QV7_PhysicsGroup::s_Hooks.raceMode = &SessionRaceMode;
+    if (!QV7_PhysicsGroup::s_Hooks.tutorialIndex)
+        QV7_PhysicsGroup::s_Hooks.tutorialIndex = &SessionTutorialIndex;
+    if (!QV7_PhysicsGroup::s_Hooks.findStartPose)
+        QV7_PhysicsGroup::s_Hooks.findStartPose = &WaypointStartPose;
     physicsGroup->CreateWorld(RacerCount(mode, raceIndex));
     if (physicsGroup->racers.Count() == 0)
         return;
     playerRacer = physicsGroup->racers[0];
     viewedBuggy = playerRacer;
+    AttachDrivers();
+}
+
+void QV7_MapSystem::AttachDrivers()
+{
     if (s_Hooks.attachPlayerController)
         s_Hooks.attachPlayerController(*playerRacer);
+    else
+    {
+        // The first two lessons teach driving before the turbo.
+        const bool noTurbo = mode == RACE_MODE_TUTORIAL && raceIndex <= 1;
+        QV7_Buggy::AttachPlayerController(*playerRacer, PartItems(*playerRacer), noTurbo);
+    }
     for (int i = 1; i < physicsGroup->racers.Count(); ++i)
+    {
+        QV7_Buggy& racer = *physicsGroup->racers[i];
         if (s_Hooks.attachAIController)
-            s_Hooks.attachAIController(*physicsGroup->racers[i], i);
+            s_Hooks.attachAIController(racer, i);
+        else
+            QV7_Buggy::AttachAIController(racer, PartItems(racer));
+    }
 }
 
 void QV7_MapSystem::SetLight() const
@@ -531,6 +669,8 @@ QV7_MapSystem::~QV7_MapSystem()
         g_mapSystem = nullptr;
         g_raceSessionLostReset = nullptr;
     }
+    if (QV7_PhysicsGroup::s_Hooks.findStartPose == &WaypointStartPose)
+        QV7_PhysicsGroup::s_Hooks.findStartPose = nullptr;
     waypoints.reset();
     checkpoints.reset();
     items.reset();
@@ -550,13 +690,4 @@ QV7_MapSystem::~QV7_MapSystem()
     water.reset();
     skyDome.reset();
     mapTextures.Destroy();
-}
-
-void QV7_MapSystem::EndSession(QV7_MapSystem* session)
-{
-    if (!session)
-        return;
-    if (g_landscape)
-        g_landscape->Unload();
-    delete session;
 }

@@ -18,6 +18,7 @@ class QV7_Joysticks;
 class QV7_Menu_hWnd;
 class QV7_Mesh_StaticObjects;
 class QV7_PathFollowing;
+class QV7_MapSystem;
 class QV7_PhysicsGroup;
 class QV7_RenderSurface;
 class QV7_ShadowMap;
@@ -52,6 +53,12 @@ struct MapSystemHooks
     void (*onLoadingText)(const char* text, int progress) = nullptr;
     // The frame time the fades advance by; the frame manager's last frame when not set.
     float (*frameMs)() = nullptr;
+    // The session end's pages: the advert after the first championship race,
+    // the finale's won screen and credits, and the best time of the last race.
+    void (*showAdvertPage)() = nullptr;
+    // Unset: the finale's own pages (RunFinaleScreens).
+    void (*runFinaleScreens)(QV7_MapSystem& session) = nullptr;
+    void (*recordBestTime)(QV7_MapSystem& session) = nullptr;
 };
 
 class QV7_MapSystem
@@ -67,11 +74,23 @@ class QV7_MapSystem
     // failure is logged and null comes back, so the caller returns to the menus.
     static QV7_MapSystem* Load(int alreadyWon, int mapNumber, int callingPage, MapRecord* mapRecord,
                                RaceMode mode, int raceIndex);
-    // Tears the session down, clears g_mapSystem and frees it; null is ignored.
+    // Closes the session: the menus' filtering, the advert page, the finale
+    // after the last championship race was won, the loading page faded in,
+    // then every member destroyed behind the progress bar; clears
+    // g_mapSystem and frees the session. Null is ignored.
     static void EndSession(QV7_MapSystem* session);
-    // The race itself, until it ends, the player leaves it or the game quits;
-    // the session's won flag then says whether it was won.
-    static void RunRace(QV7_MapSystem* session);
+
+    // The race itself, until it ends, the player leaves or the game quits;
+    // the won flag tells the caller how it went.
+    static void RunRace(QV7_MapSystem& session);
+    // One race-logic and scene frame into the pause surface (the frozen
+    // picture behind the in-race pages); the race moves on one step.
+    static void RenderFrameNoHud(QV7_MapSystem& session);
+    // The grid line (release flag index) a racer waits for: the first two
+    // racers the first flag, then one line each, the sixth and later the fifth.
+    static int ReleaseFlagIndex(int racerIndex);
+    // A racer may drive: its grid line has been released.
+    bool Released(int racerIndex) const { return releaseFlags[ReleaseFlagIndex(racerIndex)] == 0; }
 
     // Device loss (1) or recreation (0) of the session's device-bound members.
     void OnLostReset(int lost);
@@ -113,6 +132,15 @@ class QV7_MapSystem
     // The race picture without the HUD into the pause surface; the end pages
     // draw it first and after a device reset.
     static void (*s_RenderFrameNoHud)(QV7_MapSystem& session);
+    // The player's place judged now (more laps, checkpoints, less distance);
+    // a computer-driven player or a lone racer is first.
+    int PlayerPlace() const;
+    // After the first championship race, when the player is first.
+    bool AdvertDue() const;
+    // The last championship race, not won before, the player first.
+    bool FinaleDue() const;
+    // Won flag, the finale's pages, the prize and the race's best time.
+    void PlayFinale();
 
     RaceMode mode = RACE_MODE_CHAMPIONSHIP;
     int raceIndex = 0;
@@ -153,6 +181,8 @@ class QV7_MapSystem
     // Set from the debug console: the camera's eye and view stay where they are.
     int movieMode = 0;
     int mapNumber = 0;
+    // Set when Load got to the end: a half-loaded session shows no end pages.
+    int loaded = 0;
 
     ~QV7_MapSystem();
 
@@ -165,8 +195,11 @@ class QV7_MapSystem
     void LoadEffects();
     // The physics group's space and geom list, where the scenery's static geoms go.
     StaticGeomSink SceneryGeomSink() const;
+    // The player's driver on racer 0, computer drivers on the others.
+    void AttachDrivers();
     void SetLight() const;
     static void Step(int progress, const char* caption);
+    void TearDown();
 };
 
 // One frame of the loading page with text as its caption line.

@@ -14,6 +14,8 @@
 #include <vector>
 
 class QV7_Buggy;
+class QV7_DataBase_MeshObject;
+struct PhysicsBodyDef;
 class QV7_PhysicsGroup;
 struct CheckpointRecord;
 
@@ -55,6 +57,27 @@ struct PhysicsGroupHooks
     void (*crash)(QV7_Buggy& buggy, const D3DXVECTOR3& point) = nullptr;
 };
 
+// What drawing the racers asks of the buggy renderer, the effects, the
+// driver figures and the weapons. A missing part or item renderer falls back
+// to drawing the mesh subset plainly; the other hooks are skipped when unset.
+struct PhysicsGroupRenderHooks
+{
+    void (*renderPart)(QV7_Buggy& buggy, int part, int destroyed, int reflection, int shadow, int late,
+                       const D3DXMATRIX& world) = nullptr;
+    void (*renderItem)(const QV7_DataBase_MeshObject& item, QV7_Buggy& buggy, int destroyed, int reflection,
+                       float angle, int shadow, int spin, const D3DXMATRIX& world) = nullptr;
+    // The "Broken" smoke (at bodyPosition, render units, with strength 0-255),
+    // the two "Turbo" flames and the "buggy10effect" of the attachment body.
+    void (*placeBodyEffects)(QV7_Buggy& buggy, const D3DXVECTOR3& bodyPosition, const D3DXMATRIX& rotation,
+                             const D3DXMATRIX& world, int brokenStrength) = nullptr;
+    // The "Exhaust" instances of a mounted exhaust part at the part's world.
+    void (*placeExhaust)(QV7_Buggy& buggy, const QV7_DataBase_MeshObject& part,
+                         const D3DXMATRIX& partWorld) = nullptr;
+    void (*drawFigure)(QV7_Buggy& buggy, const D3DXMATRIX& world) = nullptr;
+    // The chain gun's "Chaing" flash at the buggy's first muzzle.
+    void (*placeChainFlash)(QV7_Buggy& buggy) = nullptr;
+};
+
 class QV7_PhysicsGroup
 {
   public:
@@ -94,6 +117,21 @@ class QV7_PhysicsGroup
     // clean contact or hit an obstacle; then its position history moves on.
     static void CheckCrash(QV7_Buggy& buggy);
     static constexpr float kStepMs = 11.0f;
+
+    // Every racer's parts at their bodies' poses, with what is attached to
+    // them; reflection 1 in the water's mirrored pass, shadow the shadow
+    // pass's value (0 elsewhere). A fault inside gives up the pass.
+    void DoRender(int reflection, int shadow);
+    // The late, alpha-tested parts of the models drawn after the effects.
+    void DoRenderLast();
+    // A racer body's render world: its ODE pose turned into mesh axes about
+    // the body's pivot, wheels lifted to their mesh centre, scaled to render units.
+    static D3DXMATRIX BodyWorld(const QV7_Buggy& buggy, const PhysicsBodyDef& body, D3DXMATRIX* rotation);
+    // The smoke of a damaged buggy: 0 down to half health, then up to 255.
+    static int BrokenStrength(float health, float healthMax);
+    // Models 4-6 draw their third parts late.
+    static bool DrawsThirdPartLate(int modelIndex) { return modelIndex >= 4 && modelIndex <= 6; }
+    static PhysicsGroupRenderHooks s_RenderHooks;
     static constexpr dReal kOdeStep = 0.05;
 
     // The quick race's second racer drives the configuration of opponent
@@ -122,6 +160,11 @@ class QV7_PhysicsGroup
     void RunStep(float frameMs);
     void ResetRaceState(QV7_Buggy& buggy, int racerIndex);
     void DestroyWorld();
+    void RenderBuggy(QV7_Buggy& buggy, int reflection, int shadow);
+    void RenderAttachments(QV7_Buggy& buggy, const PhysicsBodyDef& body, const D3DXMATRIX& rotation,
+                           const D3DXMATRIX& world, int shadow);
+    void RenderMountedParts(QV7_Buggy& buggy, const D3DXMATRIX& world);
+    void RenderWeapon(QV7_Buggy& buggy, const D3DXMATRIX& world);
 };
 
 extern QV7_PhysicsGroup* g_physicsGroup;

@@ -3,13 +3,21 @@
 // loading step, the racers of each race mode, a broken island file ending the
 // load with nothing left behind, device loss during a session, the fades'
 // frame steps and the controller check.
+#include "engine/QV7_FrameManager.h"
+#include "engine/QV7_RenderSurface.h"
 #include "engine/QV7_ShadowMap.h"
 #include "media/QV7_Joysticks.h"
+#include "media/QV7_SoundSystem.h"
+#include "platform/sound/null/NullSound.h"
 #include "platform/win/Ini.h"
+#include "race/QV7_AIController.h"
 #include "race/QV7_Buggy.h"
+#include "race/QV7_ItemDatabase.h"
 #include "race/QV7_MapSystem.h"
 #include "race/QV7_PhysicsGroup.h"
 #include "race/QV7_Teleporters.h"
+#include "race/QV7_PlayerController.h"
+#include "race/QV7_Profiles.h"
 #include "race/QV7_WaypointList.h"
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Logger.h"
@@ -21,6 +29,7 @@
 #include "world/QV7_TreeVegetation.h"
 #include "world/QV7_Water.h"
 
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -138,6 +147,8 @@ TEST_F(MapSystemTest, EachModeLoadsIsland1BehindTheCaptionsWithItsRacers)
         {RACE_MODE_CHAMPIONSHIP, 0, 6}, {RACE_MODE_TIME_TRIAL, 0, 1}, {RACE_MODE_QUICK_RACE, 0, 2},
         {RACE_MODE_TUTORIAL, 0, 1},     {RACE_MODE_TUTORIAL, 3, 4},
     };
+    // Racers without bodies: the counts and drivers are what this is about.
+    QV7_PhysicsGroup::s_Hooks.buildBuggy = [](QV7_PhysicsGroup&, QV7_Buggy&, int) {};
     for (const Case& c : cases)
     {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << " index " << c.raceIndex);
@@ -167,6 +178,169 @@ TEST_F(MapSystemTest, EachModeLoadsIsland1BehindTheCaptionsWithItsRacers)
         QV7_MapSystem::EndSession(session);
         ExpectNothingLeft();
     }
+}
+
+// With the buggy database and a new profile, the load builds the profile's
+// buggy and its five opponents in the ODE world with their drivers, on the
+// grid at the start of the island's track; stepped for a few seconds they
+// come to rest on their wheels on the ground.
+TEST_F(MapSystemTest, Island1BuildsRealRacersThatSettleOnTheGround)
+{
+    QV7_ItemDatabase items(data, g_device);
+    QV7_Profiles profiles;
+    profiles.currentProfile = profiles.AddProfile();
+    QV7_MapSystem::s_Hooks.attachPlayerController = nullptr;
+    QV7_MapSystem::s_Hooks.attachAIController = nullptr;
+    QV7_MapSystem* session = LoadIsland1(RACE_MODE_CHAMPIONSHIP);
+    ASSERT_NE(session, nullptr);
+    QV7_PhysicsGroup& group = *session->physicsGroup;
+    ASSERT_EQ(group.racers.Count(), 6);
+    EXPECT_NE(group.racers[0]->playerController, nullptr);
+    EXPECT_EQ(group.racers[0]->controllerKind, QV7_Buggy::CONTROLLER_PLAYER);
+    for (int i = 1; i < 6; ++i)
+    {
+        EXPECT_NE(group.racers[i]->computerController, nullptr) << i;
+        EXPECT_EQ(group.racers[i]->controllerKind, QV7_Buggy::CONTROLLER_COMPUTER);
+    }
+    const WaypointRecord* start = session->waypoints->Waypoint(0);
+    ASSERT_NE(start, nullptr);
+    auto chassisY = [](QV7_Buggy& racer) { return float(dBodyGetPosition(racer.ChassisBody())[1]); };
+    for (QV7_Buggy* racer : group.racers)
+    {
+        ASSERT_GE(racer->bodies.size(), 12u);
+        EXPECT_GT(racer->playerController ? racer->playerController->healthMax
+                                          : racer->computerController->healthMax,
+                  99.0f);
+        // On the grid behind the track's first waypoint.
+        EXPECT_LT(std::hypot(racer->position.x - start->position.x, racer->position.z - start->position.z),
+                  1200.0f);
+    }
+    for (int frame = 0; frame < 300; ++frame)
+        group.StepFrame(QV7_PhysicsGroup::kStepMs);
+    std::vector<float> heights;
+    for (QV7_Buggy* racer : group.racers)
+        heights.push_back(chassisY(*racer));
+    for (int frame = 0; frame < 30; ++frame)
+        group.StepFrame(QV7_PhysicsGroup::kStepMs);
+    for (int i = 0; i < 6; ++i)
+    {
+        SCOPED_TRACE(i);
+        QV7_Buggy& racer = *group.racers[i];
+        EXPECT_NEAR(chassisY(racer), heights[size_t(i)], 2e-3);
+        const float clearance =
+            chassisY(racer) - g_landscape->GetHeight(racer.position.x, racer.position.z) * 0.005f;
+        EXPECT_GT(clearance, 0.0f);
+        EXPECT_LT(clearance, 0.4f);
+        for (dBodyID body : racer.bodies)
+            for (int k = 0; k < 3; ++k)
+                ASSERT_TRUE(std::isfinite(dBodyGetPosition(body)[k]));
+    }
+    QV7_MapSystem::EndSession(session);
+    ExpectNothingLeft();
+}
+
+// The race music: when the piece playing has ended the other one starts, once.
+TEST_F(MapSystemTest, UpdateMusicAlternatesThePieces)
+{
+    QV7_SoundSystem sound;
+    ASSERT_TRUE(sound.InitDevice(nullptr));
+    QV7_MapSystem* session = LoadIsland1(RACE_MODE_TIME_TRIAL);
+    ASSERT_NE(session, nullptr);
+    SoundEntry* a = sound.m_MusicA;
+    SoundEntry* b = sound.m_MusicB;
+    ASSERT_TRUE(a && b);
+    sound.PlaySound(a, false);
+    session->UpdateMusic();
+    EXPECT_EQ(session->musicFlag, 1); // A still plays
+    EXPECT_FALSE(sound.KeepPlaying(b));
+    snd::null::AdvanceTime(a->m_DurationMs + 50.0);
+    session->UpdateMusic();
+    EXPECT_EQ(session->musicFlag, 0);
+    EXPECT_TRUE(sound.KeepPlaying(b));
+    EXPECT_FALSE(sound.KeepPlaying(a));
+    snd::null::AdvanceTime(b->m_DurationMs + 50.0);
+    session->UpdateMusic();
+    EXPECT_EQ(session->musicFlag, 1);
+    EXPECT_TRUE(sound.KeepPlaying(a));
+    QV7_MapSystem::EndSession(session);
+}
+
+// Who is judged first at the session's end, the advert after the first
+// race and the finale after the last one not won before; the end's captions
+// behind the progress bar; the finale's prize.
+TEST_F(MapSystemTest, SessionEndJudgesTheAdvertAndTheFinaleThenTearsDownBehindTheBar)
+{
+    QV7_Profiles profiles;
+    profiles.currentProfile = profiles.AddProfile();
+    QV7_PhysicsGroup::s_Hooks.buildBuggy = [](QV7_PhysicsGroup&, QV7_Buggy&, int) {};
+    struct Case
+    {
+        RaceMode mode;
+        int raceIndex, alreadyWon, playerLaps, leaderLaps;
+        bool advert, finale;
+    };
+    const Case cases[] = {
+        {RACE_MODE_CHAMPIONSHIP, 1, 0, 5, 4, true, false},
+        {RACE_MODE_CHAMPIONSHIP, 1, 0, 4, 5, false, false},
+        {RACE_MODE_CHAMPIONSHIP, 19, 0, 5, 4, false, true},
+        {RACE_MODE_CHAMPIONSHIP, 19, 1, 5, 4, false, false},
+        {RACE_MODE_CHAMPIONSHIP, 19, 0, 3, 4, false, false},
+        {RACE_MODE_TIME_TRIAL, 1, 0, 5, 0, true, false},
+        {RACE_MODE_QUICK_RACE, 19, 0, 5, 4, false, false},
+    };
+    static int adverts, finales;
+    QV7_MapSystem::s_Hooks.showAdvertPage = [] { ++adverts; };
+    QV7_MapSystem::s_Hooks.runFinaleScreens = [](QV7_MapSystem& session)
+    {
+        EXPECT_EQ(session.won, 1);
+        ++finales;
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << "mode " << c.mode << " race " << c.raceIndex);
+        adverts = finales = 0;
+        QV7_MapSystem* session = QV7_MapSystem::Load(c.alreadyWon, 1, 2, nullptr, c.mode, c.raceIndex);
+        ASSERT_NE(session, nullptr);
+        session->playerRacer->lapCounter = c.playerLaps;
+        for (int i = 1; i < session->physicsGroup->racers.Count(); ++i)
+            session->physicsGroup->racers[i]->lapCounter = c.leaderLaps;
+        EXPECT_EQ(session->AdvertDue(), c.advert);
+        EXPECT_EQ(session->FinaleDue(), c.finale);
+        const int money = profiles.currentProfile->money;
+        Record().steps.clear();
+        QV7_MapSystem::EndSession(session);
+        ExpectNothingLeft();
+        EXPECT_EQ(adverts, c.advert ? 1 : 0);
+        EXPECT_EQ(finales, c.finale ? 1 : 0);
+        EXPECT_EQ(profiles.currentProfile->money - money, c.finale ? 50000 : 0);
+        const std::vector<std::pair<int, std::string>> teardown = {{1, "Cleaning Memory..."},
+                                                                   {10, "Cleaning Memory..."},
+                                                                   {20, "Loading menu textures..."},
+                                                                   {80, "Loading menu music..."}};
+        EXPECT_EQ(Record().steps, teardown);
+    }
+}
+
+// The frozen picture behind the in-race pages: the scene goes into the pause
+// surface, nothing is presented, and the race moves on by the frame.
+TEST_F(MapSystemTest, TheFrameWithoutHudDrawsIntoThePauseSurface)
+{
+    QV7_PhysicsGroup::s_Hooks.buildBuggy = [](QV7_PhysicsGroup&, QV7_Buggy&, int) {};
+    QV7_MapSystem* session = LoadIsland1(RACE_MODE_TIME_TRIAL);
+    ASSERT_NE(session, nullptr);
+    session->pauseSurface = QV7_RenderSurface::Create(64, 48, 64, 48);
+    ASSERT_NE(session->pauseSurface, nullptr);
+    const int frames = session->physicsGroup->frameCounter;
+    g_frameManager->m_LastFrameMs = 30.0f;
+    gfx::null::ClearCalls();
+    QV7_MapSystem::RenderFrameNoHud(*session);
+    EXPECT_EQ(gfx::null::CountCalls("Present("), 0u);
+    const int target = gfx::null::FindCall("SetRenderTarget(");
+    ASSERT_GE(target, 0);
+    EXPECT_GT(gfx::null::FindCall("DrawIndexedPrimitive(", size_t(target)), target); // the island
+    EXPECT_EQ(session->physicsGroup->frameCounter, frames + 1);
+    QV7_MapSystem::EndSession(session);
+    ExpectNothingLeft();
 }
 
 TEST_F(MapSystemTest, EachLoadingCaptionIsOneFrame)

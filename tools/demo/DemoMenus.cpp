@@ -31,6 +31,7 @@ enum PageNumber
     kOptionsPage,
     kRaceResultsPage,
     kTimeTrialResultsPage,
+    kHudPage,
     // The in-race pages take numbers from here on.
     kFirstRaceMenuPage = 40,
 };
@@ -173,6 +174,43 @@ MenuPageRecord TimeTrialResultsPage()
     AddButton(page, "IDOK", "OK", 357, 521, true);
     return page;
 }
+void AddHudText(MenuPageRecord& page, const std::string& id, int left, int top, int right, int bottom,
+                const std::string& label, int32_t font = demo::kMenuFontId)
+{
+    page.controls.push_back(Caption(id, left, top, right, bottom, font, kTextColour, label));
+}
+
+// The race's head-up display, laid out for 800 x 600 (the race moves its
+// controls to the screen's corners): the bars bottom right, the island map
+// and lap and place top right, times bottom left, notices and the countdown
+// in the middle.
+MenuPageRecord HudPage()
+{
+    MenuPageRecord page = Page("ID_HUD", kHudPage, 0);
+    page.controls.push_back(Picture("IDHUDMETERS", 636, 440, 792, 592, demo::kPanelId));
+    const char* const bars[] = {"IDSHIELD", "IDPOWER", "IDAMMO", "IDTURBO"};
+    for (int i = 0; i < 4; ++i)
+        page.controls.push_back(
+            Picture(bars[i], 652 + 34 * i, 452, 672 + 34 * i, 580, demo::kProgressFillId));
+    AddHudText(page, "IDSPEED", 600, 410, 790, 436, "Speed");
+    page.controls.push_back(Picture("IDMINIMAP", 570, 8, 792, 232, demo::kPanelId));
+    AddHudText(page, "IDLAP", 580, 240, 790, 266, "Lap");
+    AddHudText(page, "IDPOS", 580, 270, 790, 296, "Place");
+    AddHudText(page, "IDBESTTIME", 12, 536, 300, 562, "Best lap");
+    AddHudText(page, "IDLAPTIME", 12, 566, 300, 592, "Lap time");
+    AddHudText(page, "IDTIMEREMANING", 12, 506, 300, 532, "Time left");
+    AddHudText(page, "IDZEPHYRIONS", 12, 10, 300, 36, "Money");
+    const char* const notices[][2] = {{"IDTOTALL", "Wrecked!"},           {"IDRESP", "Back on the track..."},
+                                      {"IDWRONGCP", "Wrong checkpoint!"}, {"IDDROWNED", "Drowned!"},
+                                      {"IDLOWP", "Low power!"},           {"IDAMMOD", "Out of ammunition!"}};
+    for (const auto& notice : notices)
+        AddHudText(page, notice[0], 250, 180, 550, 210, notice[1]);
+    const char* const countdown[][2] = {{"ID3", "3"}, {"ID2", "2"}, {"ID1", "1"}, {"IDGO", "GO!"}};
+    for (const auto& number : countdown)
+        AddHudText(page, number[0], 360, 250, 440, 300, number[1], demo::kTitleFontId);
+    AddHudText(page, "IDGAMEP", 320, 280, 480, 320, "Paused", demo::kTitleFontId);
+    return page;
+}
 } // namespace
 
 MenuFileRecord DemoMenuFile()
@@ -198,6 +236,7 @@ MenuFileRecord DemoMenuFile()
         AdvertPage("ID_DEMO_END", kDemoEndPage, "That was the demo race."),
         RaceResultsPage(),
         TimeTrialResultsPage(),
+        HudPage(),
     };
     for (MenuPageRecord& page : DemoRaceMenuPages(kFirstRaceMenuPage))
         file.pages.push_back(std::move(page));
