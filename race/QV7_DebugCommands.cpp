@@ -1,6 +1,8 @@
 // What each debug command does to the race and the profile.
 #include "race/QV7_DebugCommands.h"
 
+#include "world/QV7_PathFollowing.h"
+
 #include "engine/QV7_Camera.h"
 #include "engine/QV7_DebugConsole.h"
 #include "race/ProfileRecord.h"
@@ -168,7 +170,10 @@ std::string RunSessionCommand(int command)
         return "> Health reduced to 1";
     }
     default:
-        g_mapSystem->movieMode = 1;
+        // The camera's movie mode is the moving scenery's camera ride: one flag.
+        if (!g_pathFollowing)
+            return "> Invalid, no moving scenery on this island";
+        g_pathFollowing->m_CameraRide = 1;
         return "> Movie mode On";
     }
 }
@@ -203,7 +208,6 @@ std::string RunSwitch(int command)
 void QV7_DebugCommands::Install()
 {
     QV7_DebugConsole::s_GameCommand = &Run;
-    QV7_Camera::s_MovieMode = [] { return g_mapSystem && g_mapSystem->movieMode == 1; };
 }
 
 std::string QV7_DebugCommands::Run(int command, const std::string& text)

@@ -403,12 +403,10 @@ void QV7_MapSystem::LoadFiles()
     Step(65, "Loading Static Objects...");
     staticObjects = std::make_unique<QV7_Mesh_StaticObjects>();
     staticObjects->Load(MapFile("Map%d.sob", mapNumber), g_device, &mapTextures, SceneryGeomSink());
-    Step(70, "Loading Fading Vegetation..."); // Map%d.fvf: fading vegetation
-    Step(75, "Loading CheckPoints...");
-    LoadCheckpoints();
     Step(70, "Loading Fading Vegetation...");
     vegetation->Load(MapFile("Map%d.fvf", mapNumber), &mapTextures);
-    Step(75, "Loading CheckPoints...");       // Map%d.chk: checkpoints, then the start grid
+    Step(75, "Loading CheckPoints..."); // the checkpoints, then the start grid at the finish
+    LoadCheckpoints();
     physicsGroup->PlaceOnStartGrid();
     Step(77, "Loading Music...");
     if (g_soundSystem)

@@ -178,8 +178,6 @@ class QV7_MapSystem
     int playerPosition = 0;
     int deviceReset = 0;
     int frozenTime = 0;
-    // Set from the debug console: the camera's eye and view stay where they are.
-    int movieMode = 0;
     int mapNumber = 0;
     // Set when Load got to the end: a half-loaded session shows no end pages.
     int loaded = 0;
