@@ -3,6 +3,7 @@
 #include "gui/QV7_Menu_Button.h"
 #include "gui/QV7_Menu_ListBox.h"
 #include "menus/MenuControls.h"
+#include "menus/PopupPages.h"
 #include "menus/QV7_PageLoop.h"
 #include "race/QV7_DataBase_MeshObject.h"
 #include "race/QV7_Profiles.h"
@@ -13,11 +14,6 @@
 
 namespace
 {
-bool Is(const char* clicked, const char* id)
-{
-    return clicked && std::strcmp(clicked, id) == 0;
-}
-
 const ItemNamePair* NamesOf(const QV7_DataBase_MeshObject* item)
 {
     return item ? item->Names(g_windowsData ? g_windowsData->m_VersionNumber : 0) : nullptr;
@@ -53,26 +49,12 @@ float GarageFadeInStep(float fade)
 
 void ShowGarageMessage(const char* page)
 {
-    for (;;)
-    {
-        const PageFrame frame = RunPageFrame(page, 1);
-        if (frame.gate == FRAME_QUIT || (frame.Drawn() && Is(frame.clicked, "IDOK")))
-            return;
-    }
+    RunOkPage(page, false);
 }
 
 int ShowGarageQuestion(const char* page)
 {
-    for (;;)
-    {
-        const PageFrame frame = RunPageFrame(page, 1);
-        if (frame.gate == FRAME_QUIT)
-            return 0;
-        if (frame.Drawn() && Is(frame.clicked, "IDYES"))
-            return 1;
-        if (frame.Drawn() && Is(frame.clicked, "IDNO"))
-            return 0;
-    }
+    return RunYesNoPage(page, false);
 }
 
 const char* ItemName(const QV7_DataBase_MeshObject* item)

@@ -98,7 +98,8 @@ void RunCreditsPage(float fade)
 {
     ClickGuard guard;
     bool skipped = false;
-    const auto watchForSkip = [&](const char*) {
+    const auto watchForSkip = [&](const char*)
+    {
         if (guard.FreshPress() || MenuSkipKeyDown())
             skipped = true;
     };

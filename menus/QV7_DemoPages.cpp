@@ -16,14 +16,16 @@ bool ShowAdvert(const char* advertPage)
 {
     float fade = 0.0f;
     return RunPageFade(fade, {advertPage, 0, MenuCover::Black, nullptr, 0.1f, 255.0f}) &&
-           HoldAdvertPage(advertPage) && RunPageFade(fade, {advertPage, 0, MenuCover::Black, nullptr, 0.1f, 0.0f});
+           HoldAdvertPage(advertPage) &&
+           RunPageFade(fade, {advertPage, 0, MenuCover::Black, nullptr, 0.1f, 0.0f});
 }
 } // namespace
 
 void ShowDemoAdvertPage(const char* pageId)
 {
     float fade = 255.0f;
-    if (!RunPageFade(fade, {pageId, 0, MenuCover::Black, nullptr, 1.0f, 0.0f}) || !ShowAdvert("ID_DEMO_MENUSP"))
+    if (!RunPageFade(fade, {pageId, 0, MenuCover::Black, nullptr, 1.0f, 0.0f}) ||
+        !ShowAdvert("ID_DEMO_MENUSP"))
         return;
     if (std::strcmp(pageId, "ID_MAIN_MENU_EXIT") == 0)
         return;
@@ -38,7 +40,8 @@ void ShowDemoEndPage()
 void ShowDemoMultiplayerPage()
 {
     float fade = 255.0f;
-    if (!RunPageFade(fade, {kMainPage, 0, MenuCover::Black, nullptr, 1.0f, 0.0f}) || !ShowAdvert("ID_DEMO_MENUMP"))
+    if (!RunPageFade(fade, {kMainPage, 0, MenuCover::Black, nullptr, 1.0f, 0.0f}) ||
+        !ShowAdvert("ID_DEMO_MENUMP"))
         return;
     RunPageFade(fade, {kMainPage, 0, MenuCover::Black, nullptr, 1.0f, 255.0f});
 }

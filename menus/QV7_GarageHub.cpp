@@ -3,6 +3,7 @@
 #include "gui/QV7_Menu_Picture.h"
 #include "menus/GaragePreviews.h"
 #include "menus/MenuControls.h"
+#include "menus/PopupPages.h"
 #include "menus/QV7_MainMenu.h"
 #include "menus/QV7_NewBuggyPage.h"
 #include "menus/QV7_PageLoop.h"
@@ -51,23 +52,6 @@ const char* ModelName(const BuggyConfiguration& config)
     const int language = g_windowsData ? g_windowsData->m_VersionNumber : 0;
     const ItemNamePair* names = model ? model->Names(language) : nullptr;
     return names ? names->name : "";
-}
-
-int YesNoPopup(const char* page, ClickGuard* guard)
-{
-    for (;;)
-    {
-        const PageFrame frame = RunPageFrame(page, 1);
-        if (frame.gate == FRAME_QUIT)
-            return 0;
-        if (!frame.Drawn())
-            continue;
-        const char* clicked = guard ? guard->Filter(frame.clicked) : frame.clicked;
-        if (Is(clicked, "IDYES"))
-            return 1;
-        if (Is(clicked, "IDNO"))
-            return 0;
-    }
 }
 
 // The hub fades to black, then the main menu comes up from black.
@@ -190,23 +174,17 @@ void RunGarageHub()
 
 int ShowSellBuggyConfirm()
 {
-    return YesNoPopup("ID_SELL_BUGGY_YESNO", nullptr);
+    return RunYesNoPage("ID_SELL_BUGGY_YESNO", false);
 }
 
 void ShowSellBuggyPopup()
 {
-    for (;;)
-    {
-        const PageFrame frame = RunPageFrame("ID_SELL_BUGGY", 1);
-        if (frame.gate == FRAME_QUIT || (frame.Drawn() && Is(frame.clicked, "IDOK")))
-            return;
-    }
+    RunOkPage("ID_SELL_BUGGY", false);
 }
 
 int ShowGarageExitPopup()
 {
-    ClickGuard guard;
-    return YesNoPopup("ID_INGAME_EXIT", &guard);
+    return RunYesNoPage("ID_INGAME_EXIT", true);
 }
 
 int BuggySaleValue(const BuggyConfiguration& config)

@@ -38,7 +38,8 @@ void WriteVersionText()
     if (!control)
         return;
     if (control->m_Type == kMenuCaption)
-        std::snprintf(static_cast<QV7_Menu_Caption*>(control)->m_Text, QV7_Menu_Caption::kTextSize, "%s", text);
+        std::snprintf(static_cast<QV7_Menu_Caption*>(control)->m_Text, QV7_Menu_Caption::kTextSize, "%s",
+                      text);
     else if (control->m_Type == kMenuText)
         std::snprintf(static_cast<QV7_Menu_Text*>(control)->m_Text, QV7_Menu_Text::kTextSize, "%s", text);
 }

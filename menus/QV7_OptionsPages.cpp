@@ -2,6 +2,7 @@
 
 #include "engine/QV7_AdapterInfo.h"
 #include "engine/QV7_Engine.h"
+#include "gui/KeyBindingList.h"
 #include "gui/QV7_Menu_Caption.h"
 #include "gui/QV7_Menu_CheckBox.h"
 #include "gui/QV7_Menu_ComboBox.h"
@@ -9,13 +10,13 @@
 #include "gui/QV7_Menu_OptionBox.h"
 #include "gui/QV7_Menu_Slider.h"
 #include "media/KeyBindings.h"
-#include "media/KeyNames.h"
 #include "media/QV7_Input.h"
 #include "media/QV7_Joysticks.h"
 #include "media/QV7_SoundSystem.h"
 #include "menus/MenuControls.h"
 #include "menus/QV7_PageLoop.h"
 #include "platform/win/Ini.h"
+#include "race/RaceMenuFrame.h"
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Windows.h"
 
@@ -29,7 +30,6 @@ const char* const kMainPage = "ID_MAIN_MENU";
 const char* const kBackdropPage = "ID_MM_BACKGROUND";
 const char* const kTabPages[4] = {"ID_OPTIONS_GRAPHICS", "ID_OPTIONS_GRAPHICS_CUSTOM",
                                   "ID_OPTIONS_SOUND_MUSIC", "ID_OPTIONS_CONTROLLERS"};
-constexpr int kEscape = 1;
 
 // The custom check boxes and the flags they stand for.
 struct CustomFlag
@@ -121,20 +121,15 @@ void SetUpControllers(OptionsScreen& screen)
     auto* list = FindMenuControlAs<QV7_Menu_List>("IDCONTROLS");
     if (!list)
         return;
-    std::snprintf(list->m_SelectedColumnText, sizeof list->m_SelectedColumnText, "%s", "Press New Key");
-    list->m_Columns.Clear();
-    const ListColumn columns[] = {{0, 180, 0, 0, 0xFFBBBBFF, 0xFFDDDDFF, 0xFFBBBBFF},
-                                  {180, 150, 0, 1, 0xFFBBBBFF, 0xFF00DD00, 0xFF00DD00},
-                                  {330, 300, 0, 1, 0xFFBBBBFF, 0xFF00DD00, 0xFF00DD00}};
-    for (const ListColumn& column : columns)
-        *list->m_Columns.Add() = column;
+    SetUpControlsColumns(list);
     FillControlsList(list);
 }
 
 void PlaceVolumeKnob(const char* id, int volume)
 {
     if (auto* slider = FindMenuControlAs<QV7_Menu_Slider>(id))
-        slider->m_Position = KnobForPercent(volume, slider->m_Right - slider->m_Left, slider->m_Width);
+        slider->m_Position =
+            racemenu::KnobForVolume(volume, slider->m_Left, slider->m_Right, slider->m_Width);
 }
 
 void SetUpSound()
@@ -271,35 +266,18 @@ void StoreCustomFlags()
     WriteSetting("Custom", "FSAF", settings->FSAF);
 }
 
-// The captured cell takes the new code: the pressed key, else (with a
-// controller) a hat, an axis (first column: steering and pedal rows only) or a button.
-InputCode CapturedCode(const OptionsScreen& screen)
-{
-    const InputCode key = g_input ? g_input->GetPressedCode() : -1;
-    if (key >= 0)
-        return key;
-    if (!g_joysticks || !g_joysticks->GetSelected())
-        return -1;
-    const InputCode pov = g_joysticks->GetPressedPovCode();
-    if (pov >= 0)
-        return pov;
-    const InputCode axis = g_joysticks->GetMovedAxisCode();
-    if (axis >= 0)
-        return screen.captureColumn == 2 || (screen.captureRow >= 1 && screen.captureRow <= 4) ? axis : -2;
-    return g_joysticks->GetPressedButtonCode();
-}
-
 void RunCapture(OptionsScreen& screen, QV7_Menu_List* list)
 {
-    const InputCode code = CapturedCode(screen);
-    if (code == -1 || code == -2)
+    // -1: nothing pressed yet; -2: Escape, which keeps the old binding.
+    const InputCode code = racemenu::CapturedCode(screen.captureRow, screen.captureColumn);
+    if (code == -1)
         return;
     // List rows follow the action list's order, which is not the settings' storage order.
     KeyActionRecord* action = g_windowsData && screen.captureRow < g_windowsData->m_KeyActions.Count()
                                   ? g_windowsData->m_KeyActions[screen.captureRow]
                                   : nullptr;
     InputCode* binding = action ? (screen.captureColumn == 1 ? action->key1 : action->key2) : nullptr;
-    if (code != kEscape && binding)
+    if (code >= 0 && binding)
     {
         *binding = code;
         SaveKeyBindings();
@@ -397,7 +375,8 @@ void WriteVolume(const char* sliderId, const char* key, int GameSettings::*volum
     GameSettings* settings = Settings();
     if (!slider || !settings)
         return;
-    settings->*volume = PercentForKnob(slider->m_Position, slider->m_Right - slider->m_Left, slider->m_Width);
+    settings->*volume =
+        racemenu::VolumeForKnob(slider->m_Position, slider->m_Left, slider->m_Right, slider->m_Width);
     WriteSetting("Sound", key, settings->*volume);
 }
 
@@ -447,7 +426,7 @@ void TabWork(OptionsScreen& screen)
         auto* sound = FindMenuControlAs<QV7_Menu_Slider>("IDHWND5466");
         if (sound && sound->m_Dragging && Settings())
             Settings()->SoundVolume =
-                PercentForKnob(sound->m_Position, sound->m_Right - sound->m_Left, sound->m_Width);
+                racemenu::VolumeForKnob(sound->m_Position, sound->m_Left, sound->m_Right, sound->m_Width);
     }
     if (screen.tab == 3)
     {
@@ -508,20 +487,6 @@ std::vector<std::pair<int, int>> OfferedScreenSizes(const std::vector<std::pair<
     return sizes;
 }
 
-int KnobForPercent(int percent, int sliderWidth, int knobWidth)
-{
-    const int travel = sliderWidth - knobWidth;
-    return int(float(percent) / 100.0f * float(travel)) + knobWidth / 2;
-}
-
-int PercentForKnob(int knob, int sliderWidth, int knobWidth)
-{
-    const int travel = sliderWidth - knobWidth;
-    // A slider no wider than its knob has no range.
-    return travel > 0 ? std::clamp(int(float(knob - knobWidth / 2) / float(travel) * 100.0f + 0.5f), 0, 100)
-                      : 0;
-}
-
 int PowerOfTwoStops(int maximum)
 {
     // A maximum of 1 has no stop beyond "Off" (and no stop width to divide by).
@@ -543,25 +508,6 @@ void SaveCustomGraphicsSettings()
         if (settings)
             settings->*flag.flag = 0;
         WriteSetting("Custom", flag.key, 0);
-    }
-}
-
-void FillControlsList(QV7_Menu_List* list)
-{
-    if (!list || !g_windowsData)
-        return;
-    list->m_Rows.Clear();
-    const auto name = [](const InputCode* code)
-    {
-        const char* text = code ? GetKeyName(*code) : nullptr;
-        return text ? text : "[Empty]";
-    };
-    for (int i = 0; i < g_windowsData->m_KeyActions.Count(); ++i)
-    {
-        const KeyActionRecord& action = *g_windowsData->m_KeyActions[i];
-        ListRow* row = list->m_Rows.Add();
-        for (const char* text : {static_cast<const char*>(action.name), name(action.key1), name(action.key2)})
-            std::snprintf(row->m_Columns.Add()->m_Text, ListColumnText::kTextSize, "%s", text);
     }
 }
 

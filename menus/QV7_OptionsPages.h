@@ -22,15 +22,10 @@ const char* RunControllersPage(float fade);
 
 // The nine force_ flags to 0, written to [Custom].
 void SaveCustomGraphicsSettings();
-// The list's rows: per bindable action its name and the names of its two codes ("[Empty]" for none).
-void FillControlsList(QV7_Menu_List* list);
 
 // The screen sizes the graphics tab offers: every width x height at least 800
 // wide, once each, in the order given.
 std::vector<std::pair<int, int>> OfferedScreenSizes(const std::vector<std::pair<int, int>>& modes);
-// A slider's knob position for a percentage and back: travel = slider width - knob width.
-int KnobForPercent(int percent, int sliderWidth, int knobWidth);
-int PercentForKnob(int knob, int sliderWidth, int knobWidth);
 // Stops of a power-of-two slider for a device maximum (0 or 1: none beyond "Off").
 int PowerOfTwoStops(int maximum);
 // "Off" for stop 0, else "%dX" of 2 to the stop.

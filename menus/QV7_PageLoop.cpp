@@ -117,7 +117,8 @@ bool RunPageFade(float& fade, const PageFade& fadePlan, const std::function<void
     const bool rising = fadePlan.target >= fade;
     while (rising ? fade < fadePlan.target : fade > fadePlan.target)
     {
-        const PageFrame frame = RunPageFrame(fadePlan.page, fadePlan.menuInput, {fadePlan.cover, fadePlan.backdropPage, fade});
+        const PageFrame frame =
+            RunPageFrame(fadePlan.page, fadePlan.menuInput, {fadePlan.cover, fadePlan.backdropPage, fade});
         if (frame.gate == FRAME_QUIT)
             return false;
         if (!frame.Drawn())

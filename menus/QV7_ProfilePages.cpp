@@ -8,6 +8,7 @@
 #include "media/QV7_Input.h"
 #include "menus/MenuControls.h"
 #include "menus/PlayerModelPreview.h"
+#include "menus/PopupPages.h"
 #include "menus/QV7_GarageHub.h"
 #include "menus/QV7_PageLoop.h"
 #include "race/BuggyConfiguration.h"
@@ -75,20 +76,6 @@ int SelectedRow()
 {
     auto* list = FindMenuControlAs<QV7_Menu_List>("IDPROFILES");
     return list ? list->m_SelectedRow : -1;
-}
-
-// A one-button message page over its parent, with the click guard.
-void ShowOkPopup(const char* page)
-{
-    ClickGuard guard;
-    for (;;)
-    {
-        const PageFrame frame = RunPageFrame(page, 1);
-        if (frame.gate == FRAME_QUIT)
-            return;
-        if (frame.Drawn() && Is(guard.Filter(frame.clicked), "IDOK"))
-            return;
-    }
 }
 
 // Page frames of the profile list until a click: the clicked id, or null on a quit.
@@ -314,32 +301,17 @@ int StartCareer()
 
 void ShowProfileCantGoPopup()
 {
-    ShowOkPopup("ID_PROFILE_CANT_GO");
+    RunOkPage("ID_PROFILE_CANT_GO", true);
 }
 
 void ShowProfileCantDeletePopup()
 {
-    ShowOkPopup("ID_PROFILE_CANT_DELETE");
+    RunOkPage("ID_PROFILE_CANT_DELETE", true);
 }
 
 int RunDeleteProfileConfirm()
 {
-    ClickGuard guard;
-    for (;;)
-    {
-        const PageFrame frame = RunPageFrame("ID_PROFILE_DELETE", 1);
-        if (frame.gate == FRAME_QUIT)
-            return 0;
-        if (!frame.Drawn())
-            continue;
-        const char* clicked = guard.Filter(frame.clicked);
-        if (Is(clicked, "IDYES"))
-            return 1;
-        if (Is(clicked, "IDNO"))
-            return 0;
-        if (clicked)
-            guard.Note();
-    }
+    return RunYesNoPage("ID_PROFILE_DELETE", true);
 }
 
 void AnimateMalePlayerModel(const char* id, QV7_Menu_Picture* control)

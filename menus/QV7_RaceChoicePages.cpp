@@ -6,6 +6,7 @@
 #include "gui/QV7_Menu_ProgressBar.h"
 #include "media/QV7_SoundSystem.h"
 #include "menus/MenuControls.h"
+#include "menus/PopupPages.h"
 #include "menus/QV7_DemoPages.h"
 #include "menus/QV7_MainMenu.h"
 #include "menus/QV7_PageLoop.h"
@@ -521,10 +522,5 @@ int ShowSimulatorProfile(int pilot)
 
 void ShowMessagePopup(const char* pageId)
 {
-    for (;;)
-    {
-        const PageFrame frame = RunPageFrame(pageId, 1);
-        if (frame.gate == FRAME_QUIT || (frame.Drawn() && Is(frame.clicked, "IDOK")))
-            return;
-    }
+    RunOkPage(pageId, false);
 }

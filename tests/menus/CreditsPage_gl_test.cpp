@@ -49,7 +49,8 @@ MenuFileRecord CreditsMenus()
     file.cursorId = kCursorPicture;
     file.trailId = kTrailPicture;
     MenuPageRecord credits = Page("ID_CREDITS", 2, 0);
-    credits.controls.push_back(Caption("IDCREDITS", kLeft, kTop, kRight, kBottom, kBlockFont, 0xFFFFFFFF, ""));
+    credits.controls.push_back(
+        Caption("IDCREDITS", kLeft, kTop, kRight, kBottom, kBlockFont, 0xFFFFFFFF, ""));
     file.pages = {Page("ID_MAIN_MENU", 0, 0), Page("ID_MM_BACKGROUND", 1, kBackdrop), credits};
     return file;
 }
@@ -158,7 +159,10 @@ TEST(CreditsPageGl, LinesAreCentredSeventeenApartAndFadeInAtTheBottomAndOutAtThe
             EXPECT_EQ(line.y, y0 + 17 * line.index);
             const int alpha = ExpectedAlpha(line.y);
             EXPECT_NEAR(line.brightness, 0xF0 * alpha / 255, 2) << "line " << line.index << " at " << line.y;
-            (line.y > kBottom - 36 ? seenFadingIn : line.y < kTop + 25 ? seenFadingOut : seenFull).insert(line.y);
+            (line.y > kBottom - 36 ? seenFadingIn
+             : line.y < kTop + 25  ? seenFadingOut
+                                   : seenFull)
+                .insert(line.y);
         }
         EXPECT_EQ(found, expected) << "lines from y0 " << y0;
     }

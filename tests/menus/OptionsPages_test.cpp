@@ -2,6 +2,7 @@
 // what they must to Settings.ini, key capture takes a key or keeps the old
 // one on Escape, and the helpers behind the sliders, the screen-size list and
 // the key names.
+#include "gui/KeyBindingList.h"
 #include "gui/QV7_Menu_ListBox.h"
 #include "menus/QV7_OptionsPages.h"
 #include "platform/win/Ini.h"
@@ -107,15 +108,12 @@ TEST_F(OptionsPages, TheControlsListNamesEveryCodeAndShowsEmptyForNone)
     EXPECT_STREQ(list.m_Rows[1]->m_Columns[1]->m_Text, "BUTTON1 ");
 }
 
-TEST(OptionsHelpers, SizesSlidersAndStops)
+TEST(OptionsHelpers, SizesAndStops)
 {
     const std::vector<std::pair<int, int>> modes = {
         {640, 480}, {800, 600}, {1024, 768}, {800, 600}, {1280, 720}};
     EXPECT_EQ(OfferedScreenSizes(modes),
               (std::vector<std::pair<int, int>>{{800, 600}, {1024, 768}, {1280, 720}}));
-    for (int percent : {0, 1, 37, 50, 99, 100})
-        EXPECT_EQ(PercentForKnob(KnobForPercent(percent, 400, 12), 400, 12), percent) << percent;
-    EXPECT_EQ(PercentForKnob(10, 12, 12), 0); // no travel
     const struct
     {
         int maximum, stops;

@@ -4,7 +4,6 @@
 // accelerate key, hides the HUD and brings it back, and Escape ends the race
 // back on the menus with the session gone.
 #include "gui/QV7_MenuManager.h"
-#include "tests/menus/QuickRace.h"
 #include "platform/gfx/null/NullGfx.h"
 #include "race/QV7_Buggy.h"
 #include "race/QV7_ItemDatabase.h"
@@ -12,6 +11,7 @@
 #include "race/QV7_PhysicsGroup.h"
 #include "race/QV7_Profiles.h"
 #include "tests/gui/ScreenLoopHarness.h"
+#include "tests/menus/QuickRace.h"
 #include "tools/demo/DemoData.h"
 #include "world/QV7_MapsSort.h"
 
