@@ -6,6 +6,7 @@
 #include "effects/QV7_EffectsListMap.h"
 #include "race/QV7_Checkpoint.h"
 #include "tests/race/RacerTestSupport.h"
+#include "tools/demo/DemoLanguage.h"
 #include "world/QV7_Mesh_StaticObjects.h"
 
 #include <gtest/gtest.h>
@@ -413,5 +414,30 @@ TEST(TutorialTimeLeft, MinutesAndSecondsNeverBelowZero)
     EXPECT_EQ(QV7_Tutorial::TimeLeftText("Time left", 90000.0f, 84500.0f), "Time left 0:05");
     EXPECT_EQ(QV7_Tutorial::TimeLeftText("Time left", 180000.0f, 59000.0f), "Time left 2:01");
     EXPECT_EQ(QV7_Tutorial::TimeLeftText("T", 90000.0f, 95000.0f), "T 0:00");
+}
+} // namespace
+
+namespace
+{
+int KeyPlaces(const std::string& text)
+{
+    int count = 0;
+    for (size_t at = text.find("%s"); at != std::string::npos; at = text.find("%s", at + 2))
+        ++count;
+    return count;
+}
+
+TEST(TutorialText, TheDemoTextsHaveTheKeyPlacesTheLessonsFill)
+{
+    const LanguageGroups groups = DemoLanguageGroups();
+    ASSERT_GE(groups.size(), 2u);
+    ASSERT_EQ(groups[1].size(), 22u);
+    const int places[22] = {4, 3, 2, 0, 0, 1, 1, 0, 0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0};
+    for (size_t i = 0; i < 22; ++i)
+    {
+        EXPECT_EQ(KeyPlaces(groups[1][i]), places[i]) << i;
+        EXPECT_LT(groups[1][i].size(), 500u) << i;
+        EXPECT_EQ(groups[1][i].find('%', 0) == std::string::npos ? 0 : 1, places[i] ? 1 : 0) << i;
+    }
 }
 } // namespace
