@@ -52,6 +52,8 @@ struct TutorialHooks
     InputCode (*pressedCode)() = nullptr;
     InputCode (*movedAxisCode)() = nullptr;
     InputCode (*povCode)() = nullptr;
+    // The keyboard's 256 states the panel watches.
+    const uint8_t* (*keyboard)() = nullptr;
     // Instruction text entry (language group 1); "" when absent.
     const char* (*text)(int entry) = nullptr;
     // The first binding of an action.

@@ -73,6 +73,13 @@ InputCode FirstBinding(KeyAction action)
     return g_windowsData ? g_windowsData->m_Settings.Keys[action][0] : kNoKey;
 }
 
+const uint8_t* Keyboard()
+{
+    if (QV7_Tutorial::s_Hooks.keyboard)
+        return QV7_Tutorial::s_Hooks.keyboard();
+    return g_input ? g_input->m_KeyState : nullptr;
+}
+
 void PauseSounds(int pause)
 {
     if (g_soundSystem)
@@ -232,7 +239,7 @@ void QV7_Tutorial::RunInstructionPanel()
     if (session.rerender)
         *session.rerender = 0;
     FreezeAndPause();
-    OpenPanel(g_input ? g_input->m_KeyState : nullptr);
+    OpenPanel(Keyboard());
     DrawPanel();
     for (;;)
     {
@@ -251,7 +258,7 @@ void QV7_Tutorial::RunInstructionPanel()
         }
         if (!shown.Drawn())
             continue;
-        if (PanelFrame(frameMs, g_input ? g_input->m_KeyState : nullptr))
+        if (PanelFrame(frameMs, Keyboard()))
             break;
     }
     PauseSounds(0);
