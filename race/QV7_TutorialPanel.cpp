@@ -216,7 +216,11 @@ void QV7_Tutorial::FreezeAndPause()
     {
         if (g_raceMenuHooks.applyCamera)
             g_raceMenuHooks.applyCamera(*session.session);
-        racemenu::FreezePicture(*session.session);
+        // The race's own frame without HUD until the pages' hook is set.
+        if (g_raceMenuHooks.renderFrameNoHud)
+            racemenu::FreezePicture(*session.session);
+        else
+            QV7_MapSystem::RenderFrameNoHud(*session.session);
     }
     PauseSounds(1);
     if (g_soundSystem)
