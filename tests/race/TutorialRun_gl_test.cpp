@@ -8,6 +8,7 @@
 #include "engine/QV7_FrameManager.h"
 #include "gui/QV7_MenuManager.h"
 #include "race/QV7_Buggy.h"
+#include "race/QV7_BuggyWeapons.h"
 #include "race/QV7_ItemDatabase.h"
 #include "race/QV7_MapSystem.h"
 #include "race/QV7_Profiles.h"
@@ -19,6 +20,7 @@
 #include "tests/platform/gfx/SavePicture.h"
 #include "tests/world/LandscapeTestSupport.h"
 #include "tools/demo/DemoData.h"
+#include "world/QV7_Mesh_StaticObjects.h"
 
 #include <memory>
 
@@ -34,6 +36,7 @@ struct Script
     int lastStep = -1;
     uint8_t keys[256] = {};
     gfx::PresentedFrame firstPanel;
+    gfx::PresentedFrame racePicture;
 };
 Script g_script;
 
@@ -194,5 +197,63 @@ TEST_F(TutorialRunGlTest, TheDrivingLessonRunsToItsWonFlagThroughTheRaceLoop)
             (x >= 144 && x < 656 ? inside : outside) += light;
         }
     EXPECT_GT(inside, 400);
+}
+
+// One shot a frame at the next target the step counts, through the weapons'
+// hook as a projectile hit hands it over; with each, a hit on plain scenery
+// and on something that is no scenery at all, which must not count.
+void ShootNextTarget(QV7_MapSystem& race)
+{
+    QV7_Tutorial* tutorial = CurrentTutorial();
+    if (!tutorial || tutorial->step > 2 || tutorial->targetLockout > 0.0f)
+        return;
+    int notScenery = 0;
+    QV7_BuggyWeapons::s_Hooks.countTargetHit(&notScenery);
+    for (const auto& tag : race.staticObjects->m_GeomTags)
+        if (tag->surfaceClass < 0)
+        {
+            QV7_BuggyWeapons::s_Hooks.countTargetHit(tag.get());
+            break;
+        }
+    for (const auto& tag : race.staticObjects->m_GeomTags)
+        if (tag->surfaceClass >= 0 && tag->surfaceClass <= tutorial->step && !tag->instance->dark)
+        {
+            QV7_BuggyWeapons::s_Hooks.countTargetHit(tag.get());
+            return;
+        }
+}
+
+TEST_F(TutorialRunGlTest, TheTargetLessonIsWonOnTheDemoRangeThroughTheWeaponsHook)
+{
+    QV7_MapSystem* session = QV7_MapSystem::Load(0, 2, 2, nullptr, RACE_MODE_TUTORIAL, 1);
+    ASSERT_NE(session, nullptr);
+    ASSERT_GE(session->staticObjects->m_TutorialTargets.size(), 27u);
+    g_frameManager->m_LastFrameMs = 0.0f;
+    g_raceLoopHooks.afterFrame = [](QV7_MapSystem& race)
+    {
+        g_frameManager->m_LastFrameMs = 50.0f;
+        ++g_script.raceFrames;
+        QV7_Tutorial* tutorial = CurrentTutorial();
+        ASSERT_NE(tutorial, nullptr);
+        const int before = tutorial->targetCount;
+        g_script.lastStep = tutorial->step;
+        if (tutorial->step == 2 && tutorial->elapsed > 1000.0f && g_script.racePicture.pixels.empty())
+        {
+            EXPECT_TRUE(gfx::ReadPresentedFrame(g_device, g_script.racePicture));
+        }
+        ShootNextTarget(race);
+        EXPECT_LE(tutorial->targetCount, before + 1) << "only the target counts";
+        if (g_script.raceFrames > 900)
+            tutorial->finished = 1;
+    };
+    QV7_MapSystem::RunRace(*session);
+    EXPECT_LT(g_script.raceFrames, 900);
+    EXPECT_EQ(session->won, 1);
+    EXPECT_EQ(g_script.lastStep, 3);
+    // A race frame of the last round: the time left and the T hint drawn.
+    ASSERT_EQ(g_script.racePicture.width, 800);
+    for (uint32_t& pixel : g_script.racePicture.pixels)
+        pixel |= 0xFF000000;
+    gltest::SavePicture(g_script.racePicture, "tutorial_targets_round");
 }
 } // namespace

@@ -184,7 +184,7 @@ void AddHudText(MenuPageRecord& page, const std::string& id, int left, int top, 
 // The tutorial's instruction panel, laid out from the top-left corner (the
 // race moves it to the middle of the screen when it opens): the frame, the
 // final lesson panel's frame, the text list inside them, and the hint shown
-// all through a lesson where the money would be.
+// all through a lesson above the time left.
 void AddTutorialPanel(MenuPageRecord& page)
 {
     for (const char* frame : {"IDTUTKADER", "IDTKEY2"})
@@ -195,7 +195,7 @@ void AddTutorialPanel(MenuPageRecord& page)
     page.controls.push_back(demopages::TextList("IDTUTLISTBOX", 28, 24, 484, 232));
     page.controls.back().fontId = demo::kMenuFontId;
     page.controls.back().colour = kTextColour;
-    page.controls.push_back(Caption("IDTKEY", 12, 10, 400, 36, demo::kSmallFontId, kHintColour,
+    page.controls.push_back(Caption("IDTKEY", 12, 476, 400, 502, demo::kMenuFontId, kTextColour,
                                     "Press T to read the instructions"));
 }
 
