@@ -1,6 +1,6 @@
 // The demo islands' scenery: every piece on dry ground and off the track (the
-// arch spans it), both tree kinds in every island's woods, the tutorial's
-// three target classes on island 1, and the ferry's path out on the water.
+// arch spans it), both tree kinds in every island's woods, the targets of
+// island 1 and of the target lesson's island, and the ferry's path out on the water.
 #include "tools/demo/DemoHeightfields.h"
 #include "tools/demo/DemoIslands.h"
 #include "tools/demo/DemoScenery.h"
@@ -30,7 +30,7 @@ TEST(DemoScenery, EveryIslandIsFurnishedBesideItsTrack)
 
         const StaticObjectsDescription objects = demo::DemoStaticObjects(number, field);
         EXPECT_GT(objects.instances.size(), 40u);
-        int arches = 0, targets = 0;
+        int arches = 0, targets = 0, firstRoundTargets = 0;
         for (const StaticObjectPlacement& p : objects.instances)
         {
             const std::string& name = objects.types[size_t(p.type)].name;
@@ -44,10 +44,20 @@ TEST(DemoScenery, EveryIslandIsFurnishedBesideItsTrack)
             {
                 EXPECT_GT(TrackDistance(track, p.position), demo::kDemoTrackHalfWidth + 150.0f) << name;
             }
-            targets += name == "target";
+            if (name == "target")
+            {
+                ++targets;
+                // Powers 99 and 98 are the two classes the first timed round counts.
+                firstRoundTargets += objects.types[size_t(p.type)].mesh.materials[0].material.Power < 100.0f;
+            }
         }
         EXPECT_EQ(arches, 1);
-        EXPECT_EQ(targets, number == 1 ? 3 : 0);
+        const int expected = (number == 1 ? 3 : 0) + (number == demo::kTargetLessonIsland ? 30 : 0);
+        EXPECT_EQ(targets, expected);
+        if (number == demo::kTargetLessonIsland)
+        {
+            EXPECT_GE(firstRoundTargets, 10) << "the first timed round needs ten of its two classes";
+        }
 
         const std::vector<TreeTypeDescription> trees = demo::DemoTrees(number, field);
         ASSERT_EQ(trees.size(), 2u);

@@ -1,6 +1,6 @@
 // The demo's races and opponents. The championship runs over the three
 // islands in turn; the five tutorials reuse them (the fourth, list entry 3, is
-// the one raced against four opponents). Sort numbers place the tutorials
+// the one raced against three opponents). Sort numbers place the tutorials
 // before the championship in the shared lists and are negative on purpose:
 // the game sorts them signed.
 #include "tools/demo/DemoMapsDatabase.h"
@@ -69,10 +69,11 @@ MapsDatabaseFileRecord DemoMapsDatabase()
         Championship(3, 30,
                      "Round three: a long run down the canyon and back over the plateau. Narrow, fast "
                      "and unforgiving."),
-        Tutorial(1, 1, "First Drive", "Learn to steer, brake and keep your buggy on the track."),
-        Tutorial(2, 2, "Weapons", "Pick up weapons from the track and use them on the targets."),
-        Tutorial(3, 3, "Turbo and Jumps", "Use the turbo on the straights and land your jumps cleanly."),
-        Tutorial(4, 1, "Racing", "Your first race against four opponents. Finish in front to pass."),
+        Tutorial(1, 1, "First Drive", "Learn to steer, brake, respawn and drive a whole lap."),
+        Tutorial(2, 2, "Targets", "Shoot the targets beside the track before the time runs out."),
+        Tutorial(3, 3, "Shield, Jammer and Turbo",
+                 "Use your shield, jammer and turbo, then take on your first opponent."),
+        Tutorial(4, 1, "Racing", "Two laps against three opponents. Finish first to pass."),
         Tutorial(5, 2, "Championship Rules",
                  "Laps, checkpoints and prize money: everything you need before the championship."),
     };

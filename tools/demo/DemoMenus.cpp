@@ -4,6 +4,7 @@
 #include "tools/demo/DemoFonts.h"
 #include "tools/demo/DemoFrontEndPages.h"
 #include "tools/demo/DemoOptionsPages.h"
+#include "tools/demo/DemoPageParts.h"
 #include "tools/demo/DemoPictures.h"
 #include "tools/demo/DemoRaceMenus.h"
 #include "tools/writers/MenuFileWriter.h"
@@ -180,6 +181,24 @@ void AddHudText(MenuPageRecord& page, const std::string& id, int left, int top, 
     page.controls.push_back(Caption(id, left, top, right, bottom, font, kTextColour, label));
 }
 
+// The tutorial's instruction panel, laid out from the top-left corner (the
+// race moves it to the middle of the screen when it opens): the frame, the
+// final lesson panel's frame, the text list inside them, and the hint shown
+// all through a lesson above the time left.
+void AddTutorialPanel(MenuPageRecord& page)
+{
+    for (const char* frame : {"IDTUTKADER", "IDTKEY2"})
+    {
+        page.controls.push_back(Picture(frame, 0, 0, 512, 256, demo::kPanelId));
+        page.controls.back().flag = 1; // the whole picture, stretched over the rectangle
+    }
+    page.controls.push_back(demopages::TextList("IDTUTLISTBOX", 28, 24, 484, 232));
+    page.controls.back().fontId = demo::kMenuFontId;
+    page.controls.back().colour = kTextColour;
+    page.controls.push_back(Caption("IDTKEY", 12, 476, 400, 502, demo::kMenuFontId, kTextColour,
+                                    "Press T to read the instructions"));
+}
+
 // The race's head-up display, laid out for 800 x 600 (the race moves its
 // controls to the screen's corners): the bars bottom right, the island map
 // and lap and place top right, times bottom left, notices and the countdown
@@ -209,6 +228,7 @@ MenuPageRecord HudPage()
     for (const auto& number : countdown)
         AddHudText(page, number[0], 360, 250, 440, 300, number[1], demo::kTitleFontId);
     AddHudText(page, "IDGAMEP", 320, 280, 480, 320, "Paused", demo::kTitleFontId);
+    AddTutorialPanel(page);
     return page;
 }
 } // namespace

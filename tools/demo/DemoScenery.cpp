@@ -153,6 +153,27 @@ void PlaceTargets(const Track& track, const Heightfield& field, StaticObjectsDes
     }
 }
 
+// The target lesson's range on its island: the three classes in turn,
+// alternately left and right of the track, enough of them for every round
+// of the lesson (27 hits in the last one, each target counted once).
+void PlaceTargetRange(const Track& track, const Heightfield& field, StaticObjectsDescription& d)
+{
+    int placed = 0;
+    for (size_t i = 6; i < track.points.size() && placed < kTargetRangeCount; i += 3)
+    {
+        const D3DXVECTOR2 dir = track.Direction(i);
+        const float side = (i / 3) % 2 ? 1.0f : -1.0f;
+        const float offset = kDemoTrackHalfWidth + 330.0f;
+        const float x = track.points[i].x - dir.y * side * offset,
+                    z = track.points[i].z + dir.x * side * offset;
+        if (!Dry(field, x, z, 25.0f) || track.DistanceTo(x, z) < kDemoTrackHalfWidth + 220.0f)
+            continue;
+        d.instances.push_back(
+            Place(kTarget0 + placed % 3, x, z, std::atan2(dir.y * side, -dir.x * side), 1.0f, field));
+        ++placed;
+    }
+}
+
 TreeTypeDescription TreeType(MeshObjectDescription mesh, uint32_t billboard, float height)
 {
     TreeTypeDescription type;
@@ -183,6 +204,8 @@ StaticObjectsDescription DemoStaticObjects(int number, const Heightfield& field)
     PlaceArch(track, field, d);
     if (number == 1)
         PlaceTargets(track, field, d);
+    if (number == kTargetLessonIsland)
+        PlaceTargetRange(track, field, d);
     return d;
 }
 

@@ -1,8 +1,8 @@
 // The demo islands' scenery: Map%d.sob (rocks, huts, crates, an arch the
-// track runs under, and on island 1 the tutorial's three targets by the
-// start), MapT%d.trs (pine woods on the higher ground, palms along the beach)
-// and Map%d.pf (a ferry circling offshore, pausing at its jetty node). Every
-// piece stands beside the track on dry ground, never on it.
+// track runs under, on island 1 three targets by the start, and on the
+// target lesson's island a range of targets along the track), MapT%d.trs (pine woods on the higher ground,
+// palms along the beach) and Map%d.pf (a ferry circling offshore, pausing at its jetty node). Every piece
+// stands beside the track on dry ground, never on it.
 #pragma once
 
 #include "tools/demo/DemoHeightfields.h"
@@ -12,6 +12,10 @@
 
 namespace demo
 {
+// The island the target lesson (the second tutorial) is raced on, and its targets.
+constexpr int kTargetLessonIsland = 2;
+constexpr int kTargetRangeCount = 30;
+
 StaticObjectsDescription DemoStaticObjects(int number, const Heightfield& field);
 std::vector<TreeTypeDescription> DemoTrees(int number, const Heightfield& field);
 std::vector<PathObjectDescription> DemoMovingScenery(int number, const Heightfield& field);

@@ -315,7 +315,7 @@ int32_t GetInt(const Bytes& b, size_t at)
     return int32_t(v);
 }
 
-// The demo's LANG.lng holds one group: its count, the group's string count,
+// The demo's LANG.lng: its group count, the first group's string count,
 // then the strings, the first being "Respawn".
 const size_t kFirstLanguageString = 8;
 
@@ -345,7 +345,7 @@ std::vector<Row> LanguageFileRows()
          Ending::Runs},
         {"LanguageGroupCountPastTheEnd",
          lang,
-         [](Bytes& b) { PutInt(b, 0, 2); },
+         [](Bytes& b) { PutInt(b, 0, GetInt(b, 0) + 1); },
          {"ERROR: Language file '{data}LANG.lng' is broken at offset *"},
          Ending::Runs},
         {"LanguageMissing", lang, Missing, {"ERROR: Can't load '{data}LANG.lng'"}, Ending::Runs},
