@@ -546,25 +546,6 @@ void SaveCustomGraphicsSettings()
     }
 }
 
-void FillControlsList(QV7_Menu_List* list)
-{
-    if (!list || !g_windowsData)
-        return;
-    list->m_Rows.Clear();
-    const auto name = [](const InputCode* code)
-    {
-        const char* text = code ? GetKeyName(*code) : nullptr;
-        return text ? text : "[Empty]";
-    };
-    for (int i = 0; i < g_windowsData->m_KeyActions.Count(); ++i)
-    {
-        const KeyActionRecord& action = *g_windowsData->m_KeyActions[i];
-        ListRow* row = list->m_Rows.Add();
-        for (const char* text : {static_cast<const char*>(action.name), name(action.key1), name(action.key2)})
-            std::snprintf(row->m_Columns.Add()->m_Text, ListColumnText::kTextSize, "%s", text);
-    }
-}
-
 const char* RunGraphicsOptionsPage(float fade)
 {
     return TabFrame(0, fade);

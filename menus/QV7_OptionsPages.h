@@ -4,6 +4,7 @@
 // bindings), every change written to Settings.ini at once.
 #pragma once
 
+#include "gui/KeyBindingList.h"
 #include "shell/GameSettings.h"
 
 #include <string>
@@ -22,8 +23,6 @@ const char* RunControllersPage(float fade);
 
 // The nine force_ flags to 0, written to [Custom].
 void SaveCustomGraphicsSettings();
-// The list's rows: per bindable action its name and the names of its two codes ("[Empty]" for none).
-void FillControlsList(QV7_Menu_List* list);
 
 // The screen sizes the graphics tab offers: every width x height at least 800
 // wide, once each, in the order given.

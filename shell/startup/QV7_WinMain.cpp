@@ -14,6 +14,7 @@
 #include "race/QV7_DebugCommands.h"
 #include "race/QV7_ItemDatabase.h"
 #include "race/QV7_Profiles.h"
+#include "race/RaceWiring.h"
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Logger.h"
 #include "shell/QV7_ReportException.h"
@@ -218,6 +219,7 @@ int WinMain()
         profiles->Load();
         auto quality = std::make_unique<QV7_QualitySettings>();
         QV7_DebugCommands::Install();
+        RaceWiring::Install();
         auto menuManager = std::make_unique<QV7_MenuManager>();
         // After a race the menus load the item database's textures back by these IDs.
         menuManager->m_ItemTextureIds = itemDatabase->TextureIdArray();
