@@ -4,6 +4,7 @@
 // bindings), every change written to Settings.ini at once.
 #pragma once
 
+#include "gui/KeyBindingList.h"
 #include "shell/GameSettings.h"
 
 #include <string>

@@ -24,10 +24,6 @@ bool QV7_AIController::s_LogRespawns = false;
 
 namespace
 {
-constexpr int kCameraFree = 0;
-constexpr int kCameraFar = 1;
-constexpr int kCameraClose = 2;
-constexpr int kCameraNear = 3;
 constexpr float kRenderPerOde = 200.0f;
 constexpr int kTeslaSlot = 5;
 
@@ -74,7 +70,7 @@ template <typename F> void ForWheelJoints(QV7_Buggy& racer, F f)
 
 QV7_AIController::QV7_AIController()
 {
-    cameraMode = kCameraFar;
+    cameraMode = CAMERA_MODE_FAR;
     handBrakeOn = 1;
 }
 
@@ -193,7 +189,7 @@ void QV7_AIController::DriveFrame(float dt, const ComputerDrivingRace& race)
         }
         const Demand demand = SteeringDemand(dt);
         CameraKeys();
-        if (cameraMode != kCameraFree)
+        if (cameraMode != CAMERA_MODE_FREE)
         {
             Throttle(dt, demand, race);
             Brake(demand);
@@ -469,11 +465,11 @@ void QV7_AIController::CameraKeys()
     if (!g_input)
         return;
     if (g_input->IsKeyDown(60))
-        cameraMode = kCameraFar;
+        cameraMode = CAMERA_MODE_FAR;
     if (g_input->IsKeyDown(61))
-        cameraMode = kCameraClose;
+        cameraMode = CAMERA_MODE_CLOSE;
     if (g_input->IsKeyDown(62))
-        cameraMode = kCameraNear;
+        cameraMode = CAMERA_MODE_NEAR;
 }
 
 bool QV7_AIController::Airborne() const
@@ -640,7 +636,7 @@ void QV7_AIController::Respawn(bool stuck, bool forced, bool wrecked, const Comp
 
 void QV7_AIController::BrakeState(bool held)
 {
-    if (held && cameraMode != kCameraFree)
+    if (held && cameraMode != CAMERA_MODE_FREE)
     {
         ForWheelJoints(*buggy,
                        [](dJointID joint, bool)

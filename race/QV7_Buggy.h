@@ -187,9 +187,6 @@ class QV7_Buggy
     D3DXMATRIX weaponMounts[5];
     // While set, the wheels get no slip; released by throttle, reverse or turbo.
     int placementHold = 1;
-    // Where the selected weapon fires from and along (render units), as the last drawing placed it.
-    D3DXVECTOR3 muzzles[2] = {};
-    D3DXVECTOR3 aim{0.0f, 0.0f, -1.0f};
     float barrelAngle = 0.0f;
     int controllerKind = CONTROLLER_PLAYER;
     QV7_PlayerController* playerController = nullptr; // owned

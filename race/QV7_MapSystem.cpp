@@ -16,17 +16,16 @@
 #include "media/QV7_Joysticks.h"
 #include "media/QV7_SoundSystem.h"
 #include "platform/win/Ini.h"
-#include "race/QV7_Checkpoint.h"
-#include "race/QV7_Buggy.h"
-#include "race/PathCarryRacer.h"
 #include "race/BuggyConfiguration.h"
+#include "race/PathCarryRacer.h"
 #include "race/QV7_Buggy.h"
 #include "race/QV7_BuggyMeshSystem.h"
+#include "race/QV7_Checkpoint.h"
 #include "race/QV7_DataBase_MeshObject.h"
 #include "race/QV7_ItemDatabase.h"
 #include "race/QV7_PhysicsGroup.h"
-#include "race/QV7_Rotation.h"
 #include "race/QV7_Profiles.h"
+#include "race/QV7_Rotation.h"
 #include "race/QV7_Teleporters.h"
 #include "race/QV7_WaypointList.h"
 #include "shell/QV7_Globals.h"
@@ -35,14 +34,14 @@
 #include "shell/framegate/QV7_FrameGate.h"
 #include "world/LandscapeMapFile.h"
 #include "world/MapRecord.h"
+#include "world/QV7_FadingVegetation.h"
 #include "world/QV7_Landscape.h"
 #include "world/QV7_Mesh_StaticObjects.h"
 #include "world/QV7_PathFollowing.h"
+#include "world/QV7_ShoreLines.h"
 #include "world/QV7_SkyDome.h"
 #include "world/QV7_TreeVegetation.h"
 #include "world/QV7_Water.h"
-#include "world/QV7_FadingVegetation.h"
-#include "world/QV7_ShoreLines.h"
 #include "world/QV7_ZephyrionItems.h"
 
 #include <cmath>
@@ -309,6 +308,8 @@ QV7_MapSystem* QV7_MapSystem::Load(int alreadyWon, int mapNumber, int callingPag
         ShowPage(kLoadingPage, 0);
         RunFade(0.0f, 255.0f, &FadeInStep, false);
         session->LoadFiles();
+        if (s_Hooks.sessionStart)
+            s_Hooks.sessionStart(*session);
         session->callingPage = callingPage;
         Step(100, "Done...");
         if (GameSettings* settings = Settings())
@@ -347,9 +348,8 @@ void QV7_MapSystem::Construct()
     shoreLines = std::make_unique<QV7_ShoreLines>();
     vegetation = std::make_unique<QV7_FadingVegetation>();
     vegetation->m_RaceIndex = raceIndex;
-    QV7_ZephyrionItems::s_CurrencyCounter = [](int racer) -> int* {
-        return g_profiles && racer >= 0 && racer < 6 ? &g_profiles->words[racer] : nullptr;
-    };
+    QV7_ZephyrionItems::s_CurrencyCounter = [](int racer) -> int*
+    { return g_profiles && racer >= 0 && racer < 6 ? &g_profiles->words[racer] : nullptr; };
     frozenTime = 0;
     deviceReset = 0;
     countdown = kCountdownMs;
@@ -434,7 +434,8 @@ void QV7_MapSystem::LoadCheckpoints()
     checkpoints = std::make_unique<QV7_Checkpoint>();
     checkpoints->Load(MapFile("Map%d.chk", mapNumber), &mapTextures);
     // The finish's pose is the start grid's; it takes over from the waypoint stand-in.
-    if (!QV7_PhysicsGroup::s_Hooks.findStartPose || QV7_PhysicsGroup::s_Hooks.findStartPose == &WaypointStartPose)
+    if (!QV7_PhysicsGroup::s_Hooks.findStartPose ||
+        QV7_PhysicsGroup::s_Hooks.findStartPose == &WaypointStartPose)
         QV7_PhysicsGroup::s_Hooks.findStartPose = &QV7_Checkpoint::FindLoadedStartPose;
 }
 

@@ -59,6 +59,10 @@ struct MapSystemHooks
     // Unset: the finale's own pages (RunFinaleScreens).
     void (*runFinaleScreens)(QV7_MapSystem& session) = nullptr;
     void (*recordBestTime)(QV7_MapSystem& session) = nullptr;
+    // The race's parts joined up once the island is loaded, and let go
+    // again first thing at the session end.
+    void (*sessionStart)(QV7_MapSystem& session) = nullptr;
+    void (*sessionEnd)(QV7_MapSystem& session) = nullptr;
 };
 
 class QV7_MapSystem

@@ -183,6 +183,8 @@ void QV7_MapSystem::EndSession(QV7_MapSystem* session)
 {
     if (!session)
         return;
+    if (s_Hooks.sessionEnd)
+        s_Hooks.sessionEnd(*session);
     if (g_soundSystem)
         g_soundSystem->StopAllWhilePaused();
     if (g_renderSurfaces && session->pauseSurface)

@@ -65,25 +65,6 @@ int Detail()
     return settings ? settings->Detail : 0;
 }
 
-// Until the chase cameras take over: behind and above the buggy, looking
-// a little ahead of it along its nose.
-void StandInCamera(const QV7_Buggy& buggy)
-{
-    dBodyID chassis = buggy.ChassisBody();
-    if (!g_camera || !chassis)
-        return;
-    dVector3 nose;
-    dBodyVectorToWorld(chassis, -1, 0, 0, nose);
-    D3DXVECTOR3 ahead(float(nose[0]), 0.0f, float(nose[2]));
-    if (D3DXVec3Length(&ahead) < 1e-3f)
-        ahead = D3DXVECTOR3(1.0f, 0.0f, 0.0f);
-    D3DXVec3Normalize(&ahead, &ahead);
-    const D3DXVECTOR3 at = buggy.position;
-    g_camera->m_Eye = at - ahead * 650.0f + D3DXVECTOR3(0.0f, 230.0f, 0.0f);
-    g_camera->m_Target = at + ahead * 200.0f + D3DXVECTOR3(0.0f, 40.0f, 0.0f);
-    g_camera->UpdateView();
-}
-
 void ApplyViewedCamera(QV7_MapSystem& session)
 {
     QV7_Buggy* viewed = session.viewedBuggy ? session.viewedBuggy : session.playerRacer;
@@ -91,8 +72,6 @@ void ApplyViewedCamera(QV7_MapSystem& session)
         return;
     if (Hooks().applyCamera)
         Hooks().applyCamera(*viewed);
-    else
-        StandInCamera(*viewed);
 }
 
 void Call(void (*hook)())

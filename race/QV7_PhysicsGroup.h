@@ -73,7 +73,8 @@ struct PhysicsGroupRenderHooks
     // The "Exhaust" instances of a mounted exhaust part at the part's world.
     void (*placeExhaust)(QV7_Buggy& buggy, const QV7_DataBase_MeshObject& part,
                          const D3DXMATRIX& partWorld) = nullptr;
-    void (*drawFigure)(QV7_Buggy& buggy, const D3DXMATRIX& world) = nullptr;
+    // The driver figure; reflection 1 draws the pose the main pass left.
+    void (*drawFigure)(QV7_Buggy& buggy, const D3DXMATRIX& world, int reflection) = nullptr;
     // The chain gun's "Chaing" flash at the buggy's first muzzle.
     void (*placeChainFlash)(QV7_Buggy& buggy) = nullptr;
 };
@@ -162,7 +163,7 @@ class QV7_PhysicsGroup
     void DestroyWorld();
     void RenderBuggy(QV7_Buggy& buggy, int reflection, int shadow);
     void RenderAttachments(QV7_Buggy& buggy, const PhysicsBodyDef& body, const D3DXMATRIX& rotation,
-                           const D3DXMATRIX& world, int shadow);
+                           const D3DXMATRIX& world, int reflection, int shadow);
     void RenderMountedParts(QV7_Buggy& buggy, const D3DXMATRIX& world);
     void RenderWeapon(QV7_Buggy& buggy, const D3DXMATRIX& world);
 };

@@ -26,7 +26,6 @@ namespace
 {
 constexpr float kOdeToModel = 1111.1f;
 constexpr float kModelToRender = 0.18f;
-constexpr int kCameraModeClose = 2;
 constexpr int kMaxExhaustDummies = 6;
 
 const D3DRENDERSTATETYPE kFogStates[8] = {D3DRS_FOGENABLE,    D3DRS_FOGCOLOR,      D3DRS_FOGVERTEXMODE,
@@ -268,12 +267,13 @@ void QV7_PhysicsGroup::RenderBuggy(QV7_Buggy& buggy, int reflection, int shadow)
         if (body.id3 >= 0 && !DrawsThirdPartLate(model))
             DrawPart(buggy, body.id3, buggy.wrecked, reflection, shadow, 0, world);
         if (body.role == lastPart)
-            RenderAttachments(buggy, body, rotation, world, shadow);
+            RenderAttachments(buggy, body, rotation, world, reflection, shadow);
     }
 }
 
 void QV7_PhysicsGroup::RenderAttachments(QV7_Buggy& buggy, const PhysicsBodyDef& body,
-                                         const D3DXMATRIX& rotation, const D3DXMATRIX& world, int shadow)
+                                         const D3DXMATRIX& rotation, const D3DXMATRIX& world, int reflection,
+                                         int shadow)
 {
     if (s_RenderHooks.placeBodyEffects)
     {
@@ -292,8 +292,8 @@ void QV7_PhysicsGroup::RenderAttachments(QV7_Buggy& buggy, const PhysicsBodyDef&
         return;
     CloseStates();
     const QV7_DriveController* driver = Driver(buggy);
-    if (s_RenderHooks.drawFigure && !(driver && driver->cameraMode == kCameraModeClose))
-        s_RenderHooks.drawFigure(buggy, world);
+    if (s_RenderHooks.drawFigure && !(driver && driver->cameraMode == CAMERA_MODE_CLOSE))
+        s_RenderHooks.drawFigure(buggy, world, reflection);
     OpenStates();
     RenderWeapon(buggy, world);
 }
@@ -331,14 +331,18 @@ void QV7_PhysicsGroup::RenderWeapon(QV7_Buggy& buggy, const D3DXMATRIX& world)
         return;
     const D3DXMATRIX mount = Times(buggy.weaponMounts[slot - 1], world);
     const QV7_Collection<PhysicsNameRecord>& dummies = item->physics.markers;
+    // The weapons own the muzzles and the fire direction; a weapon with no
+    // marker fires from its origin, one with a single marker from it twice.
+    D3DXVECTOR3 dummy[2] = {};
     for (int k = 0; k < 2 && k < dummies.count; ++k)
-    {
-        const D3DXVECTOR3 dummy(dummies.items[k]->values[0], dummies.items[k]->values[1],
-                                dummies.items[k]->values[2]);
-        D3DXVec3TransformCoord(&buggy.muzzles[k], &dummy, &mount);
-    }
+        dummy[k] = D3DXVECTOR3(dummies.items[k]->values[0], dummies.items[k]->values[1],
+                               dummies.items[k]->values[2]);
+    if (dummies.count == 1)
+        dummy[1] = dummy[0];
+    D3DXVec3TransformCoord(&buggy.weapons.muzzleA, &dummy[0], &mount);
+    D3DXVec3TransformCoord(&buggy.weapons.muzzleB, &dummy[1], &mount);
     const D3DXVECTOR3 back(0.0f, 0.0f, -1.0f);
-    D3DXVec3TransformNormal(&buggy.aim, &back, &mount);
+    D3DXVec3TransformNormal(&buggy.weapons.fireDirection, &back, &mount);
     if (slot == 3)
     {
         DrawItem(*item, buggy, buggy.wrecked, 0, buggy.barrelAngle, 0, 1, mount);

@@ -17,11 +17,6 @@ namespace
 constexpr float kPi = 3.14159265f;
 constexpr float kTwoPi = 6.28318531f;
 constexpr float kRenderPerOde = 200.0f;
-// The driving controllers' camera modes.
-constexpr int kCameraFar = 1;
-constexpr int kCameraClose = 2;
-constexpr int kCameraNear = 3;
-
 // The gate in its own frame: a front and a back plane, 800 wide and 500
 // high, each two triangles.
 const D3DXVECTOR3 kGate[4][3] = {
@@ -157,13 +152,13 @@ bool QV7_Teleporters::SnapPose(int cameraMode, const D3DXVECTOR3& P, const D3DXV
     float back = 0.0f, eyeUp = 0.0f, targetUp = 0.0f;
     switch (cameraMode)
     {
-    case kCameraNear:
+    case CAMERA_MODE_NEAR:
         back = 3.1f, eyeUp = 150.0f, targetUp = 100.0f;
         break;
-    case kCameraClose:
+    case CAMERA_MODE_CLOSE:
         back = 0.1f, eyeUp = 20.0f, targetUp = 20.0f;
         break;
-    case kCameraFar:
+    case CAMERA_MODE_FAR:
         back = 5.1f, eyeUp = 180.0f, targetUp = 100.0f;
         break;
     default:

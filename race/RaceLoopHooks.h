@@ -1,7 +1,7 @@
 // What the race frame asks of the parts of the race built beside it:
 // checkpoints, cameras, scenery, effects, weapons, the tutorial, the in-race
-// pages and the results pages. Every hook is skipped when it is not set, and
-// the few the race cannot do without have plain stand-ins in the loop.
+// pages and the results pages. Every hook is skipped when it is not set;
+// RaceWiring sets them all.
 #pragma once
 
 #include "platform/d3dx/D3DXMath.h"
@@ -13,8 +13,7 @@ struct RaceLoopHooks
 {
     // The racer's driver moves its chase camera (every racer, every frame).
     void (*updateCamera)(QV7_Buggy& buggy) = nullptr;
-    // The viewed racer's camera becomes the scene camera; unset: a plain
-    // camera behind the viewed buggy.
+    // The viewed racer's camera becomes the scene camera.
     void (*applyCamera)(QV7_Buggy& buggy) = nullptr;
 
     // Race logic before the passes.

@@ -15,6 +15,7 @@
 #include "race/QV7_ItemDatabase.h"
 #include "race/QV7_Profiles.h"
 #include "race/QV7_TutorialInstall.h"
+#include "race/RaceWiring.h"
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Logger.h"
 #include "shell/QV7_ReportException.h"
@@ -219,6 +220,7 @@ int WinMain()
         profiles->Load();
         auto quality = std::make_unique<QV7_QualitySettings>();
         QV7_DebugCommands::Install();
+        RaceWiring::Install();
         // Last, so that no other install replaces the tutorial's own hooks.
         InstallTutorialHooks();
         auto menuManager = std::make_unique<QV7_MenuManager>();

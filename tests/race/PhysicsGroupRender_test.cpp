@@ -43,7 +43,7 @@ void RecordEffects(QV7_Buggy&, const D3DXVECTOR3&, const D3DXMATRIX&, const D3DX
 {
     Record().calls.push_back("effects " + std::to_string(strength));
 }
-void RecordFigure(QV7_Buggy&, const D3DXMATRIX&)
+void RecordFigure(QV7_Buggy&, const D3DXMATRIX&, int)
 {
     Record().calls.push_back("figure");
 }
@@ -157,7 +157,7 @@ TEST_F(PhysicsGroupRenderTest, AFaultInThePassIsReportedAndEndsIt)
 {
     UseModel(1);
     AddBody(4);
-    QV7_PhysicsGroup::s_RenderHooks.drawFigure = [](QV7_Buggy&, const D3DXMATRIX&)
+    QV7_PhysicsGroup::s_RenderHooks.drawFigure = [](QV7_Buggy&, const D3DXMATRIX&, int)
     { throw std::runtime_error("figure"); };
     EXPECT_NO_THROW(group.DoRender(1, 0));
     EXPECT_LT(g_crashLocator, 206);
