@@ -17,6 +17,7 @@
 #include "world/QV7_Landscape.h"
 #include "world/QV7_Water.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -137,14 +138,10 @@ float QV7_TreeVegetation::BillboardAngle(float yaw)
 {
     if (!std::isfinite(yaw))
         return 0.0f;
-    // Whole turns at once: a yaw far outside the range costs no long loop.
-    if (yaw > kPi || yaw < -kPi)
-        yaw -= kTwoPi * std::floor((yaw + kPi) / kTwoPi);
-    while (yaw > kPi)
-        yaw -= kTwoPi;
-    while (yaw < -kPi)
-        yaw += kTwoPi;
-    return yaw;
+    // Whole turns at once, in double: a huge yaw cannot leave a loop that
+    // subtracts less than one unit of its last place.
+    const double wrapped = std::remainder(double(yaw), double(kTwoPi));
+    return std::clamp(float(wrapped), -kPi, kPi);
 }
 
 void QV7_TreeVegetation::Load(const std::string& path, IDirect3DDevice9* device,

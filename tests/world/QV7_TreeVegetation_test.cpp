@@ -75,6 +75,9 @@ TEST_F(TreesTest, BillboardAngleWrapsAnyYawIntoOneTurn)
         EXPECT_NEAR(got, angle, 2e-3f) << yaw;
         EXPECT_LE(std::fabs(got), pi + 1e-6f) << yaw;
     }
+    // Yaws so large that a turn is below their last place used to loop for ever.
+    for (float huge : {1e30f, -3e38f, 123456789.0f})
+        EXPECT_LE(std::fabs(QV7_TreeVegetation::BillboardAngle(huge)), pi + 1e-6f) << huge;
 }
 
 TEST_F(TreesTest, ReadsTypesBuildsBillboardsAndTrunkGeoms)
