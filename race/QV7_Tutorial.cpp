@@ -340,6 +340,19 @@ bool QV7_Tutorial::WaitingStep()
     return panelRequest != 0;
 }
 
+void QV7_Tutorial::FinalStep()
+{
+    // The lesson's last panel shows until its wait is over; then the lesson is won.
+    if (flags[0])
+        finalPanel = 1;
+    if (WaitingStep())
+        return;
+    finished = 1;
+    finalPanel = 0;
+    if (session.won)
+        *session.won = 1;
+}
+
 // ---- the lessons ----
 
 void QV7_Tutorial::Lesson0()
@@ -384,15 +397,7 @@ void QV7_Tutorial::Lesson0()
             RestartStage(4, Change{0, 0, 1, 0, 0, 0});
         break;
     case 4:
-        if (flags[0])
-            finalPanel = 1;
-        if (!WaitingStep())
-        {
-            finished = 1;
-            finalPanel = 0;
-            if (session.won)
-                *session.won = 1;
-        }
+        FinalStep();
         break;
     default:
         break;
@@ -434,15 +439,7 @@ void QV7_Tutorial::Lesson1()
         break;
     }
     case 3:
-        if (flags[0])
-            finalPanel = 1;
-        if (!WaitingStep())
-        {
-            finished = 1;
-            finalPanel = 0;
-            if (session.won)
-                *session.won = 1;
-        }
+        FinalStep();
         break;
     case 4:
     case 5:
@@ -544,15 +541,7 @@ void QV7_Tutorial::Lesson2Race(float frameMs)
         }
         break;
     case 5:
-        if (flags[0])
-            finalPanel = 1;
-        if (!WaitingStep())
-        {
-            finished = 1;
-            finalPanel = 0;
-            if (session.won)
-                *session.won = 1;
-        }
+        FinalStep();
         break;
     case 6:
     case 7:
@@ -600,15 +589,7 @@ void QV7_Tutorial::Lesson3()
         break;
     }
     case 1:
-        if (flags[0])
-            finalPanel = 1;
-        if (!WaitingStep())
-        {
-            finished = 1;
-            finalPanel = 0;
-            if (session.won)
-                *session.won = 1;
-        }
+        FinalStep();
         break;
     case 2:
         if (WaitingStep())

@@ -168,6 +168,8 @@ class QV7_Tutorial
     void RestartStage(int newStep, const Change& change);
     // A retry or end step; true while it waits (its panel not yet closed).
     bool WaitingStep();
+    // The last step of every lesson: its final panel, then the won flag.
+    void FinalStep();
     void StartDelay();
     void RestartCountdown();
     void ClearTargetFlags();
