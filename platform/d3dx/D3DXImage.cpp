@@ -269,14 +269,27 @@ class JpegTableCheck
         return true;
     }
 
-    // The first marker after the entropy-coded data that starts at `at`.
+    // The first marker after the entropy-coded data that starts at `at`. The
+    // decoder's bit reader passes over fill bytes before looking at the code
+    // after them, so FF FF 00 is a stuffed zero there (data), not a marker.
     size_t SkipScanData(size_t at) const
     {
-        for (; at + 1 < m_Size; ++at)
+        while (at < m_Size)
         {
-            const uint8_t next = m_Bytes[at + 1];
-            if (m_Bytes[at] == 0xFF && next != 0x00 && !(next >= 0xD0 && next <= 0xD7))
-                return at;
+            if (m_Bytes[at] != 0xFF)
+            {
+                ++at;
+                continue;
+            }
+            size_t code = at + 1;
+            while (code < m_Size && m_Bytes[code] == 0xFF)
+                ++code;
+            if (code >= m_Size)
+                return m_Size;
+            const uint8_t next = m_Bytes[code];
+            if (next != 0x00 && !(next >= 0xD0 && next <= 0xD7))
+                return code - 1;
+            at = code + 1;
         }
         return m_Size;
     }

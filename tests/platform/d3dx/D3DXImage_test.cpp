@@ -249,6 +249,32 @@ std::vector<uint8_t> WithUndefinedScanTables(std::vector<uint8_t> jpeg)
     return jpeg;
 }
 
+// One 8 x 8 grey block whose scan data holds FF FF 00, a stuffed zero behind a
+// fill byte, then a table of 512 codes. A walk that reads FF 00 as a
+// segment skips the table; the decoder reads on to it.
+std::vector<uint8_t> HuffmanTableAfterFillBytesInTheScan()
+{
+    std::vector<uint8_t> file = {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x43, 0x00};
+    file.resize(file.size() + 64, 1);
+    const uint8_t frame[] = {0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x00, 0x08, 0x00, 0x08, 0x01, 0x01, 0x11, 0x00};
+    file.insert(file.end(), std::begin(frame), std::end(frame));
+    for (uint8_t tableClass : {0x00, 0x10})
+    {
+        // Two codes of one bit each, so any bits decode.
+        const uint8_t table[] = {0xFF, 0xC4, 0x00, 0x15, tableClass, 2};
+        file.insert(file.end(), std::begin(table), std::end(table));
+        file.resize(file.size() + 15 + 2, 0);
+    }
+    const uint8_t scan[] = {0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00,
+                            0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0xFF, 0xC4, 0x02, 0x13, 0x10};
+    file.insert(file.end(), std::begin(scan), std::end(scan));
+    file.resize(file.size() + 16, 32);
+    file.resize(file.size() + 512, 0);
+    file.push_back(0xFF);
+    file.push_back(0xD9);
+    return file;
+}
+
 std::vector<BrokenFile> BrokenFiles()
 {
     const ImagePixels picture = BlockPicture();
@@ -288,6 +314,8 @@ std::vector<BrokenFile> BrokenFiles()
         {"jpeg huffman table of more than 256 codes", WithOversizedHuffmanTable(WriteJpeg(picture))},
         // Found by fuzzing: the decoder reads a table no segment defined, uninitialised.
         {"jpeg scan with undefined huffman tables", WithUndefinedScanTables(WriteJpeg(picture))},
+        // Found by fuzzing: the same table, reached through a stuffed zero behind a fill byte.
+        {"jpeg huffman table after fill bytes in the scan", HuffmanTableAfterFillBytesInTheScan()},
         {"tga run-length claiming more pixels than its bytes can code",
          Patched(Patched(tga, 12, 4000 | 4000u << 16), 0, 10u << 16)},
         {"tga rows cut short", Cut(tga, tga.size() - 4)},
@@ -310,6 +338,9 @@ TEST(D3DXImage, BrokenFilesAreInvalidDataAndNeverReadPastTheEnd)
         std::string error;
         EXPECT_FALSE(d3dx::DecodeImage(data, exact.size(), image, error));
         EXPECT_FALSE(error.empty());
+        // An oversized table is refused before the decoder sees it, not by luck later.
+        if (broken.name.find("huffman table") != std::string::npos)
+            EXPECT_NE(error.find("Huffman table"), std::string::npos) << error;
         // Information is read from the header alone, so a PNG cut in its data still has some.
         if (broken.name != "png cut in the data")
         {
