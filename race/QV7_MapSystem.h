@@ -125,6 +125,11 @@ class QV7_MapSystem
     static void CheckController(GameSettings& settings, QV7_Joysticks& joysticks, const std::string& iniPath);
     // Samplers for the race from the settings; returns the anti-aliasing level for the next reset.
     static int ApplyRaceTextureFiltering(const GameSettings& settings);
+    // Resets the device to a back buffer of width x height (in full screen;
+    // a window keeps its client size), which also applies the anti-aliasing
+    // wished for the next reset. The race switches to its resolution and the
+    // session's end back to the menus' 800 x 600.
+    static void ResizeBackBuffer(int width, int height);
 
     static MapSystemHooks s_Hooks;
 

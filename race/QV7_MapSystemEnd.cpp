@@ -33,6 +33,9 @@
 namespace
 {
 constexpr int kFinalChampionshipRace = 19;
+// The menus are laid out for 800 x 600 and always run at it.
+constexpr int kMenuWidth = 800;
+constexpr int kMenuHeight = 600;
 constexpr int32_t kFinalePrize = 50000;
 
 bool Quitting()
@@ -191,6 +194,7 @@ void QV7_MapSystem::EndSession(QV7_MapSystem* session)
         DeleteRenderSurface(session->pauseSurface);
     session->pauseSurface = nullptr;
     RestoreMenuFiltering();
+    ResizeBackBuffer(kMenuWidth, kMenuHeight);
     if (session->AdvertDue() && s_Hooks.showAdvertPage)
         s_Hooks.showAdvertPage();
     if (g_mapSystem == session)

@@ -439,8 +439,8 @@ void QV7_MapSystem::RunRace(QV7_MapSystem& session)
             counter = 0;
     auto loop = std::make_unique<LoopState>();
     const GameSettings* settings = Settings();
-    const int width = settings && settings->ScreenWidth > 0 ? settings->ScreenWidth : 800;
-    const int height = settings && settings->ScreenHeight > 0 ? settings->ScreenHeight : 600;
+    int width = settings && settings->ScreenWidth > 0 ? settings->ScreenWidth : 800;
+    int height = settings && settings->ScreenHeight > 0 ? settings->ScreenHeight : 600;
     loop->hud.Layout(width, height);
     if (g_menuManager && loop->hud.page >= 0)
         g_menuManager->m_CurrentPage = loop->hud.page;
@@ -451,6 +451,20 @@ void QV7_MapSystem::RunRace(QV7_MapSystem& session)
     if (standInDriving)
         QV7_PhysicsGroup::s_Hooks.drive = &StandInDrive;
     WarmUpFrame(session);
+    ResizeBackBuffer(width, height);
+    // A window keeps its own size: the HUD and the frozen picture follow the
+    // back buffer the race really draws into.
+    if (g_engine && g_device)
+    {
+        const int drawnWidth = int(g_engine->m_PresentParameters.BackBufferWidth);
+        const int drawnHeight = int(g_engine->m_PresentParameters.BackBufferHeight);
+        if (drawnWidth > 0 && drawnHeight > 0 && (drawnWidth != width || drawnHeight != height))
+        {
+            width = drawnWidth;
+            height = drawnHeight;
+            loop->hud.Layout(width, height);
+        }
+    }
     if (!session.pauseSurface)
         session.pauseSurface = QV7_RenderSurface::Create(width, height, width, height);
     PlayRaceMusic();
@@ -486,6 +500,15 @@ void QV7_MapSystem::RunRace(QV7_MapSystem& session)
     }
     if (standInDriving && QV7_PhysicsGroup::s_Hooks.drive == &StandInDrive)
         QV7_PhysicsGroup::s_Hooks.drive = nullptr;
+}
+
+void QV7_MapSystem::ResizeBackBuffer(int width, int height)
+{
+    if (!g_engine || !g_device)
+        return;
+    g_engine->m_FullScreenWidth = width;
+    g_engine->m_FullScreenHeight = height;
+    g_engine->Initialize(1);
 }
 
 void QV7_MapSystem::RenderFrameNoHud(QV7_MapSystem& session)

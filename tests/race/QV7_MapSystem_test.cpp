@@ -19,6 +19,8 @@
 #include "race/QV7_PlayerController.h"
 #include "race/QV7_Profiles.h"
 #include "race/QV7_WaypointList.h"
+#include "race/RaceLoopHooks.h"
+#include "race/RaceRules.h"
 #include "shell/QV7_Globals.h"
 #include "shell/QV7_Logger.h"
 #include "tests/world/LandscapeTestSupport.h"
@@ -341,6 +343,34 @@ TEST_F(MapSystemTest, TheFrameWithoutHudDrawsIntoThePauseSurface)
     EXPECT_EQ(session->physicsGroup->frameCounter, frames + 1);
     QV7_MapSystem::EndSession(session);
     ExpectNothingLeft();
+}
+
+// A race draws at the settings' race resolution (which also applies the
+// race's anti-aliasing) and the menus get their 800 x 600 back at the end.
+TEST_F(MapSystemTest, TheRaceRunsAtItsResolutionAndTheMenusGetTheirsBack)
+{
+    QV7_PhysicsGroup::s_Hooks.buildBuggy = [](QV7_PhysicsGroup&, QV7_Buggy&, int) {};
+    windows->m_Settings.ScreenWidth = 1024;
+    windows->m_Settings.ScreenHeight = 768;
+    engine->m_FullScreen = 1; // a window would keep its own size
+    QV7_MapSystem* session = LoadIsland1(RACE_MODE_TIME_TRIAL);
+    ASSERT_NE(session, nullptr);
+    session->playerRacer->controllerKind = QV7_Buggy::CONTROLLER_PLAYER;
+    static D3DPRESENT_PARAMETERS during;
+    during = {};
+    g_raceLoopHooks.afterFrame = [](QV7_MapSystem& race)
+    {
+        during = g_engine->m_PresentParameters;
+        race.playerRacer->lapCounter = race::FinishLap(race.mode);
+    };
+    QV7_MapSystem::RunRace(*session);
+    g_raceLoopHooks = RaceLoopHooks();
+    EXPECT_EQ(during.BackBufferWidth, 1024u);
+    EXPECT_EQ(during.BackBufferHeight, 768u);
+    ASSERT_NE(session->pauseSurface, nullptr);
+    QV7_MapSystem::EndSession(session);
+    EXPECT_EQ(g_engine->m_PresentParameters.BackBufferWidth, 800u);
+    EXPECT_EQ(g_engine->m_PresentParameters.BackBufferHeight, 600u);
 }
 
 TEST_F(MapSystemTest, EachLoadingCaptionIsOneFrame)
