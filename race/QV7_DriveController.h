@@ -60,4 +60,6 @@ class QV7_DriveController : public ChaseCamera
     int respawnLock = 0;
     float respawnLockTime = 0.0f;
     int driveInput = 0;
+    // ms since each wheel last splashed (counted up to 5000); wheels 0-3.
+    float splashTimers[6] = {};
 };

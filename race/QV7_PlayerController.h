@@ -90,7 +90,6 @@ class QV7_PlayerController : public QV7_DriveController
     D3DXVECTOR3 chassisVelocity{0.0f, 0.0f, 0.0f};
     int lookBack = 0;
     int lookBackLatch = 0;
-    float splashTimers[6] = {};
     int destroyedNotice = 0;
     int wrongCheckpointNotice = 0;
     int drownedNotice = 0;

@@ -2,6 +2,7 @@
 // around the buggy: splashes, wheel dust and the turbo's wider view.
 #include "race/QV7_Buggy.h"
 #include "race/QV7_PlayerController.h"
+#include "race/WheelEffects.h"
 
 #include "engine/QV7_Camera.h"
 #include "media/QV7_SoundSystem.h"
@@ -19,9 +20,6 @@ int g_shieldLatch = 0;
 int g_hornLatch = 0;
 
 constexpr int kWeaponSlots = 5;
-constexpr float kWheelLift = 0.10800929f; // wheel radius, physics units
-constexpr float kRenderPerOde = 200.0f;
-constexpr float kDustDrop = 21.6f;
 
 // The first available slot stepping from the selected one, wrapping within 1..5.
 int StepToAvailable(const EquipmentSlots& slots, int step)
@@ -58,11 +56,6 @@ bool Pressed(bool down, int& latch)
         return false;
     latch = 1;
     return true;
-}
-
-float WheelHeight(dBodyID wheel)
-{
-    return (float(dBodyGetPosition(wheel)[1]) - kWheelLift) * kRenderPerOde;
 }
 } // namespace
 
@@ -127,61 +120,12 @@ void QV7_PlayerController::RunCameraKeys()
 
 void QV7_PlayerController::Splash(float dt, const DriveSession& session)
 {
-    const dBodyID wheels[4] = {buggy->rearWheelBodies[0], buggy->rearWheelBodies[1],
-                               buggy->frontWheelBodies[0], buggy->frontWheelBodies[1]};
-    if (groundSpeed > 0.2f && session.hasWater)
-    {
-        const float scale = std::clamp(groundSpeed / 4.0f, 0.2f, 1.0f);
-        for (int i = 0; i < 4; ++i)
-        {
-            if (!wheels[i] || WheelHeight(wheels[i]) >= session.waterLevel - 10.0f ||
-                splashTimers[i] <= 100.0f)
-                continue;
-            const dReal* p = dBodyGetPosition(wheels[i]);
-            const D3DXVECTOR3 at(float(p[0]) * kRenderPerOde, session.waterLevel,
-                                 float(p[2]) * kRenderPerOde);
-            if (s_Hooks.createEffect)
-                s_Hooks.createEffect("Water splashes", at, scale, false);
-            splashTimers[i] = 0.0f;
-            if (!g_soundSystem)
-                continue;
-            if (!buggy->waterSound && g_soundSystem->m_Slots[SOUND_WATERSPLASH])
-                buggy->waterSound = g_soundSystem->CreateInstance(g_soundSystem->m_Slots[SOUND_WATERSPLASH]);
-            g_soundSystem->UpdateInstance(buggy->waterSound, at.x, at.y, at.z);
-            g_soundSystem->PlayInstance(buggy->waterSound);
-        }
-    }
-    for (float& timer : splashTimers)
-        if (timer < 5000.0f)
-            timer += dt;
+    SplashWheels(*this, dt, session, kPlayerWheelEffects, s_Hooks.createEffect);
 }
 
 void QV7_PlayerController::RaiseDust(const DriveSession& session)
 {
-    if (!s_Hooks.wheelDust)
-        return;
-    const dBodyID wheels[4] = {buggy->rearWheelBodies[0], buggy->rearWheelBodies[1],
-                               buggy->frontWheelBodies[0], buggy->frontWheelBodies[1]};
-    const float g = std::min(groundSpeed / 8.0f, 1.0f);
-    float rate = g + std::fabs(steerAngle) * 4.0f * g * 1.5f;
-    if (handBrakeOn && groundSpeed > 0.1f)
-        rate += 0.5f;
-    for (int i = 0; i < 4; ++i)
-    {
-        if (!wheels[i])
-            continue;
-        const dReal* p = dBodyGetPosition(wheels[i]);
-        WheelDust dust;
-        dust.position = D3DXVECTOR3(float(p[0]), float(p[1]), float(p[2])) * kRenderPerOde;
-        dust.position.y -= kDustDrop;
-        dust.firstRate = int(350.0f * rate);
-        dust.secondRate = int(200.0f * rate);
-        const bool drowned = session.hasWater && WheelHeight(wheels[i]) < session.waterLevel;
-        const bool off = groundSpeed < 0.1f || drowned;
-        dust.firstEmitting = !off && !buggy->airborneFront;
-        dust.secondEmitting = !off && !buggy->airborneRear;
-        s_Hooks.wheelDust(*buggy, i, dust);
-    }
+    RaiseWheelDust(*this, session, kPlayerWheelEffects, s_Hooks.wheelDust);
 }
 
 void QV7_PlayerController::WidenView(float dt)

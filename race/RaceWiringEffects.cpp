@@ -16,6 +16,9 @@
 #include "race/QV7_MapSystem.h"
 #include "race/QV7_PhysicsGroup.h"
 #include "race/QV7_PlayerController.h"
+#include "race/WheelEffects.h"
+#include "engine/QV7_FrameManager.h"
+#include "world/QV7_Water.h"
 #include "world/QV7_ZephyrionItems.h"
 
 #include <cstring>
@@ -379,6 +382,25 @@ void InstallRacerHooks()
     r.placeExhaust = &PlaceExhaust;
 }
 
+// A computer driver's splashes, dust and "Broken" smoke, as the player's
+// driver shows its own, with the computer's tuning.
+void ComputerWheelEffects(QV7_Buggy& racer)
+{
+    QV7_AIController* driver = racer.computerController;
+    if (!driver)
+        return;
+    DriveSession session;
+    if (g_mapSystem && g_mapSystem->water)
+    {
+        session.hasWater = 1;
+        session.waterLevel = g_mapSystem->water->m_WaterLevel;
+    }
+    const float dt = g_frameManager ? g_frameManager->m_LastFrameMs : 0.0f;
+    SplashWheels(*driver, dt, session, kComputerWheelEffects, &CreateDriverEffect);
+    RaiseWheelDust(*driver, session, kComputerWheelEffects, &WheelDust);
+    BrokenEffect(racer);
+}
+
 void InstallDriverHooks()
 {
     PlayerDriveHooks& p = QV7_PlayerController::s_Hooks;
@@ -391,6 +413,7 @@ void InstallDriverHooks()
     ComputerDrivingHooks& c = QV7_AIController::s_Hooks;
     c.effect = &ComputerEffect;
     c.stopOwnEffects = &StopOwnerEffects;
+    c.wheelEffects = &ComputerWheelEffects;
 }
 
 EffectInstance* RacerEffect(QV7_EffectsListMap& live, const char* name, QV7_Buggy* owner)

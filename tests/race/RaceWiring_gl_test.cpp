@@ -151,6 +151,15 @@ TEST_F(RaceWiringGlTest, AChampionshipRaceRunsWithEveryPartLive)
     }
     EXPECT_GT(passes, 0);
     EXPECT_GT(live.m_Instances.Count(), 10);
+    // The computer drivers' wheels throw up dust where they are.
+    for (int row = 1; row < 6; ++row)
+    {
+        EffectInstance* dust = live.m_WheelDust[row][0];
+        ASSERT_NE(dust, nullptr) << row;
+        EXPECT_EQ(dust->m_Active, 1) << row;
+        const D3DXVECTOR3 gap = dust->m_Position - group.racers[row]->position;
+        EXPECT_LT(D3DXVec3Length(&gap), 300.0f) << row;
+    }
 
     // An item is picked up by driving through it: it goes and stars come up.
     QV7_ZephyrionItems& trackItems = *session->items;
