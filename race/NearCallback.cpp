@@ -229,8 +229,14 @@ ContactSurfaceChoice ChooseContactSurface(const PhysicsBodyDef* racerBody, bool 
     return choice;
 }
 
-void NearCallback(void*, dGeomID o1, dGeomID o2)
+void NearCallback(void* data, dGeomID o1, dGeomID o2)
 {
+    // The scenery's own space: its geoms against the other side, one by one.
+    if (dGeomIsSpace(o1) || dGeomIsSpace(o2))
+    {
+        dSpaceCollide2(o1, o2, data, &NearCallback);
+        return;
+    }
     dBodyID b1 = dGeomGetBody(o1), b2 = dGeomGetBody(o2);
     if (b1 && b2 && dAreConnectedExcluding(b1, b2, dJointTypeContact))
         return;

@@ -482,7 +482,7 @@ StaticGeomSink QV7_MapSystem::SceneryGeomSink() const
 {
     StaticGeomSink sink;
     if (physicsGroup)
-        sink.space = physicsGroup->space, sink.geoms = &physicsGroup->geoms;
+        sink.space = physicsGroup->staticSpace, sink.geoms = &physicsGroup->geoms;
     return sink;
 }
 

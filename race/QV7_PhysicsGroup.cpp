@@ -43,6 +43,7 @@ void QV7_PhysicsGroup::CreateWorld(int racerCount)
     dVector3 centre = {156, 0, 156, 0};
     dVector3 extents = {156, 0, 156, 0};
     space = dQuadTreeSpaceCreate(nullptr, centre, extents, 4);
+    staticSpace = dHashSpaceCreate(space);
     contactGroup = dJointGroupCreate(0);
     dWorldSetGravity(world, 0, -0.5, 0);
     dWorldSetCFM(world, 0.0001);
@@ -170,7 +171,9 @@ void QV7_PhysicsGroup::DestroyWorld()
     bodies.clear();
     dJointGroupEmpty(contactGroup);
     dJointGroupDestroy(contactGroup);
+    // The scenery's space goes with its parent (ODE's clean-up mode).
     dSpaceDestroy(space);
+    staticSpace = nullptr;
     dWorldDestroy(world);
     dCloseODE();
     contactGroup = nullptr;

@@ -144,6 +144,11 @@ class QV7_PhysicsGroup
     QV7_Collection<QV7_Buggy> racers;
     dWorldID world = nullptr;
     dSpaceID space = nullptr;
+    // The island's fixed and moving scenery, a hash space inside `space`:
+    // its geoms are tested against the racers, never against each other.
+    // (ODE's quad-tree divides x and y, so in this y-up world it sorts
+    // nothing and would test every pair of a thousand scenery geoms.)
+    dSpaceID staticSpace = nullptr;
     dJointGroupID contactGroup = nullptr;
     // The landscape geom first, then every geom and geom transform of every racer.
     std::vector<dGeomID> geoms;

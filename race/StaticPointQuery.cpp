@@ -13,8 +13,14 @@ struct Search
 void Candidate(void* data, dGeomID a, dGeomID b)
 {
     Search& search = *static_cast<Search*>(data);
-    // The probe is one of the two; the other is the space's geom.
+    // The probe is one of the two; the other is the space's geom, or a
+    // space inside it (the scenery's), searched in turn.
     dGeomID geom = a == search.probe ? b : a;
+    if (dGeomIsSpace(geom))
+    {
+        dSpaceCollide2(search.probe, geom, data, &Candidate);
+        return;
+    }
     if (!StaticPointQuery::Counts(geom, search.point))
         return;
     search.result.hit = true;
