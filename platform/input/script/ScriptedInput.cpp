@@ -24,6 +24,7 @@ struct Player
 };
 
 Player* s_player = nullptr;
+FrameHook s_frameHook = nullptr;
 
 ParsedScript ReadScript(const char* path)
 {
@@ -53,6 +54,20 @@ void Apply(const ScriptFrame& frame)
     state.clientWidth = 800;
     state.clientHeight = 600;
 }
+
+void Begin(ParsedScript script, const char* name)
+{
+    // Never freed: the clock must outlive everything that reads time at exit.
+    Player& player = *new Player;
+    player.script = std::move(script);
+    if (!player.script.error.empty())
+        std::fprintf(stderr, "qv7: input script %s: %s; the window is closed at once\n", name,
+                     player.script.error.c_str());
+    // Start from the real time, so times measured before the switch stay in order.
+    player.clock = std::make_unique<win::ManualClock>(win::timeGetTime());
+    win::SetClockSource(player.clock.get());
+    s_player = &player;
+}
 } // namespace
 
 bool Requested()
@@ -71,16 +86,18 @@ void Start()
     if (s_player || !Requested())
         return;
     const char* path = std::getenv("QV7_INPUT_SCRIPT");
-    // Never freed: the clock must outlive everything that reads time at exit.
-    Player& player = *new Player;
-    player.script = ReadScript(path);
-    if (!player.script.error.empty())
-        std::fprintf(stderr, "qv7: input script %s: %s; the window is closed at once\n", path,
-                     player.script.error.c_str());
-    // Start from the real time, so times measured before the switch stay in order.
-    player.clock = std::make_unique<win::ManualClock>(win::timeGetTime());
-    win::SetClockSource(player.clock.get());
-    s_player = &player;
+    Begin(ReadScript(path), path);
+}
+
+void StartText(const std::string& text)
+{
+    if (!s_player)
+        Begin(ParseInputScript(text), "(text)");
+}
+
+void SetFrameHook(FrameHook hook)
+{
+    s_frameHook = hook;
 }
 
 FrameEvents AdvanceFrame()
@@ -92,11 +109,14 @@ FrameEvents AdvanceFrame()
     if (player.step >= player.script.steps.size())
         return events;
     const ScriptStep& step = player.script.steps[player.step];
-    Apply(step.frame);
+    ScriptFrame frame = step.frame;
+    if (s_frameHook)
+        s_frameHook(frame);
+    Apply(frame);
     events.running = true;
-    events.keyDown = !step.frame.keys.empty();
-    events.leftButtonDown = step.frame.leftButton;
-    player.clock->Advance(step.frame.ms);
+    events.keyDown = !frame.keys.empty();
+    events.leftButtonDown = frame.leftButton;
+    player.clock->Advance(frame.ms);
     if (++player.frameInStep >= step.count)
     {
         ++player.step;

@@ -6,6 +6,10 @@
 // takes the same frames whatever the machine's speed.
 #pragma once
 
+#include "platform/input/script/InputScript.h"
+
+#include <string>
+
 namespace input::script
 {
 // QV7_INPUT_SCRIPT is set.
@@ -14,6 +18,15 @@ bool Requested();
 // manual clock in place: call it before anything measures time. A script that cannot be read or parsed is reported
 // on stderr and runs as an empty script, so the window closes at once.
 void Start();
+// The same with the script's text itself (for programs that play the game
+// in-process): the input layer's null back-end must then be chosen by
+// QV7_BACKEND=null or QV7_INPUT_BACKEND=null.
+void StartText(const std::string& text);
+// An automated player's own part of each frame: called with the script's
+// frame before it is applied, it may press keys, move the cursor or click
+// (the soak's and the tests' stand-in drivers do).
+using FrameHook = void (*)(ScriptFrame& frame);
+void SetFrameHook(FrameHook hook);
 // What the frame just begun holds, so that the caller can queue the window
 // messages a real keyboard and mouse would have sent.
 struct FrameEvents
