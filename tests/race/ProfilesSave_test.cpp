@@ -4,9 +4,11 @@
 #include "platform/io/SafeFileSave.h"
 #include "tests/race/ProfilesTestSupport.h"
 #include "tools/writers/ProfilesWriter.h"
+#include "tests/platform/io/KillDuringSave.h"
 
 #include <cerrno>
 #include <filesystem>
+#include <random>
 
 namespace
 {
@@ -171,4 +173,88 @@ TEST_F(ProfilesSaveTest, AFailedSaveIsLoggedAndKeepsTheListAndTheFile)
     EXPECT_TRUE(log.Contains("ERROR: Can't acces profile file for writing, save game not saved!. " + Path()));
     EXPECT_EQ(ReadFileBytes(Path()), m_Old);
     EXPECT_EQ(SavedBytes(profiles.profiles), m_New);
+}
+
+namespace
+{
+// The system's calls, except that call `target` ends the process.
+class KillAtCall : public FileSystemCalls
+{
+  public:
+    explicit KillAtCall(int target) : m_Target(target) {}
+    int OpenForWriting(const std::string& path) override { return Die(), FileSystemCalls::OpenForWriting(path); }
+    ssize_t Write(int fd, const void* data, size_t count) override
+    {
+        return Die(), FileSystemCalls::Write(fd, data, count);
+    }
+    int Sync(int fd) override { return Die(), FileSystemCalls::Sync(fd); }
+    int Close(int fd) override { return Die(), FileSystemCalls::Close(fd); }
+    int Rename(const std::string& from, const std::string& to) override
+    {
+        return Die(), FileSystemCalls::Rename(from, to);
+    }
+    int SyncFolder(const std::string& folder) override { return Die(), FileSystemCalls::SyncFolder(folder); }
+
+  private:
+    void Die()
+    {
+        if (++m_Count == m_Target)
+            killtest::DieNow();
+    }
+    int m_Target;
+    int m_Count = 0;
+};
+} // namespace
+
+// The game's own save in a process that is really killed: at each system
+// call of the save in turn, then after a spread of delays while it saves the
+// old and the new list again and again. The file left is always one of the
+// two, whole, and the next start reads it.
+TEST_F(ProfilesSaveTest, AProcessKilledDuringASaveLeavesTheOldOrTheNewFileWhole)
+{
+    QV7_Profiles profiles;
+    PrepareNewList(profiles);
+    int killedAtCall = 0;
+    for (int target = 1; target < 40; ++target)
+    {
+        WriteFileBytes(Path(), m_Old);
+        const bool killed = killtest::KillDuring(
+            [&]
+            {
+                KillAtCall calls(target);
+                profiles.Save(calls);
+            },
+            2000000);
+        const std::vector<uint8_t> onDisk = ReadFileBytes(Path());
+        ASSERT_TRUE(onDisk == m_Old || onDisk == m_New) << "killed at call " << target;
+        EXPECT_EQ(ReadBack(), onDisk);
+        if (!killed)
+            break; // the save ran to its end before reaching this call
+        ++killedAtCall;
+    }
+    EXPECT_GE(killedAtCall, 5) << "open, write, flush, close, rename and the folder's flush";
+
+    std::mt19937 random(26);
+    int sawOld = 0, sawNew = 0;
+    for (int round = 0; round < 40; ++round)
+    {
+        WriteFileBytes(Path(), m_Old);
+        killtest::KillDuring(
+            [&]
+            {
+                for (;;)
+                {
+                    SaveFileSafely(Path(), m_New, FileSystemCalls::System(), kChunk);
+                    SaveFileSafely(Path(), m_Old, FileSystemCalls::System(), kChunk);
+                }
+            },
+            random() % 4000);
+        const std::vector<uint8_t> onDisk = ReadFileBytes(Path());
+        ASSERT_TRUE(onDisk == m_Old || onDisk == m_New) << "round " << round;
+        EXPECT_EQ(ReadBack(), onDisk);
+        (onDisk == m_Old ? sawOld : sawNew) += 1;
+    }
+    // The kills fell at different points of the saves.
+    EXPECT_GT(sawOld, 0);
+    EXPECT_GT(sawNew, 0);
 }

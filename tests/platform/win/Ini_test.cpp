@@ -1,12 +1,14 @@
 // Private-profile reads and writes on small fixture files, checked against
 // what Windows' own calls return and leave on disk.
 #include "platform/win/Ini.h"
+#include "tests/platform/io/KillDuringSave.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -275,3 +277,44 @@ TEST_F(IniTest, FailedWriteChangesNothing)
     }
 }
 } // namespace
+
+namespace
+{
+// Settings.ini as the game writes it: its sections and keys, with the
+// volume the test changes.
+std::string SettingsText(int volume)
+{
+    std::string text = "[MAIN]\nDebug=0\nWindowed=0\n[Options]\n";
+    for (int i = 0; i < 40; ++i)
+        text += "Key" + std::to_string(i) + "=" + std::to_string(i * 7) + "\n";
+    return text + "[Sound]\nSoundVolume=" + std::to_string(volume) + "\n";
+}
+} // namespace
+
+// A process killed while it writes a setting, after a spread of delays: the
+// file left is the old or the new one, whole, every other key in place.
+TEST_F(IniTest, AProcessKilledWhileWritingLeavesTheOldOrTheNewFileWhole)
+{
+    const std::string before = SettingsText(50), after = SettingsText(90);
+    std::mt19937 random(26);
+    int sawBefore = 0, sawAfter = 0;
+    for (int round = 0; round < 60; ++round)
+    {
+        Write(before);
+        killtest::KillDuring(
+            [&]
+            {
+                for (;;)
+                {
+                    win::WritePrivateProfileStringA("Sound", "SoundVolume", "90", m_path);
+                    win::WritePrivateProfileStringA("Sound", "SoundVolume", "50", m_path);
+                }
+            },
+            random() % 3000);
+        const std::string onDisk = Read();
+        ASSERT_TRUE(onDisk == before || onDisk == after) << "round " << round << ":\n" << onDisk;
+        (onDisk == before ? sawBefore : sawAfter) += 1;
+    }
+    EXPECT_GT(sawBefore, 0);
+    EXPECT_GT(sawAfter, 0);
+}
