@@ -104,7 +104,10 @@ void StandInDriver::Drive(const QV7_MapSystem& race, float frameMs, std::vector<
     // A burst of fire every few seconds, as a player would.
     if (std::fmod(m_ClockMs, 3000.0f) < 400.0f)
         Press(keys, KEY_Shoot);
-    if (Stuck(buggy->position, frameMs))
+    // Standing on the grid through the countdown is no reason to respawn.
+    if (race.releaseFlags[0])
+        m_StillMs = 0.0f;
+    else if (Stuck(buggy->position, frameMs))
     {
         Press(keys, KEY_Respawn);
         ++respawnsAsked;
