@@ -49,10 +49,10 @@ RaceDriving* s_driving = nullptr;
 
 // In a race the stand-in's keys; once the player is over the line, Enter
 // on every other frame closes the results as a player would.
-void DriveFrame(input::script::ScriptFrame& frame)
+bool DriveFrame(input::script::ScriptFrame& frame)
 {
     if (!s_driving || !g_mapSystem || !g_mapSystem->playerRacer || !g_mapSystem->loaded)
-        return;
+        return true;
     QV7_Buggy& player = *g_mapSystem->playerRacer;
     s_driving->lastLap = player.lapCounter;
     const int finish = race::FinishLap(g_mapSystem->mode);
@@ -65,9 +65,10 @@ void DriveFrame(input::script::ScriptFrame& frame)
     {
         if (s_driving->frames % 2 == 0)
             frame.keys.push_back(kEnter);
-        return;
+        return true;
     }
     s_driving->driver.Drive(*g_mapSystem, float(frame.ms), frame.keys);
+    return true;
 }
 
 MapRecord* IslandRecord(int island)

@@ -110,14 +110,13 @@ FrameEvents AdvanceFrame()
         return events;
     const ScriptStep& step = player.script.steps[player.step];
     ScriptFrame frame = step.frame;
-    if (s_frameHook)
-        s_frameHook(frame);
+    const bool advance = !s_frameHook || s_frameHook(frame);
     Apply(frame);
     events.running = true;
     events.keyDown = !frame.keys.empty();
     events.leftButtonDown = frame.leftButton;
     player.clock->Advance(frame.ms);
-    if (++player.frameInStep >= step.count)
+    if (advance && ++player.frameInStep >= step.count)
     {
         ++player.step;
         player.frameInStep = 0;

@@ -24,8 +24,10 @@ void Start();
 void StartText(const std::string& text);
 // An automated player's own part of each frame: called with the script's
 // frame before it is applied, it may press keys, move the cursor or click
-// (the soak's and the tests' stand-in drivers do).
-using FrameHook = void (*)(ScriptFrame& frame);
+// (the soak's and the tests' stand-in drivers do). It returns false to hold
+// the script where it is (the frame is still played, with its changes), as
+// while a race runs that a stand-in drives.
+using FrameHook = bool (*)(ScriptFrame& frame);
 void SetFrameHook(FrameHook hook);
 // What the frame just begun holds, so that the caller can queue the window
 // messages a real keyboard and mouse would have sent.
