@@ -6,11 +6,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-int FileSystemCalls::OpenForWriting(const std::string& path)
+int FileSystemCalls::OpenForWriting(const std::string& path, mode_t keptMode)
 {
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd >= 0 && keptMode != 0)
+        ::fchmod(fd, keptMode);
+    return fd;
 }
 
 ssize_t FileSystemCalls::Write(int fd, const void* data, size_t count)
@@ -81,10 +85,17 @@ bool WriteAll(FileSystemCalls& calls, int fd, const std::vector<uint8_t>& bytes,
     return true;
 }
 
-bool WriteTemporary(FileSystemCalls& calls, const std::string& temporary, const std::vector<uint8_t>& bytes,
-                    size_t chunk)
+// The replacement keeps the permissions the player gave the old file.
+mode_t ModeOf(const std::string& path)
 {
-    const int fd = calls.OpenForWriting(temporary);
+    struct stat old;
+    return ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0;
+}
+
+bool WriteTemporary(FileSystemCalls& calls, const std::string& temporary, const std::vector<uint8_t>& bytes,
+                    size_t chunk, mode_t keptMode)
+{
+    const int fd = calls.OpenForWriting(temporary, keptMode);
     if (fd < 0)
         return false;
     bool ok = WriteAll(calls, fd, bytes, std::max<size_t>(chunk, 1)) && calls.Sync(fd) == 0;
@@ -102,7 +113,7 @@ bool SaveFileSafely(const std::string& path, const std::vector<uint8_t>& bytes, 
                     size_t chunk)
 {
     const std::string temporary = SafeSaveTemporaryPath(path);
-    if (!WriteTemporary(calls, temporary, bytes, chunk) || calls.Rename(temporary, path) != 0)
+    if (!WriteTemporary(calls, temporary, bytes, chunk, ModeOf(path)) || calls.Rename(temporary, path) != 0)
     {
         calls.Unlink(temporary);
         return false;

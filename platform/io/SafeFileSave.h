@@ -16,7 +16,9 @@ class FileSystemCalls
   public:
     virtual ~FileSystemCalls() = default;
     // Each returns what its POSIX namesake returns (-1 and errno on failure).
-    virtual int OpenForWriting(const std::string& path);
+    // A new file gets the permission bits keptMode, or the default of new
+    // files (0666 less the umask) when keptMode is 0.
+    virtual int OpenForWriting(const std::string& path, mode_t keptMode);
     virtual ssize_t Write(int fd, const void* data, size_t count);
     virtual int Sync(int fd);
     virtual int Close(int fd);

@@ -4,17 +4,15 @@
 // closes, so no cache is kept: every call sees what is on disk.
 #include "platform/win/Ini.h"
 
+#include "platform/io/SafeFileSave.h"
+
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <optional>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace win
@@ -191,41 +189,6 @@ std::string Serialise(const IniText& text)
     return out;
 }
 
-bool WriteAll(int fd, const std::string& content)
-{
-    size_t done = 0;
-    while (done < content.size())
-    {
-        ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// The temporary name is unique per process and call, so two writers never
-// share one; the old file's permissions carry over to its replacement.
-bool ReplaceFile(const std::string& path, const std::string& content)
-{
-    static std::atomic<unsigned> s_counter{0};
-    std::string temp = path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(s_counter++);
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return false;
-    struct stat old;
-    if (::stat(path.c_str(), &old) == 0)
-        ::fchmod(fd, old.st_mode & 07777);
-    bool ok = WriteAll(fd, content) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && ::rename(temp.c_str(), path.c_str()) == 0)
-        return true;
-    ::unlink(temp.c_str());
-    return false;
-}
-
 bool HasLineBreak(const char* s)
 {
     return s && std::strpbrk(s, "\r\n") != nullptr;
@@ -339,6 +302,12 @@ size_t GetPrivateProfileStringA(const char* section, const char* key, const char
 bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                 const std::string& path)
 {
+    return WritePrivateProfileStringA(section, key, value, path, FileSystemCalls::System());
+}
+
+bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                const std::string& path, FileSystemCalls& calls)
+{
     if (!Writable(section, key, value))
         return false;
     IniText text;
@@ -347,6 +316,7 @@ bool WritePrivateProfileStringA(const char* section, const char* key, const char
         return false;
     if (!Apply(text, section, key, value))
         return true;
-    return ReplaceFile(path, Serialise(text));
+    const std::string content = Serialise(text);
+    return SaveFileSafely(path, std::vector<uint8_t>(content.begin(), content.end()), calls);
 }
 } // namespace win

@@ -4,8 +4,8 @@
 // missing yields the caller's default, and a write changes only the one line
 // it concerns, keeping comments, unknown lines and order.
 //
-// A write builds the whole new text in a temporary file beside the old one and
-// renames it over the old one, so a crash leaves either the old file or the
+// A write builds the whole new text and replaces the file through
+// SaveFileSafely, so a crash or a power cut leaves either the old file or the
 // new one, never half of either. The file keeps its own line ends: a file
 // whose first line ends in CR LF is written with CR LF, every other file
 // (and every new one) with LF.
@@ -13,6 +13,8 @@
 
 #include <cstddef>
 #include <string>
+
+class FileSystemCalls;
 
 namespace win
 {
@@ -37,7 +39,12 @@ size_t GetPrivateProfileStringA(const char* section, const char* key, const char
 // key; a null key removes the whole section. Returns false and leaves the
 // file untouched when the new file cannot be written (folder missing or not
 // writable, disk full) and for text that would not read back as written: a
-// line break anywhere, '=' in the key, ']' in the section name.
+// line break anywhere, '=' in the key, ']' in the section name. Also false
+// when only the folder flush failed: the file then holds the new text, but
+// the rename may not survive a power cut.
 bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                 const std::string& path);
+// The same through the given system calls, for tests that break a write anywhere.
+bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                const std::string& path, FileSystemCalls& calls);
 } // namespace win

@@ -31,9 +31,9 @@ class FaultyCalls : public FileSystemCalls
     {
     };
 
-    int OpenForWriting(const std::string& path) override
+    int OpenForWriting(const std::string& path, mode_t keptMode) override
     {
-        return Hit() ? -1 : FileSystemCalls::OpenForWriting(path);
+        return Hit() ? -1 : FileSystemCalls::OpenForWriting(path, keptMode);
     }
     ssize_t Write(int fd, const void* data, size_t count) override
     {
