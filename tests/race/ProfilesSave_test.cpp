@@ -182,7 +182,10 @@ class KillAtCall : public FileSystemCalls
 {
   public:
     explicit KillAtCall(int target) : m_Target(target) {}
-    int OpenForWriting(const std::string& path) override { return Die(), FileSystemCalls::OpenForWriting(path); }
+    int OpenForWriting(const std::string& path, mode_t keptMode) override
+    {
+        return Die(), FileSystemCalls::OpenForWriting(path, keptMode);
+    }
     ssize_t Write(int fd, const void* data, size_t count) override
     {
         return Die(), FileSystemCalls::Write(fd, data, count);
