@@ -112,6 +112,10 @@ class QV7_MapSystem
     int RunControlsMenu();
     int RunPauseScreen(QV7_Menu_hWnd* control);
 
+    // The championship race whose first win plays the finale: the last of
+    // the maps database's championship list (race 19 with a full list of 20).
+    static int FinalChampionshipRace();
+
     // Racers and computer drivers a mode races with.
     static int RacerCount(RaceMode mode, int raceIndex);
     static int ComputerDriverCount(RaceMode mode, int raceIndex) { return RacerCount(mode, raceIndex) - 1; }

@@ -25,14 +25,15 @@
 #include "shell/QV7_Windows.h"
 #include "shell/framegate/QV7_FrameGate.h"
 #include "world/QV7_Landscape.h"
+#include "world/QV7_MapsSort.h"
 #include "world/QV7_SkyDome.h"
 #include "world/QV7_Water.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace
 {
-constexpr int kFinalChampionshipRace = 19;
 // The menus are laid out for 800 x 600 and always run at it.
 constexpr int kMenuWidth = 800;
 constexpr int kMenuHeight = 600;
@@ -164,8 +165,16 @@ bool QV7_MapSystem::AdvertDue() const
 
 bool QV7_MapSystem::FinaleDue() const
 {
-    return loaded && mode == RACE_MODE_CHAMPIONSHIP && raceIndex == kFinalChampionshipRace && !alreadyWon &&
+    return loaded && mode == RACE_MODE_CHAMPIONSHIP && raceIndex == FinalChampionshipRace() && !alreadyWon &&
            PlayerPlace() == 1;
+}
+
+int QV7_MapSystem::FinalChampionshipRace()
+{
+    // A championship may have fewer races than the profile's 20 places (the
+    // demo's has three); its finale must still be reachable.
+    const int listed = g_mapsSort ? g_mapsSort->ListCount(QV7_MapsSort::kChampionshipList) : 0;
+    return listed > 0 ? std::min(listed, PROFILE_RACE_COUNT) - 1 : PROFILE_RACE_COUNT - 1;
 }
 
 void QV7_MapSystem::PlayFinale()

@@ -33,7 +33,6 @@ RaceLoopHooks g_raceLoopHooks;
 namespace
 {
 constexpr InputCode kEscapeKey = 1;
-constexpr int kFinalChampionshipRace = 19;
 
 RaceLoopHooks& Hooks()
 {
@@ -255,7 +254,7 @@ bool RaceOver(QV7_MapSystem& session)
             Hooks().showTimeTrialResults(session);
         return true;
     }
-    if (session.mode == RACE_MODE_CHAMPIONSHIP && session.raceIndex == kFinalChampionshipRace &&
+    if (session.mode == RACE_MODE_CHAMPIONSHIP && session.raceIndex == QV7_MapSystem::FinalChampionshipRace() &&
         !session.alreadyWon)
     {
         std::vector<const QV7_Buggy*> racers(session.physicsGroup->racers.begin(),

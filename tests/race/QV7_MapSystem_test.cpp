@@ -25,6 +25,7 @@
 #include "shell/QV7_Logger.h"
 #include "tests/world/LandscapeTestSupport.h"
 #include "tools/demo/DemoData.h"
+#include "world/QV7_MapsSort.h"
 #include "world/QV7_Mesh_StaticObjects.h"
 #include "world/QV7_PathFollowing.h"
 #include "world/QV7_SkyDome.h"
@@ -320,6 +321,29 @@ TEST_F(MapSystemTest, SessionEndJudgesTheAdvertAndTheFinaleThenTearsDownBehindTh
                                                                    {20, "Loading menu textures..."},
                                                                    {80, "Loading menu music..."}};
         EXPECT_EQ(Record().steps, teardown);
+    }
+}
+
+// A championship of fewer than 20 races (the demo's three) ends with its own
+// last race: that race's first win plays the finale, an earlier one does not.
+TEST_F(MapSystemTest, TheFinaleFollowsTheLastRaceOfAShortChampionship)
+{
+    EXPECT_EQ(QV7_MapSystem::FinalChampionshipRace(), 19); // no maps database: the full 20
+    QV7_MapsSort sort(data);
+    ASSERT_EQ(sort.ListCount(QV7_MapsSort::kChampionshipList), 3);
+    EXPECT_EQ(QV7_MapSystem::FinalChampionshipRace(), 2);
+    QV7_Profiles profiles;
+    profiles.currentProfile = profiles.AddProfile();
+    QV7_PhysicsGroup::s_Hooks.buildBuggy = [](QV7_PhysicsGroup&, QV7_Buggy&, int) {};
+    QV7_MapSystem::s_Hooks.runFinaleScreens = [](QV7_MapSystem&) {};
+    for (int race : {1, 2, 19})
+    {
+        SCOPED_TRACE(race);
+        QV7_MapSystem* session = QV7_MapSystem::Load(0, 1, 2, nullptr, RACE_MODE_CHAMPIONSHIP, race);
+        ASSERT_NE(session, nullptr);
+        session->playerRacer->lapCounter = 5;
+        EXPECT_EQ(session->FinaleDue(), race == 2);
+        QV7_MapSystem::EndSession(session);
     }
 }
 

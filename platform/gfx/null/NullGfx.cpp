@@ -379,7 +379,8 @@ HRESULT NullDirect3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWind
     caps.DeviceType = type;
     caps.AdapterOrdinal = adapter;
     CompletePresentParameters(*presentParameters, focusWindow, a->desktop);
-    auto* created = new NullDevice(this, {adapter, type, focusWindow, behaviorFlags}, caps, &s_calls);
+    auto* created = new NullDevice(this, {adapter, type, focusWindow, behaviorFlags}, caps,
+                                   s_config.recordCalls ? &s_calls : nullptr);
     created->SetUpBuffers(*presentParameters);
     if (HWND window = presentParameters->hDeviceWindow ? presentParameters->hDeviceWindow : focusWindow)
         window->SetDesktopFullScreen(!presentParameters->Windowed);
