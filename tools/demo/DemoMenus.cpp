@@ -33,6 +33,9 @@ enum PageNumber
     kRaceResultsPage,
     kTimeTrialResultsPage,
     kHudPage,
+    kWonPage,
+    kWonFemalePage,
+    kWonCreditsPage,
     // The in-race pages take numbers from here on.
     kFirstRaceMenuPage = 40,
 };
@@ -102,12 +105,26 @@ MenuPageRecord ExitPage()
     return page;
 }
 
-MenuPageRecord CreditsPage()
+// The credits from the main menu, and again after the championship's finale.
+MenuPageRecord CreditsPage(const std::string& id, int number)
 {
-    MenuPageRecord page = Page("ID_CREDITS", kCreditsPage, demo::kPageBackdropId);
+    MenuPageRecord page = Page(id, number, demo::kPageBackdropId);
     AddTitle(page, "Credits");
     // The scroll area of the credit lines: font, x, top and bottom.
     page.controls.push_back(Caption("IDCREDITS", 200, 120, 600, 520, demo::kSmallFontId, kTextColour, ""));
+    return page;
+}
+
+// The championship's finale: the won screen (one for each driver) before the credits.
+MenuPageRecord WonPage(const std::string& id, int number)
+{
+    MenuPageRecord page = Page(id, number, demo::kMainBackdropId);
+    page.controls.push_back(
+        Caption("IDWON", 100, 220, 700, 270, demo::kTitleFontId, kTitleColour, "Champion of the islands!"));
+    page.controls.push_back(Caption("IDWONTEXT", 100, 290, 700, 320, demo::kMenuFontId, kTextColour,
+                                    "Every race of the championship is yours."));
+    page.controls.push_back(Caption("IDHINT", 100, 540, 700, 560, demo::kSmallFontId, kHintColour,
+                                    "Click or press a key for the credits"));
     return page;
 }
 
@@ -249,7 +266,7 @@ MenuFileRecord DemoMenuFile()
         LoadingPage(),
         MainMenuPage(),
         Page("ID_MM_BACKGROUND", kMainBackgroundPage, demo::kMainBackdropId),
-        CreditsPage(),
+        CreditsPage("ID_CREDITS", kCreditsPage),
         ExitPage(),
         AdvertPage("ID_DEMO_MENUSP", kAdvertSinglePage, "The full game has a whole championship to win."),
         AdvertPage("ID_DEMO_MENUMP", kAdvertMultiPage, "Multiplayer races come with the full game."),
@@ -257,6 +274,9 @@ MenuFileRecord DemoMenuFile()
         RaceResultsPage(),
         TimeTrialResultsPage(),
         HudPage(),
+        WonPage("ID_WON_SCREEN", kWonPage),
+        WonPage("ID_WON_SCREENF", kWonFemalePage),
+        CreditsPage("ID_WON_SCREEN_CREDITS", kWonCreditsPage),
     };
     for (MenuPageRecord& page : DemoRaceMenuPages(kFirstRaceMenuPage))
         file.pages.push_back(std::move(page));
