@@ -24,6 +24,7 @@ struct Player
 };
 
 Player* s_player = nullptr;
+FrameSource s_source = nullptr;
 
 ParsedScript ReadScript(const char* path)
 {
@@ -55,10 +56,15 @@ void Apply(const ScriptFrame& frame)
 }
 } // namespace
 
+void SetFrameSource(FrameSource source)
+{
+    s_source = source;
+}
+
 bool Requested()
 {
     const char* path = std::getenv("QV7_INPUT_SCRIPT");
-    return path && *path;
+    return s_source || (path && *path);
 }
 
 bool Running()
@@ -73,7 +79,8 @@ void Start()
     const char* path = std::getenv("QV7_INPUT_SCRIPT");
     // Never freed: the clock must outlive everything that reads time at exit.
     Player& player = *new Player;
-    player.script = ReadScript(path);
+    if (!s_source)
+        player.script = ReadScript(path);
     if (!player.script.error.empty())
         std::fprintf(stderr, "qv7: input script %s: %s; the window is closed at once\n", path,
                      player.script.error.c_str());
@@ -89,6 +96,18 @@ FrameEvents AdvanceFrame()
     if (!s_player)
         return events;
     Player& player = *s_player;
+    if (s_source)
+    {
+        ScriptFrame frame;
+        if (!s_source(frame))
+            return events;
+        Apply(frame);
+        events.running = true;
+        events.keyDown = !frame.keys.empty();
+        events.leftButtonDown = frame.leftButton;
+        player.clock->Advance(frame.ms);
+        return events;
+    }
     if (player.step >= player.script.steps.size())
         return events;
     const ScriptStep& step = player.script.steps[player.step];

@@ -6,9 +6,18 @@
 // takes the same frames whatever the machine's speed.
 #pragma once
 
+#include "platform/input/script/InputScript.h"
+
 namespace input::script
 {
-// QV7_INPUT_SCRIPT is set.
+// A program that embeds the game can play it itself instead of a script
+// file: the source fills each frame as it comes, having looked at the game
+// (false: the player is done, and the window closes as at a script's end).
+// Set it before Start; the frames then travel the same path as a file's.
+using FrameSource = bool (*)(ScriptFrame& frame);
+void SetFrameSource(FrameSource source);
+
+// QV7_INPUT_SCRIPT is set, or a frame source was given.
 bool Requested();
 // Reads and parses the script (once; later calls do nothing) and puts the
 // manual clock in place: call it before anything measures time. A script that cannot be read or parsed is reported
