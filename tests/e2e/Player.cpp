@@ -596,8 +596,18 @@ void DecideOnShop()
     int row = 0;
     while (row < int(offers.size()) && offers[size_t(row)] != part)
         ++row;
-    if (SelectedRow("IDSHOP") != row)
-        return ClickListRow("IDSHOP", row);
+    // The list is longer than it shows: the arrow keys walk its selection.
+    // They move the selection of the list in focus: a click on a row first.
+    const int selected = SelectedRow("IDSHOP");
+    auto* list = dynamic_cast<QV7_Menu_List*>(Control("IDSHOP"));
+    if (selected < 0 || (list && !list->IsFocused()))
+        return ClickListRow("IDSHOP", 0);
+    if (selected != row)
+    {
+        for (int i = 0; i < std::abs(row - selected); ++i)
+            g_run.hands.Press(input::script::KeyCodeByName(selected < row ? "DOWN" : "UP"), 0);
+        return g_run.hands.Wait(2);
+    }
     ExpectPurchase(ItemName(part), int(part->value1));
     ++g_run.partsBoughtThisRound;
     ClickControl("IDBUY");
@@ -800,9 +810,10 @@ void CheckFinishedRace()
         Fail("championship race " + std::to_string(watch.index) + " not recorded as won");
     if (watch.index + 1 < PROFILE_RACE_COUNT && profile->raceUnlocked[watch.index + 1] != 1)
         Fail("winning race " + std::to_string(watch.index) + " did not unlock the next");
-    if (profile->money != g_run.moneyBeforeRace + 20000)
+    // The first win's prize, and the coins picked up on the way.
+    if (profile->money < g_run.moneyBeforeRace + 20000)
         Fail("the first win of race " + std::to_string(watch.index) + " paid " +
-             std::to_string(profile->money - g_run.moneyBeforeRace) + " ZR, not 20000");
+             std::to_string(profile->money - g_run.moneyBeforeRace) + " ZR, less than the prize of 20000");
 }
 
 void Decide()
