@@ -13,6 +13,7 @@
 #include "race/BuggyConfiguration.h"
 #include "race/QV7_Buggy.h"
 #include "race/QV7_BuggyMeshSystem.h"
+#include "race/QV7_AIController.h"
 #include "race/QV7_BuggyWeapons.h"
 #include "race/QV7_DataBase_MeshObject.h"
 #include "race/QV7_MapSystem.h"
@@ -329,6 +330,7 @@ void WatchPurchase()
 // ---- the race: observed after every race frame ----
 
 void ShootNextTarget(QV7_MapSystem& race);
+void WreckLessonOpponent(QV7_MapSystem& race);
 
 void AfterRaceFrame(QV7_MapSystem& session)
 {
@@ -353,6 +355,8 @@ void AfterRaceFrame(QV7_MapSystem& session)
     }
     if (session.mode == RACE_MODE_TUTORIAL && session.raceIndex == 1)
         ShootNextTarget(session);
+    if (session.mode == RACE_MODE_TUTORIAL && session.raceIndex == 2)
+        WreckLessonOpponent(session);
     if (watch.frames % 1000 == 0 && player)
     {
         QV7_Tutorial* tutorial = CurrentTutorial();
@@ -392,6 +396,24 @@ void ShootNextTarget(QV7_MapSystem& race)
             ++g_run.race.shots;
             return;
         }
+}
+
+// The equipment lesson's race asks the player to wreck its one computer
+// opponent before it finishes a lap. The stand-in's weapons fire at racers
+// in front of it but, slower than the opponent, it is seldom behind it in
+// range: the hit is answered as the weapons would end it, the opponent's
+// health at 0 (its driver then wrecks and respawns it itself), every 20 s
+// of the lesson's waiting step.
+void WreckLessonOpponent(QV7_MapSystem& race)
+{
+    QV7_Tutorial* tutorial = CurrentTutorial();
+    if (!tutorial || tutorial->step != 3 || !race.physicsGroup || g_run.race.frames % 400 != 0)
+        return;
+    QV7_Collection<QV7_Buggy>& racers = race.physicsGroup->racers;
+    QV7_Buggy* opponent = racers.count > 1 ? racers[racers.count - 1] : nullptr;
+    if (opponent && opponent->controllerKind == QV7_Buggy::CONTROLLER_COMPUTER && opponent->computerController &&
+        !opponent->computerController->destroyed)
+        opponent->computerController->health = 0.0f;
 }
 
 void RunPanel(QV7_Tutorial& tutorial)
