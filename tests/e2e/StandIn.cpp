@@ -9,6 +9,8 @@
 #include "race/QV7_MapSystem.h"
 #include "race/QV7_PhysicsGroup.h"
 #include "race/QV7_PlayerController.h"
+#include "race/QV7_Tutorial.h"
+#include "race/QV7_TutorialInstall.h"
 #include "media/QV7_Input.h"
 #include "shell/QV7_Windows.h"
 
@@ -97,9 +99,12 @@ void GiveToPlayer(const QV7_AIController& driver, QV7_PlayerController& player)
 // grid (their driver is not called) until the stand-in has passed five
 // eighths of the race's checkpoints (30 of the championship's four laps of
 // twelve, 15 of the racing lesson's two), then race it at their own pace
-// for the rest of the race.
+// for the rest of the race. The equipment lesson's lap against its one
+// opponent (its step 4) gets the same: 8 of its 12 checkpoints.
 constexpr int kChampionshipHeadStart = 30;
 constexpr int kRacingLessonHeadStart = 15;
+constexpr int kEquipmentLessonHeadStart = 8;
+constexpr int kEquipmentLessonLapStep = 4;
 
 bool OpponentsHeld()
 {
@@ -108,9 +113,13 @@ bool OpponentsHeld()
         return false;
     if (g_mapSystem->mode == RACE_MODE_CHAMPIONSHIP)
         return standIn->checkpointsPassed < kChampionshipHeadStart;
-    if (g_mapSystem->mode == RACE_MODE_TUTORIAL && g_mapSystem->raceIndex == QV7_MapSystem::kFourRacerTutorial)
+    if (g_mapSystem->mode != RACE_MODE_TUTORIAL)
+        return false;
+    if (g_mapSystem->raceIndex == QV7_MapSystem::kFourRacerTutorial)
         return standIn->checkpointsPassed < kRacingLessonHeadStart;
-    return false;
+    const QV7_Tutorial* tutorial = CurrentTutorial();
+    return g_mapSystem->raceIndex == 2 && tutorial && tutorial->step == kEquipmentLessonLapStep &&
+           standIn->checkpointsPassed < kEquipmentLessonHeadStart;
 }
 
 bool KeyHeld(KeyAction action)
