@@ -91,17 +91,17 @@ void GiveToPlayer(const QV7_AIController& driver, QV7_PlayerController& player)
 // as a player's controller wants it (its driven wheels slip along the nose,
 // its steered ones twice as much as a computer racer's), and the computer
 // driver's steering is tuned for the computer racers' grip, so at the
-// player's wheels it runs wide and gets stuck: on island 1 it passed a
-// checkpoint every 10 s with a respawn every lap or two, the computer
-// drivers one every 5 to 6 s, and from an even start, or with one lap of
-// head start, it finished last. To secure the result the test gives it a
-// longer head start in races against computer drivers: they wait on the
-// grid (their driver is not called) until the stand-in has passed five
-// eighths of the race's checkpoints (30 of the championship's four laps of
-// twelve, 15 of the racing lesson's two), then race it at their own pace
-// for the rest of the race. The equipment lesson's lap against its one
-// opponent (its step 4) gets the same: 8 of its 12 checkpoints.
-constexpr int kChampionshipHeadStart = 30;
+// player's wheels it runs wide and gets stuck: it passed a checkpoint every
+// 7 to 10 s, the computer drivers every 5 s on island 1 and every 2.5 s on
+// island 2; from an even start, or with one lap of head start, it finished
+// last, and with 30 of the 48 checkpoints second on island 2. To secure the
+// result the test gives it a head start in races against computer drivers:
+// they wait on the grid (their driver is not called) until the stand-in has
+// passed 40 of the championship's 48 checkpoints (four laps of twelve), 15
+// of the racing lesson's 24, then race it at their own pace to the finish.
+// The equipment lesson's lap against its one opponent (its step 4) gets 8
+// of its 12 checkpoints.
+constexpr int kChampionshipHeadStart = 40;
 constexpr int kRacingLessonHeadStart = 15;
 constexpr int kEquipmentLessonHeadStart = 8;
 constexpr int kEquipmentLessonLapStep = 4;
