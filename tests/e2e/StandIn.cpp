@@ -97,12 +97,12 @@ void GiveToPlayer(const QV7_AIController& driver, QV7_PlayerController& player)
 // last, and with 30 of the 48 checkpoints second on island 2. To secure the
 // result the test gives it a head start in races against computer drivers:
 // they wait on the grid (their driver is not called) until the stand-in has
-// passed 40 of the championship's 48 checkpoints (four laps of twelve), 15
+// passed 40 of the championship's 48 checkpoints (four laps of twelve), 20
 // of the racing lesson's 24, then race it at their own pace to the finish.
 // The equipment lesson's lap against its one opponent (its step 4) gets 8
 // of its 12 checkpoints.
 constexpr int kChampionshipHeadStart = 40;
-constexpr int kRacingLessonHeadStart = 15;
+constexpr int kRacingLessonHeadStart = 20;
 constexpr int kEquipmentLessonHeadStart = 8;
 constexpr int kEquipmentLessonLapStep = 4;
 
