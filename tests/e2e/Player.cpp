@@ -557,6 +557,9 @@ void DecideOnHub()
         return g_run.hands.Wait(10);
     if (g_run.plan.verify)
     {
+        // The garage's texts are written once it is on screen: look once it has faded in.
+        if (!g_run.verified && g_run.framesOnPage < 40)
+            return g_run.hands.Wait(10);
         if (!g_run.verified)
         {
             std::ifstream in(g_run.plan.stateFile);
