@@ -585,6 +585,8 @@ void DecideOnHub()
         TutorialsWon(*profile) >= g_run.plan.tutorials && WonCount(*profile) >= g_run.plan.races;
     if (allDone)
     {
+        if (!g_run.finished && g_run.framesOnPage < 40)
+            return g_run.hands.Wait(10);
         if (!g_run.finished)
         {
             std::ofstream(g_run.plan.stateFile) << StateText(*profile);
@@ -734,8 +736,9 @@ void DecideOnMenuPage(const std::string& page)
     if (page == "ID_MAIN_MENU")
     {
         const bool leave = g_run.plan.verify ? g_run.verified : g_run.finished;
-        if (g_run.framesOnPage == 0 && g_run.screenshots == 0)
-            return Screenshot();
+        // One picture of the main menu, once it has faded in.
+        if (g_run.screenshots == 0)
+            return g_run.framesOnPage < 40 ? hands.Wait(10) : Screenshot();
         return void(ClickControl(leave ? "IDEXIT" : "IDSINGLEPLAYER"));
     }
     if (page == "ID_MAIN_MENU_EXIT" || page == "ID_INGAME_EXIT" || page == "ID_NEW_POP_B")
