@@ -101,6 +101,8 @@ const char* ShowSelected(WeaponsState& state, ProfileRecord& profile, const QV7_
 void BuySelected(WeaponsState& state, ProfileRecord& profile, const QV7_BuggyMeshSystem& db)
 {
     QV7_DataBase_MeshObject* weapon = state.list[size_t(state.selected)];
+    if (OwnedWeapon(profile, db, weapon))
+        return; // owned: the page offers its upgrade, not a second one
     if (DemoOnlyType(weapon->type))
         ShowDemoAdvertPage(kBuyPage);
     else if (profile.money < int(weapon->value1))
@@ -185,8 +187,10 @@ MountedPart* OwnedWeapon(ProfileRecord& profile, const QV7_BuggyMeshSystem& db,
 {
     for (int i = 0; i < profile.ownedItems.Count(); ++i)
     {
+        // Any level of the chain: an equipment list that offers the higher
+        // levels too must not sell a chain the player already has.
         const QV7_DataBase_MeshObject* item = db.Item(profile.ownedItems[i]->item);
-        if (item && base && item->ChainBase() == base)
+        if (item && base && item->ChainBase() == base->ChainBase())
             return profile.ownedItems[i];
     }
     return nullptr;

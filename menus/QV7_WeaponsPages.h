@@ -28,7 +28,8 @@ int BestOwnedModel(const ProfileRecord& profile, const QV7_BuggyMeshSystem& db);
 // The weapons in the order the page shows them: first those the best owned
 // model takes (but types 4, 5 and 12), then the rest, each in list order.
 std::vector<QV7_DataBase_MeshObject*> WeaponList(const QV7_BuggyMeshSystem& db, int bestOwnedModel);
-// The owned entry whose chain has this base item (its level is the entry's item); null when not owned.
+// The owned entry of the chain this item belongs to (its level is the entry's
+// item); null when not owned.
 MountedPart* OwnedWeapon(ProfileRecord& profile, const QV7_BuggyMeshSystem& db,
                          const QV7_DataBase_MeshObject* base);
 // Buys packs of one ammunition kind (1 or 10); false when the money is short.

@@ -152,6 +152,12 @@ TEST_F(GaragePages, WeaponsTheBestModelTakesComeFirstAndAChainLevelCountsAsOwned
     EXPECT_EQ(OwnedWeapon(*profile, system, Item(14)), nullptr);
     profile->ownedItems.Add()->item = 14;
     EXPECT_EQ(OwnedWeapon(*profile, system, Item(14)), profile->ownedItems[0]);
+    // An equipment list may offer a chain's higher levels too: with level 1
+    // owned, level 3 is owned as well and is not sold a second time.
+    EXPECT_EQ(OwnedWeapon(*profile, system, Item(8)), nullptr);
+    profile->ownedItems.Add()->item = 6;
+    EXPECT_EQ(OwnedWeapon(*profile, system, Item(8)), profile->ownedItems[1]);
+    EXPECT_EQ(OwnedWeapon(*profile, system, Item(7)), profile->ownedItems[1]);
 }
 
 TEST_F(GaragePages, AmmunitionComesInPacksAndTenAtOnceCostTenTimes)
