@@ -261,8 +261,13 @@ bool WaypointStartPose(StartGridPose* pose)
     return found;
 }
 
-// The item objects of a racer's mounted parts: the tutorial build's own
-// list, else its configuration's.
+void SessionLostReset(int lost)
+{
+    if (g_mapSystem)
+        g_mapSystem->OnLostReset(lost);
+}
+} // namespace
+
 std::vector<const QV7_DataBase_MeshObject*> PartItems(const QV7_Buggy& buggy)
 {
     std::vector<const QV7_DataBase_MeshObject*> items;
@@ -277,13 +282,6 @@ std::vector<const QV7_DataBase_MeshObject*> PartItems(const QV7_Buggy& buggy)
             items.push_back(item);
     return items;
 }
-
-void SessionLostReset(int lost)
-{
-    if (g_mapSystem)
-        g_mapSystem->OnLostReset(lost);
-}
-} // namespace
 
 // ---- loading ----
 

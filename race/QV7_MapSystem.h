@@ -11,8 +11,10 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class QV7_Buggy;
+class QV7_DataBase_MeshObject;
 class QV7_Checkpoint;
 class QV7_Joysticks;
 class QV7_Menu_hWnd;
@@ -42,6 +44,10 @@ enum RaceMode
     RACE_MODE_QUICK_RACE = 2,
     RACE_MODE_TUTORIAL = 3,
 };
+
+// The item objects of a racer's mounted parts, as a race hands them to its
+// driver: the tutorial build's own list, else its configuration's.
+std::vector<const QV7_DataBase_MeshObject*> PartItems(const QV7_Buggy& buggy);
 
 // What loading asks of parts of the race built elsewhere; each hook is
 // skipped when it is not set.

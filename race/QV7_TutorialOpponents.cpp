@@ -24,7 +24,8 @@ template <typename T> void Forget(std::vector<T>& list, T item)
     list.erase(std::remove(list.begin(), list.end(), item), list.end());
 }
 
-std::vector<const QV7_DataBase_MeshObject*> PartItems(const QV7_Buggy& racer)
+// The parts the tutorial built onto an added opponent (it has no configuration of its own).
+std::vector<const QV7_DataBase_MeshObject*> BuiltPartItems(const QV7_Buggy& racer)
 {
     std::vector<const QV7_DataBase_MeshObject*> items;
     const QV7_BuggyMeshSystem* db = QV7_Buggy::s_items ? QV7_Buggy::s_items
@@ -45,7 +46,7 @@ void AttachComputerDriver(QV7_Buggy& racer, int racerIndex)
     else if (QV7_MapSystem::s_Hooks.attachAIController)
         QV7_MapSystem::s_Hooks.attachAIController(racer, racerIndex);
     else
-        QV7_Buggy::AttachAIController(racer, PartItems(racer));
+        QV7_Buggy::AttachAIController(racer, BuiltPartItems(racer));
 }
 
 void ResetNewRacer(QV7_Buggy& racer)

@@ -40,22 +40,6 @@ struct StandIn
 StandIn g_standIn;
 void (*g_gameDrive)(QV7_Buggy&) = nullptr;
 
-// The buggy's mounted parts as the race load hands them to a driver.
-std::vector<const QV7_DataBase_MeshObject*> PartItems(const QV7_Buggy& buggy)
-{
-    std::vector<const QV7_DataBase_MeshObject*> items;
-    const QV7_BuggyMeshSystem* db = QV7_Buggy::s_items ? QV7_Buggy::s_items
-                                    : g_itemDatabase   ? &g_itemDatabase->meshSystem
-                                                       : nullptr;
-    if (!db)
-        return items;
-    const QV7_Collection<MountedPart>& parts = buggy.configuration ? buggy.configuration->parts : buggy.parts;
-    for (const MountedPart* part : parts)
-        if (const QV7_DataBase_MeshObject* item = db->Item(part->item))
-            items.push_back(item);
-    return items;
-}
-
 // What the race did to the player's driver this frame reaches the stand-in
 // (hits, pick-ups), and what the stand-in did goes back where the HUD, the
 // contact callback and the weapons read it.
