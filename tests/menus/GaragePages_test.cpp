@@ -8,7 +8,9 @@
 #include "race/ProfileItemCatalog.h"
 #include "race/QV7_BuggyMeshSystem.h"
 #include "race/QV7_Profiles.h"
+#include "tests/race/BuggyConfigurationTestSupport.h"
 #include "tests/race/BuggyDatabaseTestSupport.h"
+#include "tools/demo/DemoBuggies.h"
 
 #include <gtest/gtest.h>
 
@@ -192,5 +194,28 @@ TEST_F(GaragePages, NewBuggiesOnOfferFollowTheHighestModelAndBuyingRaisesIt)
     EXPECT_EQ(profile->highestModel, 3);
     EXPECT_EQ(StatsForPosition(3).strength, 130);
     EXPECT_EQ(StatsForPosition(42).maxSpeed, 140);
+}
+
+// The demo's models: a new pilot starts in model 2; owning a model puts the
+// next one on sale, so the garage always has a bigger buggy to save up for.
+class DemoGarage : public buggytest::ConfigurationFixture
+{
+};
+
+TEST_F(DemoGarage, EachOwnedModelPutsTheNextOnSale)
+{
+    Publish(MakeDemoBuggyDatabase());
+    ProfileRecord& profile = CurrentProfile();
+    ASSERT_EQ(profile.currentBuggy->ModelIndex(), 2);
+    for (int next = 3; next <= 4; ++next)
+    {
+        const std::vector<ModelOffer> offers = BuildModelOffers(profile, system);
+        ASSERT_EQ(offers.size(), 5u);
+        for (int p = 0; p < 5; ++p)
+            EXPECT_EQ(offers[size_t(p)].available, p <= next ? 1 : 0) << "owning up to model " << next - 1;
+        profile.money = int(offers[size_t(next)].model->value1);
+        BuyNewBuggy(profile, system, offers[size_t(next)], next);
+        EXPECT_EQ(profile.currentBuggy->ModelIndex(), next);
+    }
 }
 } // namespace

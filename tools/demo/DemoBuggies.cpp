@@ -270,6 +270,10 @@ BuggyObjectDescription MakeDemoBuggyModel(int model)
     object.value4 = 100u + 25u * uint32_t(model);
     object.mesh = MakeDemoBuggyMesh(shape, uint32_t(model + 1));
     object.physics = MakeDemoBuggyPhysics(shape);
+    // A model goes on sale once the one below it is owned: its fit word for
+    // that model (a new pilot starts in model 2, so model 3 is the first).
+    if (model > 0)
+        object.attachPoints[size_t(model - 1)].fits = 1;
     return object;
 }
 
