@@ -155,6 +155,7 @@ struct Run
     int panelsClosed = 0;
     int screenshots = 0;
     bool finaleSeen = false;
+    bool wonScreenPictured = false, creditsPictured = false;
 };
 Run g_run;
 
@@ -853,16 +854,22 @@ void CheckFinishedRace()
 }
 
 // The championship's finale: a picture of the won screen once it has faded
-// in (the screenshot key is the press that ends it), then one of the credits
-// once a few lines have rolled in (that press ends them).
+// in, then Enter; a picture of the credits once a few lines have rolled in,
+// then Enter again (the screenshot key does not end either page).
 void DecideOnFinale(const std::string& page)
 {
     g_run.finaleSeen = true;
     const bool credits = page == "ID_WON_SCREEN_CREDITS";
     if (g_run.framesOnPage < (credits ? 200 : 60))
         return g_run.hands.Wait(10);
-    Screenshot();
-    g_run.hands.Wait(credits ? 20 : 80);
+    bool& pictured = credits ? g_run.creditsPictured : g_run.wonScreenPictured;
+    if (!pictured)
+    {
+        pictured = true;
+        return Screenshot();
+    }
+    // The won screen stays current while the credits' backdrop fades over it.
+    g_run.hands.Press(input::script::KeyCodeByName("RETURN"), credits ? 20 : 80);
 }
 
 void Decide()
