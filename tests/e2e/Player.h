@@ -29,7 +29,7 @@ struct Plan
 };
 
 // Installs the hooks (the stand-in driver, the race observers) and the
-// player as the input layer's frame source. Before ProcessEntry.
+// player at the input layer's frame hook. Before ProcessEntry.
 void InstallPlayer(const Plan& plan);
 // The failures seen (empty: every check passed) and the notes of the run.
 const std::vector<std::string>& Failures();

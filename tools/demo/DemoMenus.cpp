@@ -115,15 +115,16 @@ MenuPageRecord CreditsPage(const std::string& id, int number)
     return page;
 }
 
-// The championship's finale: the won screen (one for each driver) before the credits.
+// The championship's finale: the won screen (one for each driver) before the
+// credits, its lines centred under the title by where they start.
 MenuPageRecord WonPage(const std::string& id, int number)
 {
     MenuPageRecord page = Page(id, number, demo::kMainBackdropId);
     page.controls.push_back(
-        Caption("IDWON", 100, 220, 700, 270, demo::kTitleFontId, kTitleColour, "Champion of the islands!"));
-    page.controls.push_back(Caption("IDWONTEXT", 100, 290, 700, 320, demo::kMenuFontId, kTextColour,
+        Caption("IDWON", 235, 220, 700, 270, demo::kTitleFontId, kTitleColour, "Champion of the islands!"));
+    page.controls.push_back(Caption("IDWONTEXT", 245, 290, 700, 320, demo::kMenuFontId, kTextColour,
                                     "Every race of the championship is yours."));
-    page.controls.push_back(Caption("IDHINT", 100, 540, 700, 560, demo::kSmallFontId, kHintColour,
+    page.controls.push_back(Caption("IDHINT", 300, 540, 700, 560, demo::kSmallFontId, kHintColour,
                                     "Click or press a key for the credits"));
     return page;
 }
