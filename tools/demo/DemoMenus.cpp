@@ -125,7 +125,7 @@ MenuPageRecord WonPage(const std::string& id, int number)
     page.controls.push_back(Caption("IDWONTEXT", 245, 290, 700, 320, demo::kMenuFontId, kTextColour,
                                     "Every race of the championship is yours."));
     page.controls.push_back(Caption("IDHINT", 300, 540, 700, 560, demo::kSmallFontId, kHintColour,
-                                    "Click or press a key for the credits"));
+                                    "Click or press Enter for the credits"));
     return page;
 }
 
