@@ -238,7 +238,8 @@ std::string Line(const char* format, ...)
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    s_calls.push_back(text);
+    if (s_config.recordCalls)
+        s_calls.push_back(text);
     return text;
 }
 

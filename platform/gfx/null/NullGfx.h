@@ -61,8 +61,9 @@ struct Config
     // Keep a copy of every draw from user memory (UserDraws), so that a test
     // can read what a 2D pass drew: its vertex colours and its texture.
     bool keepUserDraws = false;
-    // Record every call (Calls()). A long run that reads no record (the soak)
-    // turns it off: formatting each call's line costs more than the call.
+    // Record every call (Calls()), the Direct3D object's and its devices'. A
+    // long run that reads no record (the soak) turns it off: formatting each
+    // call's line costs more than the call, and the record would only grow.
     bool recordCalls = true;
 };
 
