@@ -61,6 +61,25 @@ TEST_F(NullDeviceTest, RecordsEveryCallInOrderAsReadableLines)
     EXPECT_EQ(gfx::null::FindCall("Clear("), 5);
 }
 
+// A long run turns the record off: neither the Direct3D object's checks nor
+// a device made afterwards may grow it.
+TEST_F(NullDeviceTest, RecordsNothingWhenTheRecordIsOff)
+{
+    gfx::null::Settings().recordCalls = false;
+    d3d->GetAdapterCount();
+    d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8);
+    IDirect3DDevice9* quiet = nullptr;
+    D3DPRESENT_PARAMETERS quietParameters = pp;
+    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &quietParameters,
+                                &quiet),
+              D3D_OK);
+    quiet->SetRenderState(D3DRS_ZENABLE, 1);
+    quiet->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    quiet->Present(nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(quiet->Release(), 0u);
+    EXPECT_TRUE(gfx::null::Calls().empty());
+}
+
 TEST_F(NullDeviceTest, StartsWithDirect3DDefaultsAndResetRestoresThem)
 {
     struct Case
