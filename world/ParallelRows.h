@@ -7,8 +7,18 @@
 #include <thread>
 #include <vector>
 
+// The most threads any grid's rows are dealt over, for the whole process
+// (0, the default, leaves it to the caller and the machine's cores; 1 keeps
+// every row on the calling thread and starts none). A run of thousands of
+// island loads under LeakSanitizer sets 1: that sanitizer keeps a page for
+// every thread ever started, which would read as growing memory.
+void SetMostRowThreads(unsigned most);
+unsigned MostRowThreads();
+
 template <typename RowJob> void ForEachRowInParallel(int rows, RowJob rowJob, unsigned mostThreads = 8)
 {
+    if (const unsigned processMost = MostRowThreads())
+        mostThreads = std::min(mostThreads, processMost);
     const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, std::max(mostThreads, 1u)));
     std::vector<std::thread> workers;
     for (int t = 1; t < threads; ++t)
