@@ -3,8 +3,8 @@
 # the null back-ends (every demo island in turn, a new random seed each race,
 # the player's buggy driven by the stand-in through the player's keys), built
 # with LeakSanitizer. Prints the resident memory every 100 races; fails on a
-# race that does not load or run, on memory grown more than 5 % after the
-# first report, and on any leak LeakSanitizer reports at the end.
+# race that does not load or run, on any later report more than 5 % above
+# the first, and on any leak LeakSanitizer reports at the end.
 # A race runs until the stand-in finishes or FRAME_CAP frames of 50 ms
 # (default 3000, two and a half minutes of the game), then it is carried
 # over its line so the results page still closes the race.

@@ -27,7 +27,7 @@ struct SoakReport
     int respawnsAsked = 0;
     // VmRSS in kB after every reportEvery races.
     std::vector<long> residentKb;
-    // The last report against the first (1.0: unchanged).
+    // The highest later report against the first (1.0: never above it).
     double growth = 1.0;
     bool Flat() const { return growth <= 1.05; }
     bool Passed() const { return loadFailures == 0 && racesRun > 0 && (residentKb.size() < 2 || Flat()); }

@@ -1,6 +1,6 @@
 // qv7-soak [RACES] [SEED] [FRAME_CAP]: races back to back in one process on the null
 // back-ends, the resident memory printed every 100 races; exits 1 when a race
-// did not load or the memory grew more than 5 % after the first report.
+// did not load or a later report is more than 5 % above the first.
 #include "tools/soak/SoakRaces.h"
 
 #include <cstdio>
@@ -26,7 +26,8 @@ int main(int argc, char** argv)
     {
         const SoakReport report = RunSoak(options, stdout);
         std::printf("soak: %d races, %d did not load, %d hit the frame cap, %d respawns asked; "
-                    "resident memory %ld kB after the first report, %ld kB at the end (%+.1f %%): %s\n",
+                    "resident memory %ld kB after the first report, %ld kB at the end, at most %+.1f %% above the "
+                    "first: %s\n",
                     report.racesRun, report.loadFailures, report.capped, report.respawnsAsked,
                     report.residentKb.empty() ? 0L : report.residentKb.front(),
                     report.residentKb.empty() ? 0L : report.residentKb.back(), (report.growth - 1.0) * 100.0,
