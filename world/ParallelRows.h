@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -12,8 +13,17 @@
 // every row on the calling thread and starts none). A run of thousands of
 // island loads under LeakSanitizer sets 1: that sanitizer keeps a page for
 // every thread ever started, which would read as growing memory.
-void SetMostRowThreads(unsigned most);
-unsigned MostRowThreads();
+// Kept in this header alone: the demo-data tools deal rows too, without
+// the rest of the world library.
+inline std::atomic<unsigned> g_mostRowThreads{0};
+inline void SetMostRowThreads(unsigned most)
+{
+    g_mostRowThreads = most;
+}
+inline unsigned MostRowThreads()
+{
+    return g_mostRowThreads;
+}
 
 template <typename RowJob> void ForEachRowInParallel(int rows, RowJob rowJob, unsigned mostThreads = 8)
 {
