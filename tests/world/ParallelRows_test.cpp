@@ -49,21 +49,30 @@ TEST(ParallelRowsTest, TheProcessLimitOfOneKeepsEveryRowOnTheCallingThreadInOrde
     EXPECT_EQ(seen, std::set<std::thread::id>{caller});
 }
 
-TEST(ParallelRowsTest, ALimitAboveTheCallersLeavesTheCallersAndZeroLiftsIt)
+// Rows are dealt out in turn, so with at least as many rows as threads every
+// thread started runs a row: the threads seen are the threads used.
+TEST(ParallelRowsTest, TheSmallerOfTheProcessAndCallerLimitsHoldsAndZeroLiftsTheProcessOne)
 {
     RowLimitReset reset;
-    SetMostRowThreads(16);
-    std::mutex lock;
-    std::set<std::thread::id> seen;
-    ForEachRowInParallel(
-        64,
-        [&](int)
-        {
-            std::lock_guard<std::mutex> hold(lock);
-            seen.insert(std::this_thread::get_id());
-        },
-        2);
-    EXPECT_LE(seen.size(), 2u);
-    SetMostRowThreads(0);
-    EXPECT_EQ(MostRowThreads(), 0u);
+    const unsigned cores = std::max(std::thread::hardware_concurrency(), 1u);
+    struct Case
+    {
+        unsigned processMost, callerMost, threadsUsed;
+    };
+    for (const Case& c : {Case{16, 2, std::min(cores, 2u)}, Case{3, 8, std::min(cores, 3u)},
+                          Case{0, 8, std::min(cores, 8u)}})
+    {
+        SetMostRowThreads(c.processMost);
+        std::mutex lock;
+        std::set<std::thread::id> seen;
+        ForEachRowInParallel(
+            64,
+            [&](int)
+            {
+                std::lock_guard<std::mutex> hold(lock);
+                seen.insert(std::this_thread::get_id());
+            },
+            c.callerMost);
+        EXPECT_EQ(seen.size(), c.threadsUsed) << "process " << c.processMost << ", caller " << c.callerMost;
+    }
 }
